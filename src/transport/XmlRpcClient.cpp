@@ -1,0 +1,561 @@
+#include "XmlRpcClient.h"
+
+#include "XmlRpcSocket.h"
+#include "XmlRpcUtil.h"
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace XmlRpc {
+
+const char XmlRpcClient::REQUEST_BEGIN[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                           "<methodCall><methodName>";
+const char XmlRpcClient::REQUEST_END_METHODNAME[] = "</methodName>\r\n";
+const char XmlRpcClient::PARAMS_TAG[] = "<params>";
+const char XmlRpcClient::PARAMS_ETAG[] = "</params>";
+const char XmlRpcClient::PARAM_TAG[] = "<param>";
+const char XmlRpcClient::PARAM_ETAG[] = "</param>";
+const char XmlRpcClient::REQUEST_END[] = "</methodCall>\r\n";
+const char XmlRpcClient::METHODRESPONSE_TAG[] = "methodResponse";
+const char XmlRpcClient::FAULT_TAG[] = "fault";
+const char XmlRpcClient::USER_AGENT[] = "XMLRPC++ 0.8";
+
+namespace {
+
+// A TLS write to a connection the peer has closed must fail with an error,
+// not end the process: OpenSSL's socket I/O cannot ask for MSG_NOSIGNAL.
+void ignoreSigpipeOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current;
+        if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction ignore;
+            std::memset(&ignore, 0, sizeof ignore);
+            ignore.sa_handler = SIG_IGN;
+            sigaction(SIGPIPE, &ignore, nullptr);
+        }
+    });
+}
+
+std::string sslErrorText()
+{
+    const unsigned long code = ERR_get_error();
+    const char *text = ERR_error_string(code, nullptr);
+    return text ? text : "";
+}
+
+} // namespace
+
+XmlRpcClient::XmlRpcClient(const char *host, int port, const char *uri)
+    : XmlRpcSource(-1, false),
+      _connectionState(NO_CONNECTION),
+      _host(host ? host : ""),
+      _uri(uri && *uri ? uri : "/RPC2"),
+      _port(port),
+      _sendAttempts(0),
+      _bytesWritten(0),
+      _executing(false),
+      _eof(false),
+      _isFault(false),
+      _contentLength(0),
+      _sslContext(nullptr),
+      _sslReady(false),
+      _closeRequested(false)
+{
+    XmlRpcUtil::log(1, "XmlRpcClient new client: host %s, port %d.", _host.c_str(), _port);
+    setKeepOpen(true);
+}
+
+XmlRpcClient::XmlRpcClient(const char *host, int port, const char *login, const char *password,
+                           const char *certificatePath, bool /*useTLS*/, const char *uri)
+    : XmlRpcSource(-1, true),
+      _connectionState(NO_CONNECTION),
+      _host(host ? host : ""),
+      _uri(uri && *uri ? uri : "/RPC2"),
+      _port(port),
+      _login(login ? login : ""),
+      _password(password ? password : ""),
+      _sendAttempts(0),
+      _bytesWritten(0),
+      _executing(false),
+      _eof(false),
+      _isFault(false),
+      _contentLength(0),
+      _certificatePath(certificatePath ? certificatePath : ""),
+      _sslContext(nullptr),
+      _sslReady(false),
+      _closeRequested(false)
+{
+    XmlRpcUtil::log(1, "XmlRpcClient new client: host %s, port %d.", _host.c_str(), _port);
+    setKeepOpen(true);
+}
+
+XmlRpcClient::~XmlRpcClient()
+{
+    XmlRpcUtil::log(1, "XmlRpcClient dtor client: host %s, port %d.", _host.c_str(), _port);
+    if (_connectionState != NO_CONNECTION)
+        closeConnection();
+    _disp.removeSource(this);
+    if (_sslContext) {
+        SSL_CTX_free(_sslContext);
+        _sslContext = nullptr;
+    }
+    freeSslSession();
+}
+
+void XmlRpcClient::close()
+{
+    std::lock_guard<std::mutex> lock(_callMutex);
+    if (_executing.load() && std::this_thread::get_id() != _executingThread) {
+        // Another thread is inside execute(): end its call now. It sees the
+        // request, fails the call and closes the connection itself.
+        _closeRequested.store(true);
+        abortSocket();
+        return;
+    }
+    closeConnection();
+}
+
+void XmlRpcClient::closeConnection()
+{
+    XmlRpcUtil::log(4, "XmlRpcClient::close: fd %d.", getfd());
+    _connectionState = NO_CONNECTION;
+    _disp.exit();
+    _disp.removeSource(this);
+    XmlRpcSource::close();
+}
+
+void XmlRpcClient::endCall()
+{
+    std::lock_guard<std::mutex> lock(_callMutex);
+    if (_closeRequested.exchange(false))
+        closeConnection();
+    _executing.store(false);
+}
+
+bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpcValue &result,
+                           double timeoutSeconds)
+{
+    XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s (_connectionState %d).", method, _connectionState);
+    {
+        std::lock_guard<std::mutex> lock(_callMutex);
+        if (_executing.load()) {
+            XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_01 method %s (_connectionState %d).", method,
+                            _connectionState);
+            return false;
+        }
+        _executing.store(true);
+        _executingThread = std::this_thread::get_id();
+    }
+    struct CallGuard
+    {
+        XmlRpcClient *client;
+        ~CallGuard() { client->endCall(); }
+    } guard{this};
+
+    _sendAttempts = 0;
+    _isFault = false;
+
+    if (!setupConnection()) {
+        XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_02 method %s (_connectionState %d).", method,
+                        _connectionState);
+        return false;
+    }
+    if (!generateRequest(method, params)) {
+        XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_03 method %s (_connectionState %d).", method,
+                        _connectionState);
+        return false;
+    }
+
+    result.clear();
+    _disp.work(timeoutSeconds);
+
+    if (_connectionState == IDLE && !closeRequested() && parseResponse(result)) {
+        XmlRpcUtil::log(1, "XmlRpcClient::execute: SUCCESS method %s (_connectionState %d).", method,
+                        _connectionState);
+        XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s completed.", method);
+        _response.clear();
+        return true;
+    }
+    XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_04 method %s (_connectionState %d).", method,
+                    _connectionState);
+    return false;
+}
+
+bool XmlRpcClient::setupConnection()
+{
+    if (closeRequested())
+        return false;
+    if ((_connectionState != NO_CONNECTION && _connectionState != IDLE) || _eof)
+        closeConnection();
+
+    _eof = false;
+    if (_connectionState == NO_CONNECTION && !doConnect())
+        return false;
+
+    _connectionState = WRITE_REQUEST;
+    _bytesWritten = 0;
+    _disp.removeSource(this);
+    _disp.addSource(this, XmlRpcDispatch::WritableEvent | XmlRpcDispatch::Exception);
+    return true;
+}
+
+bool XmlRpcClient::setupSslContext()
+{
+    OPENSSL_init_ssl(0, nullptr);
+    OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr);
+    OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
+
+    SSL_CTX *context = SSL_CTX_new(TLS_client_method());
+    if (_sslContext)
+        SSL_CTX_free(_sslContext);
+    _sslContext = context;
+    _sslReady = false;
+    if (!context) {
+        XmlRpcUtil::error("SSL_CTX_new failed");
+        return false;
+    }
+    if (SSL_CTX_load_verify_locations(context, _certificatePath.c_str(), nullptr) != 1) {
+        XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to load or verify certificate");
+        return false;
+    }
+    _sslReady = true;
+    return true;
+}
+
+bool XmlRpcClient::doConnect()
+{
+    if (m_ssl)
+        ignoreSigpipeOnce();
+    if (m_ssl && !setupSslContext()) {
+        XmlRpcUtil::error("XmlRpcClient::doConnect: unable to enable SSL (%s)",
+                          XmlRpcSocket::getErrorMsg().c_str());
+        return false;
+    }
+
+    const int fd = XmlRpcSocket::socket();
+    if (fd < 0) {
+        XmlRpcUtil::error("Error in XmlRpcClient::doConnect: Could not create socket (%s).",
+                          XmlRpcSocket::getErrorMsg().c_str());
+        return false;
+    }
+    XmlRpcUtil::log(3, "XmlRpcClient::doConnect: fd %d.", fd);
+    setfd(fd);
+    // A close() from another thread may have come before the handle was
+    // published; from here on it shuts the socket down instead.
+    if (closeRequested()) {
+        closeConnection();
+        return false;
+    }
+
+    if (!m_ssl && !XmlRpcSocket::setNonBlocking(fd)) {
+        const std::string reason = XmlRpcSocket::getErrorMsg();
+        closeConnection();
+        XmlRpcUtil::error("Error in XmlRpcClient::doConnect: Could not set socket to non-blocking IO mode (%s).",
+                          reason.c_str());
+        return false;
+    }
+
+    if (!XmlRpcSocket::connect(fd, _host, _port)) {
+        const std::string reason = XmlRpcSocket::getErrorMsg();
+        closeConnection();
+        XmlRpcUtil::error("Error in XmlRpcClient::doConnect: Could not connect to server (%s).", reason.c_str());
+        return false;
+    }
+
+    if (!m_ssl)
+        return true;
+
+    freeSslSession();
+    SSL *session = SSL_new(_sslContext);
+    if (!session) {
+        const std::string reason = sslErrorText();
+        closeConnection();
+        XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to create SSL handle: %s.", reason.c_str());
+        return false;
+    }
+    setSslSession(session);
+    if (SSL_set_fd(session, fd) != 1) {
+        const std::string reason = sslErrorText();
+        freeSslSession();
+        closeConnection();
+        XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to bind socket to SSL handle: %s.", reason.c_str());
+        return false;
+    }
+    SSL_set_connect_state(session);
+    ERR_clear_error();
+    if (SSL_connect(session) != 1 || closeRequested()) {
+        const std::string reason = sslErrorText();
+        // The session never completed a handshake: free it without a
+        // close_notify on a socket that may be gone.
+        SSL_free(session);
+        setSslSession(nullptr);
+        closeConnection();
+        XmlRpcUtil::error("XmlRpcSocket::enableSSL: SSL_connect failed: %s.", reason.c_str());
+        return false;
+    }
+    XmlRpcUtil::log(5, "Connected to %d", static_cast<int>(reinterpret_cast<intptr_t>(session)));
+    XmlRpcSocket::setNonBlocking(fd);
+    return true;
+}
+
+bool XmlRpcClient::generateRequest(const char *method, const XmlRpcValue &params)
+{
+    std::string body = REQUEST_BEGIN;
+    body += method;
+    body += REQUEST_END_METHODNAME;
+
+    if (params.valid()) {
+        body += PARAMS_TAG;
+        if (params.getType() == XmlRpcValue::TypeArray) {
+            for (const XmlRpcValue &element : params.asArray()) {
+                body += PARAM_TAG;
+                element.appendXml(body);
+                body += PARAM_ETAG;
+            }
+        } else {
+            body += PARAM_TAG;
+            params.appendXml(body);
+            body += PARAM_ETAG;
+        }
+        body += PARAMS_ETAG;
+    }
+    body += REQUEST_END;
+
+    const std::string header = generateHeader(body);
+    XmlRpcUtil::log(4, "XmlRpcClient::generateRequest: header is %d bytes, content-length is %d.",
+                    static_cast<int>(header.size()), static_cast<int>(body.size()));
+    _request.reserve(header.size() + body.size());
+    _request = header;
+    _request += body;
+    return true;
+}
+
+std::string XmlRpcClient::generateHeader(const std::string &body)
+{
+    std::string header = "POST " + _uri + " HTTP/1.1\r\nUser-Agent: ";
+    header += USER_AGENT;
+    header += "\r\nHost: ";
+    header += _host;
+
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, ":%d\r\n", _port);
+    header += buffer;
+
+    if (!_login.empty()) {
+        const std::string credentials = _login + ":" + _password;
+        std::string encoded;
+        XmlRpcUtil::base64Encode(encoded, reinterpret_cast<const unsigned char *>(credentials.data()),
+                                 credentials.size(), false);
+        std::string line;
+        for (char c : encoded)
+            if (c != '\r' && c != '\n')
+                line += c;
+        header += "Authorization: Basic ";
+        header += line;
+        header += "\r\n";
+    }
+
+    header += "Content-Type: text/xml\r\nContent-length: ";
+    std::snprintf(buffer, sizeof buffer, "%zu\r\n\r\n", body.size());
+    header += buffer;
+    return header;
+}
+
+unsigned XmlRpcClient::handleEvent(unsigned eventType)
+{
+    if (closeRequested())
+        return 0;
+
+    if (eventType == XmlRpcDispatch::Exception) {
+        const int error = XmlRpcSocket::getSocketError(getfd());
+        if (_connectionState == WRITE_REQUEST && _bytesWritten == 0)
+            XmlRpcUtil::error("Error in XmlRpcClient::handleEvent: could not connect to server (%s).",
+                              XmlRpcSocket::getErrorMsg(error).c_str());
+        else
+            XmlRpcUtil::error("Error in XmlRpcClient::handleEvent (state %d): %s.", _connectionState,
+                              XmlRpcSocket::getErrorMsg(error).c_str());
+        return 0;
+    }
+
+    if (_connectionState == WRITE_REQUEST && !writeRequest())
+        return 0;
+    if (_connectionState == READ_HEADER && !readHeader())
+        return 0;
+    if (_connectionState == READ_RESPONSE && !readResponse())
+        return 0;
+
+    return _connectionState == WRITE_REQUEST ? XmlRpcDispatch::WritableEvent | XmlRpcDispatch::Exception
+                                             : XmlRpcDispatch::ReadableEvent | XmlRpcDispatch::Exception;
+}
+
+bool XmlRpcClient::writeRequest()
+{
+    if (_bytesWritten == 0)
+        XmlRpcUtil::log(5, "XmlRpcClient::writeRequest (attempt %d):\n%s\n", _sendAttempts + 1, _request.c_str());
+
+    if (!nbWrite(_request, &_bytesWritten)) {
+        XmlRpcUtil::error("Error in XmlRpcClient::writeRequest: write error (%s).",
+                          XmlRpcSocket::getErrorMsg().c_str());
+        return false;
+    }
+
+    XmlRpcUtil::log(3, "XmlRpcClient::writeRequest: wrote %d of %d bytes.", _bytesWritten,
+                    static_cast<int>(_request.size()));
+
+    if (_bytesWritten == static_cast<int>(_request.size())) {
+        _header.clear();
+        _response.clear();
+        _connectionState = READ_HEADER;
+    }
+    return true;
+}
+
+bool XmlRpcClient::readHeader()
+{
+    const bool ok = nbRead(_header, &_eof);
+    if (ok && !(_eof && _header.empty())) {
+        XmlRpcUtil::log(4, "XmlRpcClient::readHeader: client has read %d bytes", static_cast<int>(_header.size()));
+        return parseHeader();
+    }
+
+    // The driver may have dropped an idle keep-alive connection: reconnect
+    // and send the request again, once per call.
+    if (getKeepOpen() && _header.empty() && _sendAttempts++ == 0 && !closeRequested()) {
+        XmlRpcUtil::log(4, "XmlRpcClient::readHeader: re-trying connection");
+        XmlRpcSource::close();
+        _connectionState = NO_CONNECTION;
+        _eof = false;
+        return setupConnection();
+    }
+
+    XmlRpcUtil::error("Error in XmlRpcClient::readHeader: error while reading header (%s) on fd %d.",
+                      XmlRpcSocket::getErrorMsg().c_str(), getfd());
+    return false;
+}
+
+bool XmlRpcClient::parseHeader()
+{
+    const char *buffer = _header.data();
+    const size_t size = _header.size();
+    size_t valueStart = std::string::npos;
+    size_t bodyStart = std::string::npos;
+
+    for (size_t pos = 0; pos < size; ++pos) {
+        const size_t left = size - pos;
+        if (left > 16 && strncasecmp(buffer + pos, "Content-length: ", 16) == 0) {
+            valueStart = pos + 16;
+            continue;
+        }
+        size_t blankLength = 0;
+        if (left >= 5 && std::memcmp(buffer + pos, "\r\n\r\n", 4) == 0)
+            blankLength = 4;
+        else if (left >= 3 && std::memcmp(buffer + pos, "\n\n", 2) == 0)
+            blankLength = 2;
+        if (blankLength == 0)
+            continue;
+        // An interim "100 Continue" answer: step over it to the real header.
+        if (pos > 12 && std::memcmp(buffer + pos - 12, "100 Continue", 12) == 0) {
+            pos += blankLength - 1;
+            continue;
+        }
+        bodyStart = pos + blankLength;
+        break;
+    }
+
+    if (bodyStart == std::string::npos) {
+        if (_eof) {
+            XmlRpcUtil::error("Error in XmlRpcClient::readHeader: EOF while reading header");
+            return false;
+        }
+        return true;
+    }
+
+    if (valueStart == std::string::npos) {
+        XmlRpcUtil::error("Error XmlRpcClient::readHeader: No Content-length specified");
+        return false;
+    }
+
+    _contentLength = std::atoi(buffer + valueStart);
+    if (_contentLength <= 0) {
+        XmlRpcUtil::error("Error in XmlRpcClient::readHeader: Invalid Content-length specified (%d).",
+                          _contentLength);
+        return false;
+    }
+
+    XmlRpcUtil::log(4, "client read content length: %d", _contentLength);
+    _response.assign(_header, bodyStart, std::string::npos);
+    _header.clear();
+    _connectionState = READ_RESPONSE;
+    return true;
+}
+
+bool XmlRpcClient::readResponse()
+{
+    if (static_cast<int>(_response.size()) < _contentLength) {
+        if (!nbRead(_response, &_eof)) {
+            XmlRpcUtil::error("Error in XmlRpcClient::readResponse: read error (%s).",
+                              XmlRpcSocket::getErrorMsg().c_str());
+            return false;
+        }
+        if (static_cast<int>(_response.size()) < _contentLength) {
+            if (_eof) {
+                XmlRpcUtil::error("Error in XmlRpcClient::readResponse: EOF while reading response");
+                return false;
+            }
+            return true;
+        }
+    }
+
+    XmlRpcUtil::log(3, "XmlRpcClient::readResponse (read %d bytes)", static_cast<int>(_response.size()));
+    XmlRpcUtil::log(5, "response:\n%s", _response.c_str());
+    _connectionState = IDLE;
+    return false;
+}
+
+bool XmlRpcClient::parseResponse(XmlRpcValue &result)
+{
+    std::string response;
+    response.swap(_response);
+
+    int offset = 0;
+    bool emptyTag = false;
+    if (!XmlRpcUtil::findTag(METHODRESPONSE_TAG, response, &offset, &emptyTag) || emptyTag) {
+        XmlRpcUtil::error("Error in XmlRpcClient::parseResponse: Invalid response - no methodResponse. "
+                          "Response:\n%s",
+                          response.c_str());
+        return false;
+    }
+
+    if (XmlRpcUtil::nextTagIs("params", response, &offset, nullptr)
+        && XmlRpcUtil::nextTagIs("param", response, &offset, &emptyTag)) {
+        if (emptyTag) {
+            result = 0;
+        } else if (!result.fromXml(response, &offset)) {
+            XmlRpcUtil::error("Error in XmlRpcClient::parseResponse: Invalid response value. Response:\n%s",
+                              response.c_str());
+            response.clear();
+            return false;
+        }
+    } else if (XmlRpcUtil::nextTagIs(FAULT_TAG, response, &offset, &emptyTag)) {
+        _isFault = true;
+        if (emptyTag || !result.fromXml(response, &offset)) {
+            result = 0;
+            return false;
+        }
+    } else {
+        XmlRpcUtil::error("Error in XmlRpcClient::parseResponse: Invalid response - no param or fault tag. "
+                          "Response:\n%s",
+                          response.c_str());
+        return false;
+    }
+    return result.valid();
+}
+
+} // namespace XmlRpc

@@ -1,0 +1,116 @@
+#ifndef XMLRPCCLIENT_H
+#define XMLRPCCLIENT_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcDispatch.h"
+#include "XmlRpcSource.h"
+#include "XmlRpcValue.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+typedef struct ssl_ctx_st SSL_CTX;
+
+namespace XmlRpc {
+
+//! One XML-RPC call at a time against one endpoint, over HTTP/1.1 with
+//! keep-alive, plain or inside TLS with Basic authentication.
+//!
+//! close() may be called from another thread while execute() runs: the call
+//! in flight then ends at once with a failure and the executing thread closes
+//! the connection itself before execute() returns.
+class AXOCOMM_EXPORT XmlRpcClient : public XmlRpcSource
+{
+public:
+    //! Connection states.
+    enum ClientConnectionState {
+        NO_CONNECTION = 0,
+        CONNECTING = 1,
+        WRITE_REQUEST = 2,
+        READ_HEADER = 3,
+        READ_RESPONSE = 4,
+        IDLE = 5
+    };
+
+    static const char REQUEST_BEGIN[];
+    static const char REQUEST_END_METHODNAME[];
+    static const char PARAMS_TAG[];
+    static const char PARAMS_ETAG[];
+    static const char PARAM_TAG[];
+    static const char PARAM_ETAG[];
+    static const char REQUEST_END[];
+    static const char METHODRESPONSE_TAG[];
+    static const char FAULT_TAG[];
+    static const char USER_AGENT[];
+
+    //! A plain client without credentials.
+    XmlRpcClient(const char *host, int port, const char *uri = nullptr);
+    //! A TLS client sending Basic authentication; certificatePath names the
+    //! PEM file loaded as verification locations.
+    XmlRpcClient(const char *host, int port, const char *login, const char *password,
+                 const char *certificatePath, bool useTLS, const char *uri = nullptr);
+    ~XmlRpcClient() override;
+
+    //! One call; a negative time limit waits without limit. True when a
+    //! response was parsed into result (a fault response included).
+    bool execute(const char *method, const XmlRpcValue &params, XmlRpcValue &result, double timeoutSeconds);
+
+    bool isFault() const { return _isFault; }
+    bool isExecuting() const { return _executing.load(); }
+    int connectionState() const { return _connectionState; }
+    const std::string &host() const { return _host; }
+    int port() const { return _port; }
+    const std::string &uri() const { return _uri; }
+
+    void close() override;
+    unsigned handleEvent(unsigned eventType) override;
+
+protected:
+    bool doConnect() override;
+    virtual bool setupConnection();
+    virtual bool generateRequest(const char *method, const XmlRpcValue &params);
+    virtual std::string generateHeader(const std::string &body);
+    virtual bool writeRequest();
+    virtual bool readHeader();
+    virtual bool parseHeader();
+    virtual bool readResponse();
+    virtual bool parseResponse(XmlRpcValue &result);
+
+    //! True once close() from another thread has asked the call in flight to end.
+    bool closeRequested() const { return _closeRequested.load(); }
+
+    int _connectionState;
+    std::string _host;
+    std::string _uri;
+    int _port;
+    std::string _login;
+    std::string _password;
+    std::string _request;
+    std::string _header;
+    std::string _response;
+    int _sendAttempts;
+    int _bytesWritten;
+    std::atomic<bool> _executing;
+    bool _eof;
+    bool _isFault;
+    int _contentLength;
+    std::string _certificatePath;
+    SSL_CTX *_sslContext;
+    bool _sslReady;
+    XmlRpcDispatch _disp;
+
+private:
+    void closeConnection();
+    bool setupSslContext();
+    void endCall();
+
+    std::mutex _callMutex; // guards _executing against close() from other threads
+    std::thread::id _executingThread;
+    std::atomic<bool> _closeRequested;
+};
+
+} // namespace XmlRpc
+
+#endif // XMLRPCCLIENT_H

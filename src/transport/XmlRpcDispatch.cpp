@@ -1,0 +1,163 @@
+#include "XmlRpcDispatch.h"
+
+#include "XmlRpcSource.h"
+#include "XmlRpcUtil.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <poll.h>
+#include <vector>
+
+XmlRpcDispatch::XmlRpcDispatch() : m_endTime(-1.0), m_doClear(false), m_inWork(false)
+{
+}
+
+XmlRpcDispatch::~XmlRpcDispatch() = default;
+
+void XmlRpcDispatch::addSource(XmlRpc::XmlRpcSource *source, unsigned eventMask)
+{
+    m_sources.push_back(MonitoredSource{source, eventMask});
+}
+
+void XmlRpcDispatch::removeSource(XmlRpc::XmlRpcSource *source)
+{
+    for (auto it = m_sources.begin(); it != m_sources.end(); ++it) {
+        if (it->source == source) {
+            m_sources.erase(it);
+            return;
+        }
+    }
+}
+
+void XmlRpcDispatch::setSourceEvents(XmlRpc::XmlRpcSource *source, unsigned eventMask)
+{
+    for (MonitoredSource &entry : m_sources) {
+        if (entry.source == source) {
+            entry.mask = eventMask;
+            return;
+        }
+    }
+}
+
+double XmlRpcDispatch::getTime()
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<double>(ms) / 1000.0;
+}
+
+void XmlRpcDispatch::work(double timeoutSeconds)
+{
+    m_endTime = timeoutSeconds < 0.0 ? -1.0 : getTime() + timeoutSeconds;
+    m_doClear = false;
+    m_inWork = true;
+    double remaining = timeoutSeconds;
+
+    while (!m_sources.empty()) {
+        if (!waitFor(remaining))
+            break;
+        if (m_doClear) {
+            std::list<MonitoredSource> closing;
+            closing.swap(m_sources);
+            for (MonitoredSource &entry : closing)
+                entry.source->close();
+            m_doClear = false;
+        }
+        if (m_endTime == 0.0)
+            break;
+        if (m_endTime > 0.0) {
+            const double now = getTime();
+            if (now > m_endTime)
+                break;
+            remaining = m_endTime - now;
+            if (remaining < 0.0)
+                remaining = 0.0;
+        }
+    }
+    m_inWork = false;
+}
+
+bool XmlRpcDispatch::waitFor(double timeoutSeconds)
+{
+    std::vector<pollfd> fds;
+    std::vector<XmlRpc::XmlRpcSource *> owners;
+    fds.reserve(m_sources.size());
+    owners.reserve(m_sources.size());
+    for (const MonitoredSource &entry : m_sources) {
+        const int fd = entry.source->getfd();
+        if (fd < 0 || entry.mask == 0)
+            continue;
+        short events = 0;
+        if (entry.mask & ReadableEvent)
+            events |= POLLIN;
+        if (entry.mask & WritableEvent)
+            events |= POLLOUT;
+        if (entry.mask & Exception)
+            events |= POLLPRI;
+        fds.push_back(pollfd{fd, events, 0});
+        owners.push_back(entry.source);
+    }
+
+    const int timeoutMs = timeoutSeconds < 0.0 ? -1 : static_cast<int>(std::ceil(timeoutSeconds * 1000.0));
+    const int result = ::poll(fds.data(), fds.size(), timeoutMs);
+    if (result < 0) {
+        if (errno == EINTR)
+            return true;
+        XmlRpcUtil::error("Error in XmlRpcDispatch::work: error in select (%d).", errno);
+        return false;
+    }
+
+    // Work over a copy: a handler may add or remove sources.
+    const std::list<MonitoredSource> snapshot = m_sources;
+    for (const MonitoredSource &entry : snapshot) {
+        size_t index = 0;
+        while (index < owners.size() && owners[index] != entry.source)
+            ++index;
+        if (index == owners.size() || fds[index].revents == 0)
+            continue;
+        const short revents = fds[index].revents;
+        const bool failed = (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+        XmlRpc::XmlRpcSource *source = entry.source;
+
+        // A failed socket is reported to a reader as readable (the read
+        // tells what happened) and to a writer that is not reading as an
+        // exception, which is how a refused connect shows.
+        bool readable = (entry.mask & ReadableEvent) && (revents & POLLIN || failed);
+        bool writable = (entry.mask & WritableEvent) && (revents & POLLOUT);
+        bool exception = (entry.mask & Exception) && (revents & POLLPRI);
+        if (failed && !(entry.mask & ReadableEvent) && (entry.mask & Exception)) {
+            writable = false;
+            exception = true;
+        }
+        if (!readable && !writable && !exception)
+            continue;
+
+        unsigned newMask = 0;
+        if (readable)
+            newMask |= source->handleEvent(ReadableEvent);
+        if (writable)
+            newMask |= source->handleEvent(WritableEvent);
+        if (exception)
+            newMask |= source->handleEvent(Exception);
+
+        if (newMask == 0) {
+            removeSource(source);
+            if (!source->getKeepOpen())
+                source->close();
+        } else {
+            setSourceEvents(source, newMask);
+        }
+    }
+    return true;
+}
+
+void XmlRpcDispatch::exit()
+{
+    m_endTime = 0.0;
+}
+
+void XmlRpcDispatch::clear()
+{
+    m_doClear = true;
+}

@@ -1,0 +1,29 @@
+#ifndef XMLRPCEXCEPTION_H
+#define XMLRPCEXCEPTION_H
+
+#include "AXOCommGlobal.h"
+
+#include <exception>
+#include <string>
+
+namespace XmlRpc {
+
+//! Raised by misuse of an XmlRpcValue ("type error", "range error: ...").
+class AXOCOMM_EXPORT XmlRpcException : public std::exception
+{
+public:
+    explicit XmlRpcException(const std::string &message, int code = -1);
+    ~XmlRpcException() override;
+
+    const std::string &getMessage() const noexcept { return m_message; }
+    int getCode() const noexcept { return m_code; }
+    const char *what() const noexcept override { return m_message.c_str(); }
+
+private:
+    std::string m_message;
+    int m_code;
+};
+
+} // namespace XmlRpc
+
+#endif // XMLRPCEXCEPTION_H

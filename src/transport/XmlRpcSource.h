@@ -1,0 +1,67 @@
+#ifndef XMLRPCSOURCE_H
+#define XMLRPCSOURCE_H
+
+#include "AXOCommGlobal.h"
+
+#include <mutex>
+#include <string>
+
+typedef struct ssl_st SSL;
+
+namespace XmlRpc {
+
+//! A socket watched by the dispatcher, optionally carrying a TLS session.
+//!
+//! The socket handle is published under a lock so that another thread may
+//! shut the connection down (abortSocket) while the owning thread is blocked
+//! on it; only the owning thread ever closes the handle.
+class AXOCOMM_EXPORT XmlRpcSource
+{
+public:
+    explicit XmlRpcSource(int fd = -1, bool useSSL = false);
+    virtual ~XmlRpcSource();
+
+    XmlRpcSource(const XmlRpcSource &) = delete;
+    XmlRpcSource &operator=(const XmlRpcSource &) = delete;
+
+    int getfd() const;
+    void setfd(int fd);
+
+    bool getKeepOpen() const { return m_keepOpen; }
+    void setKeepOpen(bool keepOpen = true) { m_keepOpen = keepOpen; }
+    void setDeleteOnClose(bool deleteOnClose = true) { m_deleteOnClose = deleteOnClose; }
+
+    bool isSSL() const { return m_ssl; }
+    SSL *getSslSession() const { return m_sslSession; }
+    //! Takes effect only on a TLS source.
+    void setSslSession(SSL *session);
+
+    virtual void close();
+    //! Handles the events of the mask; returns the new mask (0: stop watching).
+    virtual unsigned handleEvent(unsigned eventType) = 0;
+    virtual bool doConnect();
+
+protected:
+    //! Reads what is available; false on a fatal error. Sets *eof when the peer closed.
+    bool nbRead(std::string &data, bool *eof);
+    //! Writes from *bytesSoFar on; false on a fatal error.
+    bool nbWrite(const std::string &data, int *bytesSoFar);
+    //! Shuts the connection down from any thread; a blocked read, write,
+    //! connect or wait on the socket returns at once.
+    void abortSocket();
+    //! Shuts down and frees the TLS session.
+    void freeSslSession();
+
+    bool m_ssl;
+
+private:
+    mutable std::mutex m_fdMutex;
+    int m_fd;
+    SSL *m_sslSession;
+    bool m_deleteOnClose;
+    bool m_keepOpen;
+};
+
+} // namespace XmlRpc
+
+#endif // XMLRPCSOURCE_H

@@ -1,0 +1,705 @@
+#include "XmlRpcValue.h"
+
+#include "XmlRpcException.h"
+#include "XmlRpcUtil.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+#include <ostream>
+#include <sstream>
+
+namespace XmlRpc {
+
+namespace {
+
+const char kTypeError[] = "type error";
+const char kExpectedArray[] = "type error: expected an array";
+const char kArrayRange[] = "range error: array index too large";
+const char kExpectedStruct[] = "type error: expected a struct";
+
+std::string &doubleFormat()
+{
+    static std::string format("%f");
+    return format;
+}
+
+// Numbers on the wire never depend on the host application's locale.
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+const XmlRpcValue &invalidValue()
+{
+    static const XmlRpcValue value;
+    return value;
+}
+
+inline void appendInt(std::string &out, int value)
+{
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+// The bytes from pos up to the next '<'; npos when there is none.
+inline size_t textEnd(const std::string &xml, size_t pos)
+{
+    return xml.find('<', pos);
+}
+
+// The date-time digits, at most 19 characters.
+std::string formatTime(const struct tm &t)
+{
+    char buffer[80];
+    const int n = std::snprintf(buffer, sizeof buffer, "%04d%02d%02dT%02d:%02d:%02d", t.tm_year + 1900,
+                                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    return std::string(buffer, static_cast<size_t>(n < 19 ? n : 19));
+}
+
+inline bool tmEqual(const struct tm &a, const struct tm &b)
+{
+    return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday
+        && a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
+}
+
+} // namespace
+
+XmlRpcValue::XmlRpcValue() noexcept : m_type(TypeInvalid)
+{
+    m_value.asArray = nullptr;
+}
+
+XmlRpcValue::XmlRpcValue(bool value) noexcept : m_type(TypeBoolean)
+{
+    m_value.asBool = value;
+}
+
+XmlRpcValue::XmlRpcValue(int value) noexcept : m_type(TypeInt)
+{
+    m_value.asInt = value;
+}
+
+XmlRpcValue::XmlRpcValue(double value) noexcept : m_type(TypeDouble)
+{
+    m_value.asDouble = value;
+}
+
+XmlRpcValue::XmlRpcValue(const std::string &value) : m_type(TypeString)
+{
+    m_value.asString = new std::string(value);
+}
+
+XmlRpcValue::XmlRpcValue(std::string &&value) : m_type(TypeString)
+{
+    m_value.asString = new std::string(std::move(value));
+}
+
+XmlRpcValue::XmlRpcValue(const char *value) : m_type(TypeString)
+{
+    m_value.asString = new std::string(value ? value : "");
+}
+
+XmlRpcValue::XmlRpcValue(const struct tm &value) : m_type(TypeDateTime)
+{
+    m_value.asTime = new struct tm(value);
+}
+
+XmlRpcValue::XmlRpcValue(const BinaryData &value) : m_type(TypeBase64)
+{
+    m_value.asBinary = new BinaryData(value);
+}
+
+XmlRpcValue::XmlRpcValue(const void *data, int nBytes) : m_type(TypeBase64)
+{
+    const unsigned char *bytes = static_cast<const unsigned char *>(data);
+    m_value.asBinary = nBytes > 0 ? new BinaryData(bytes, bytes + nBytes) : new BinaryData();
+}
+
+XmlRpcValue::XmlRpcValue(const std::string &xml, int *offset) : m_type(TypeInvalid)
+{
+    m_value.asArray = nullptr;
+    fromXml(xml, offset);
+}
+
+XmlRpcValue::XmlRpcValue(const XmlRpcValue &other) : m_type(TypeInvalid)
+{
+    m_value.asArray = nullptr;
+    *this = other;
+}
+
+XmlRpcValue::XmlRpcValue(XmlRpcValue &&other) noexcept : m_type(other.m_type), m_value(other.m_value)
+{
+    other.m_type = TypeInvalid;
+    other.m_value.asArray = nullptr;
+}
+
+XmlRpcValue::~XmlRpcValue()
+{
+    invalidate();
+}
+
+void XmlRpcValue::invalidate() noexcept
+{
+    switch (m_type) {
+    case TypeString: delete m_value.asString; break;
+    case TypeDateTime: delete m_value.asTime; break;
+    case TypeBase64: delete m_value.asBinary; break;
+    case TypeArray: delete m_value.asArray; break;
+    case TypeStruct: delete m_value.asStruct; break;
+    default: break;
+    }
+    m_type = TypeInvalid;
+    m_value.asArray = nullptr;
+}
+
+XmlRpcValue &XmlRpcValue::operator=(const XmlRpcValue &other)
+{
+    if (this == &other)
+        return *this;
+    // Copy first: the other value may live inside this one.
+    XmlRpcValue copy;
+    switch (other.m_type) {
+    case TypeString: copy.m_value.asString = new std::string(*other.m_value.asString); break;
+    case TypeDateTime: copy.m_value.asTime = new struct tm(*other.m_value.asTime); break;
+    case TypeBase64: copy.m_value.asBinary = new BinaryData(*other.m_value.asBinary); break;
+    case TypeArray: copy.m_value.asArray = new ValueArray(*other.m_value.asArray); break;
+    case TypeStruct: copy.m_value.asStruct = new ValueStruct(*other.m_value.asStruct); break;
+    default: copy.m_value = other.m_value; break;
+    }
+    copy.m_type = other.m_type;
+    return *this = std::move(copy);
+}
+
+XmlRpcValue &XmlRpcValue::operator=(XmlRpcValue &&other) noexcept
+{
+    if (this != &other) {
+        invalidate();
+        m_type = other.m_type;
+        m_value = other.m_value;
+        other.m_type = TypeInvalid;
+        other.m_value.asArray = nullptr;
+    }
+    return *this;
+}
+
+XmlRpcValue &XmlRpcValue::operator=(bool value)
+{
+    invalidate();
+    m_type = TypeBoolean;
+    m_value.asBool = value;
+    return *this;
+}
+
+XmlRpcValue &XmlRpcValue::operator=(int value)
+{
+    invalidate();
+    m_type = TypeInt;
+    m_value.asInt = value;
+    return *this;
+}
+
+XmlRpcValue &XmlRpcValue::operator=(double value)
+{
+    invalidate();
+    m_type = TypeDouble;
+    m_value.asDouble = value;
+    return *this;
+}
+
+XmlRpcValue &XmlRpcValue::operator=(const std::string &value)
+{
+    return *this = XmlRpcValue(value);
+}
+
+XmlRpcValue &XmlRpcValue::operator=(const char *value)
+{
+    return *this = XmlRpcValue(value);
+}
+
+bool XmlRpcValue::operator==(const XmlRpcValue &other) const
+{
+    if (m_type != other.m_type)
+        return false;
+    switch (m_type) {
+    case TypeInvalid: return true;
+    case TypeBoolean: return m_value.asBool == other.m_value.asBool;
+    case TypeInt: return m_value.asInt == other.m_value.asInt;
+    case TypeDouble: return m_value.asDouble == other.m_value.asDouble;
+    case TypeString: return *m_value.asString == *other.m_value.asString;
+    case TypeDateTime: return tmEqual(*m_value.asTime, *other.m_value.asTime);
+    case TypeBase64: return *m_value.asBinary == *other.m_value.asBinary;
+    case TypeArray: return *m_value.asArray == *other.m_value.asArray;
+    case TypeStruct: return *m_value.asStruct == *other.m_value.asStruct;
+    }
+    return false;
+}
+
+void XmlRpcValue::assertType(Type t) const
+{
+    if (m_type != t)
+        throw XmlRpcException(kTypeError);
+}
+
+void XmlRpcValue::assertArray(int size)
+{
+    if (m_type == TypeInvalid) {
+        m_type = TypeArray;
+        m_value.asArray = new ValueArray(static_cast<size_t>(size > 0 ? size : 0));
+    } else if (m_type == TypeArray) {
+        if (size > 0 && m_value.asArray->size() < static_cast<size_t>(size))
+            m_value.asArray->resize(static_cast<size_t>(size));
+    } else {
+        throw XmlRpcException(kExpectedArray);
+    }
+}
+
+void XmlRpcValue::assertStruct()
+{
+    if (m_type == TypeInvalid) {
+        m_type = TypeStruct;
+        m_value.asStruct = new ValueStruct();
+    } else if (m_type != TypeStruct) {
+        throw XmlRpcException(kExpectedStruct);
+    }
+}
+
+int XmlRpcValue::size() const
+{
+    switch (m_type) {
+    case TypeString: return static_cast<int>(m_value.asString->size());
+    case TypeBase64: return static_cast<int>(m_value.asBinary->size());
+    case TypeArray: return static_cast<int>(m_value.asArray->size());
+    case TypeStruct: return static_cast<int>(m_value.asStruct->size());
+    default: throw XmlRpcException(kTypeError);
+    }
+}
+
+void XmlRpcValue::setSize(int n)
+{
+    assertArray(n);
+}
+
+bool &XmlRpcValue::asBool()
+{
+    assertType(TypeBoolean);
+    return m_value.asBool;
+}
+
+bool XmlRpcValue::asBool() const
+{
+    assertType(TypeBoolean);
+    return m_value.asBool;
+}
+
+int &XmlRpcValue::asInt()
+{
+    assertType(TypeInt);
+    return m_value.asInt;
+}
+
+int XmlRpcValue::asInt() const
+{
+    assertType(TypeInt);
+    return m_value.asInt;
+}
+
+double &XmlRpcValue::asDouble()
+{
+    assertType(TypeDouble);
+    return m_value.asDouble;
+}
+
+double XmlRpcValue::asDouble() const
+{
+    assertType(TypeDouble);
+    return m_value.asDouble;
+}
+
+std::string &XmlRpcValue::asString()
+{
+    assertType(TypeString);
+    return *m_value.asString;
+}
+
+const std::string &XmlRpcValue::asString() const
+{
+    assertType(TypeString);
+    return *m_value.asString;
+}
+
+struct tm &XmlRpcValue::asTime()
+{
+    assertType(TypeDateTime);
+    return *m_value.asTime;
+}
+
+const struct tm &XmlRpcValue::asTime() const
+{
+    assertType(TypeDateTime);
+    return *m_value.asTime;
+}
+
+XmlRpcValue::BinaryData &XmlRpcValue::asBinary()
+{
+    assertType(TypeBase64);
+    return *m_value.asBinary;
+}
+
+const XmlRpcValue::BinaryData &XmlRpcValue::asBinary() const
+{
+    assertType(TypeBase64);
+    return *m_value.asBinary;
+}
+
+const XmlRpcValue::ValueArray &XmlRpcValue::asArray() const
+{
+    if (m_type != TypeArray)
+        throw XmlRpcException(kExpectedArray);
+    return *m_value.asArray;
+}
+
+const XmlRpcValue::ValueStruct &XmlRpcValue::asStruct() const
+{
+    if (m_type != TypeStruct)
+        throw XmlRpcException(kExpectedStruct);
+    return *m_value.asStruct;
+}
+
+const XmlRpcValue &XmlRpcValue::operator[](int index) const
+{
+    if (m_type != TypeArray)
+        throw XmlRpcException(kExpectedArray);
+    if (index < 0 || static_cast<size_t>(index) >= m_value.asArray->size())
+        throw XmlRpcException(kArrayRange);
+    return (*m_value.asArray)[static_cast<size_t>(index)];
+}
+
+XmlRpcValue &XmlRpcValue::operator[](int index)
+{
+    if (index < 0) {
+        if (m_type != TypeInvalid && m_type != TypeArray)
+            throw XmlRpcException(kExpectedArray);
+        throw XmlRpcException(kArrayRange);
+    }
+    assertArray(index + 1);
+    return (*m_value.asArray)[static_cast<size_t>(index)];
+}
+
+const XmlRpcValue &XmlRpcValue::operator[](const std::string &name) const
+{
+    if (m_type != TypeStruct)
+        throw XmlRpcException(kExpectedStruct);
+    const auto it = m_value.asStruct->find(name);
+    return it == m_value.asStruct->end() ? invalidValue() : it->second;
+}
+
+XmlRpcValue &XmlRpcValue::operator[](const std::string &name)
+{
+    assertStruct();
+    return (*m_value.asStruct)[name];
+}
+
+bool XmlRpcValue::hasMember(const std::string &name) const
+{
+    return m_type == TypeStruct && m_value.asStruct->count(name) != 0;
+}
+
+const std::string &XmlRpcValue::getDoubleFormat()
+{
+    return doubleFormat();
+}
+
+void XmlRpcValue::setDoubleFormat(const char *format)
+{
+    doubleFormat() = format ? format : "%f";
+}
+
+// ---------------------------------------------------------------- writing
+
+std::string XmlRpcValue::toXml() const
+{
+    std::string out;
+    appendXml(out);
+    return out;
+}
+
+void XmlRpcValue::appendXml(std::string &out) const
+{
+    switch (m_type) {
+    case TypeInvalid:
+        return;
+    case TypeBoolean:
+        out += m_value.asBool ? "<value><boolean>1</boolean></value>" : "<value><boolean>0</boolean></value>";
+        return;
+    case TypeInt:
+        out += "<value><i4>";
+        appendInt(out, m_value.asInt);
+        out += "</i4></value>";
+        return;
+    case TypeDouble: {
+        char buffer[256];
+        const locale_t previous = uselocale(cLocale());
+        int n = std::snprintf(buffer, sizeof buffer, doubleFormat().c_str(), m_value.asDouble);
+        std::string large;
+        if (n >= static_cast<int>(sizeof buffer)) {
+            large.resize(static_cast<size_t>(n) + 1);
+            n = std::snprintf(&large[0], large.size(), doubleFormat().c_str(), m_value.asDouble);
+        }
+        uselocale(previous);
+        out += "<value><double>";
+        if (n > 0)
+            out.append(large.empty() ? buffer : large.data(), static_cast<size_t>(n));
+        out += "</double></value>";
+        return;
+    }
+    case TypeString:
+        out += "<value>";
+        XmlRpcUtil::xmlEncodeAppend(out, m_value.asString->data(), m_value.asString->size());
+        out += "</value>";
+        return;
+    case TypeDateTime: {
+        out += "<value><dateTime.iso8601>";
+        out += formatTime(*m_value.asTime);
+        out += "</dateTime.iso8601></value>";
+        return;
+    }
+    case TypeBase64:
+        out += "<value><base64>";
+        XmlRpcUtil::base64Encode(out, m_value.asBinary->data(), m_value.asBinary->size(), true);
+        out += "</base64></value>";
+        return;
+    case TypeArray:
+        out += "<value><array><data>";
+        for (const XmlRpcValue &element : *m_value.asArray)
+            element.appendXml(out);
+        out += "</data></array></value>";
+        return;
+    case TypeStruct:
+        out += "<value><struct>";
+        for (const auto &member : *m_value.asStruct) {
+            out += "<member><name>";
+            XmlRpcUtil::xmlEncodeAppend(out, member.first.data(), member.first.size());
+            out += "</name>";
+            member.second.appendXml(out);
+            out += "</member>";
+        }
+        out += "</struct></value>";
+        return;
+    }
+}
+
+// ---------------------------------------------------------------- reading
+
+bool XmlRpcValue::fromXml(const std::string &xml, int *offset)
+{
+    invalidate();
+    const int start = *offset;
+    if (!parseValue(xml, offset)) {
+        invalidate();
+        *offset = start;
+        return false;
+    }
+    return true;
+}
+
+bool XmlRpcValue::parseValue(const std::string &xml, int *offset)
+{
+    bool empty = false;
+    if (!XmlRpcUtil::nextTagIs("value", xml, offset, &empty))
+        return false;
+    if (empty) {
+        *this = XmlRpcValue(std::string());
+        return true;
+    }
+
+    // An untyped value: the text up to "</value>" is a string.
+    const size_t valueStart = static_cast<size_t>(*offset);
+    {
+        int probe = *offset;
+        if (XmlRpcUtil::nextTagIsEnd("value", xml, &probe)) {
+            const size_t textLength = static_cast<size_t>(probe) - valueStart - 8; // "</value>"
+            std::string text;
+            XmlRpcUtil::xmlDecodeAppend(text, xml.data() + valueStart, textLength);
+            *this = XmlRpcValue(std::move(text));
+            *offset = probe;
+            return true;
+        }
+    }
+
+    const char *closingTag = nullptr;
+    if (XmlRpcUtil::nextTagIs("boolean", xml, offset, &empty)) {
+        closingTag = "boolean";
+        bool value = false;
+        if (!empty) {
+            const char *begin = xml.c_str() + *offset;
+            char *end = nullptr;
+            const long parsed = std::strtol(begin, &end, 10);
+            if (end == begin || (parsed != 0 && parsed != 1))
+                return false;
+            value = parsed == 1;
+            *offset += static_cast<int>(end - begin);
+        }
+        *this = value;
+    } else if ((closingTag = XmlRpcUtil::nextTagIs("i4", xml, offset, &empty)        ? "i4"
+                             : XmlRpcUtil::nextTagIs("int", xml, offset, &empty) ? "int"
+                                                                                 : nullptr)) {
+        int value = 0;
+        if (!empty) {
+            const char *begin = xml.c_str() + *offset;
+            char *end = nullptr;
+            const long parsed = std::strtol(begin, &end, 10);
+            if (end == begin)
+                return false;
+            value = static_cast<int>(parsed);
+            *offset += static_cast<int>(end - begin);
+        }
+        *this = value;
+    } else if (XmlRpcUtil::nextTagIs("double", xml, offset, &empty)) {
+        closingTag = "double";
+        double value = 0.0;
+        if (!empty) {
+            const char *begin = xml.c_str() + *offset;
+            char *end = nullptr;
+            value = strtod_l(begin, &end, cLocale());
+            if (end == begin)
+                return false;
+            *offset += static_cast<int>(end - begin);
+        }
+        *this = value;
+    } else if (XmlRpcUtil::nextTagIs("string", xml, offset, &empty)) {
+        closingTag = "string";
+        std::string text;
+        if (!empty) {
+            const size_t end = textEnd(xml, static_cast<size_t>(*offset));
+            if (end == std::string::npos)
+                return false;
+            XmlRpcUtil::xmlDecodeAppend(text, xml.data() + *offset, end - static_cast<size_t>(*offset));
+            *offset = static_cast<int>(end);
+        }
+        *this = XmlRpcValue(std::move(text));
+    } else if (XmlRpcUtil::nextTagIs("dateTime.iso8601", xml, offset, &empty)) {
+        closingTag = "dateTime.iso8601";
+        if (empty)
+            return false;
+        const size_t end = textEnd(xml, static_cast<size_t>(*offset));
+        if (end == std::string::npos)
+            return false;
+        const std::string text(xml, static_cast<size_t>(*offset), end - static_cast<size_t>(*offset));
+        struct tm t;
+        std::memset(&t, 0, sizeof t);
+        if (std::sscanf(text.c_str(), "%4d%2d%2dT%2d:%2d:%2d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour,
+                        &t.tm_min, &t.tm_sec)
+            != 6)
+            return false;
+        t.tm_year -= 1900;
+        t.tm_mon -= 1;
+        t.tm_isdst = -1;
+        *this = XmlRpcValue(t);
+        *offset = static_cast<int>(end);
+    } else if (XmlRpcUtil::nextTagIs("base64", xml, offset, &empty)) {
+        closingTag = "base64";
+        BinaryData data;
+        if (!empty) {
+            const size_t end = textEnd(xml, static_cast<size_t>(*offset));
+            if (end == std::string::npos)
+                return false;
+            XmlRpcUtil::base64Decode(xml.data() + *offset, end - static_cast<size_t>(*offset), data);
+            *offset = static_cast<int>(end);
+        }
+        invalidate();
+        m_type = TypeBase64;
+        m_value.asBinary = new BinaryData(std::move(data));
+    } else if (XmlRpcUtil::nextTagIs("array", xml, offset, &empty)) {
+        closingTag = "array";
+        if (empty)
+            return false;
+        bool emptyData = false;
+        if (!XmlRpcUtil::nextTagIs("data", xml, offset, &emptyData))
+            return false;
+        setSize(0);
+        if (!emptyData) {
+            ValueArray &elements = *m_value.asArray;
+            XmlRpcValue element;
+            while (element.fromXml(xml, offset))
+                elements.push_back(std::move(element));
+            XmlRpcUtil::nextTagIsEnd("data", xml, offset);
+        }
+    } else if (XmlRpcUtil::nextTagIs("struct", xml, offset, &empty)) {
+        closingTag = "struct";
+        if (empty)
+            return false;
+        assertStruct();
+        ValueStruct &members = *m_value.asStruct;
+        bool emptyMember = false;
+        std::string name;
+        while (XmlRpcUtil::nextTagIs("member", xml, offset, &emptyMember)) {
+            if (emptyMember)
+                continue;
+            if (!XmlRpcUtil::parseTag("name", xml, offset, name))
+                return false;
+            XmlRpcValue member;
+            if (!member.fromXml(xml, offset) || !member.valid())
+                return false;
+            members.emplace(name, std::move(member));
+            XmlRpcUtil::nextTagIsEnd("member", xml, offset);
+        }
+    } else {
+        return false;
+    }
+
+    return XmlRpcUtil::nextTagIsEnd(closingTag, xml, offset) && XmlRpcUtil::nextTagIsEnd("value", xml, offset);
+}
+
+// ---------------------------------------------------------------- diagnostics
+
+std::string XmlRpcValue::toText() const
+{
+    std::ostringstream os;
+    os << *this;
+    return os.str();
+}
+
+std::ostream &operator<<(std::ostream &os, const XmlRpcValue &value)
+{
+    switch (value.getType()) {
+    case XmlRpcValue::TypeInvalid: os << "(invalid)"; break;
+    case XmlRpcValue::TypeBoolean: os << (value.asBool() ? "true" : "false"); break;
+    case XmlRpcValue::TypeInt: os << value.asInt(); break;
+    case XmlRpcValue::TypeDouble: os << value.asDouble(); break;
+    case XmlRpcValue::TypeString: os << '"' << value.asString() << '"'; break;
+    case XmlRpcValue::TypeDateTime: {
+        os << formatTime(value.asTime());
+        break;
+    }
+    case XmlRpcValue::TypeBase64: os << "base64(" << value.size() << " bytes)"; break;
+    case XmlRpcValue::TypeArray: {
+        os << '[';
+        bool first = true;
+        for (const XmlRpcValue &element : value.asArray()) {
+            os << (first ? "" : ", ") << element;
+            first = false;
+        }
+        os << ']';
+        break;
+    }
+    case XmlRpcValue::TypeStruct: {
+        os << '{';
+        bool first = true;
+        for (const auto &member : value.asStruct()) {
+            os << (first ? "" : ", ") << member.first << ": " << member.second;
+            first = false;
+        }
+        os << '}';
+        break;
+    }
+    }
+    return os;
+}
+
+} // namespace XmlRpc
