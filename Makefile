@@ -1,0 +1,61 @@
+# AXOComm: build, test, demo and benchmarks.
+#
+#   make demo           build, then ping the simulated driver plain and over TLS
+#   make test           build and run every test (ctest)
+#   make test-sanitize  the same tests built with AddressSanitizer + UBSan
+#   make bench          the benchmarks (Release build)
+#   make deps           install the Debian packages the build needs
+
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD_DIR   ?= build
+SAN_DIR     ?= build-sanitize
+BENCH_DIR   ?= build-bench
+CMAKE_FLAGS ?=
+
+DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates \
+                qtbase5-dev libssl-dev libspdlog-dev libfmt-dev libgtest-dev libgmock-dev
+BENCH_PACKAGES = libbenchmark-dev libxmlrpc-c++8-dev python3
+
+.PHONY: all deps deps-bench build test test-sanitize demo bench install clean
+
+all: build
+
+deps:
+	@./.ci/install-deps $(DEPS_PACKAGES)
+
+deps-bench:
+	@./.ci/install-deps $(DEPS_PACKAGES) $(BENCH_PACKAGES)
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+$(SAN_DIR)/CMakeCache.txt:
+	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DAXOCOMM_SANITIZE=ON $(CMAKE_FLAGS)
+
+test-sanitize: deps $(SAN_DIR)/CMakeCache.txt
+	cmake --build $(SAN_DIR) -j $(JOBS)
+	cd $(SAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	@./examples/demo.sh $(BUILD_DIR)
+
+$(BENCH_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DAXOCOMM_BUILD_BENCH=ON -DAXOCOMM_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+
+bench: deps-bench $(BENCH_DIR)/CMakeCache.txt
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	cmake --build $(BENCH_DIR) --target run-bench
+
+install: build
+	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX),)
+
+clean:
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR)
