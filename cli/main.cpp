@@ -89,7 +89,7 @@ int ping(const QStringList &args)
     if (answered)
         std::printf("driver at %s:%d answered PING (%s) in %.1f ms\n", qPrintable(host), port, how, ms);
     else
-        std::printf("driver at %s:%d did not answer PING (%s) within %d s\n", qPrintable(host), port, how,
+        std::printf("driver at %s:%d did not answer PING (%s, time limit %d s)\n", qPrintable(host), port, how,
                     timeoutSeconds);
     return answered ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 using XmlRpc::XmlRpcException;
 using XmlRpc::XmlRpcValue;
@@ -32,14 +33,9 @@ void expectError(const std::function<void()> &misuse, const std::string &message
 
 struct tm makeTime(int year, int month, int day, int hour, int minute, int second)
 {
-    struct tm t;
-    std::memset(&t, 0, sizeof t);
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
+    struct tm t = {};
+    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day;
+    t.tm_hour = hour, t.tm_min = minute, t.tm_sec = second;
     return t;
 }
 
@@ -290,13 +286,8 @@ TEST(XmlRpcValueRead, ScalarsAndUntypedText)
 
     const XmlRpcValue when = parsed("<value><dateTime.iso8601>20240131T08:05:09</dateTime.iso8601></value>");
     const struct tm &t = when.asTime();
-    EXPECT_EQ(t.tm_year, 124);
-    EXPECT_EQ(t.tm_mon, 0);
-    EXPECT_EQ(t.tm_mday, 31);
-    EXPECT_EQ(t.tm_hour, 8);
-    EXPECT_EQ(t.tm_min, 5);
-    EXPECT_EQ(t.tm_sec, 9);
-    EXPECT_EQ(t.tm_isdst, -1);
+    EXPECT_EQ((std::vector<int>{t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_isdst}),
+              (std::vector<int>{124, 0, 31, 8, 5, 9, -1}));
     EXPECT_EQ(when.toXml(), "<value><dateTime.iso8601>20240131T08:05:09</dateTime.iso8601></value>");
 
     const XmlRpcValue blob = parsed("<value><base64>TW\nFu\r\n I A==QUJD</base64></value>");

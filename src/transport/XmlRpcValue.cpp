@@ -653,7 +653,10 @@ bool XmlRpcValue::parseValue(const std::string &xml, int *offset)
         return false;
     }
 
-    return XmlRpcUtil::nextTagIsEnd(closingTag, xml, offset) && XmlRpcUtil::nextTagIsEnd("value", xml, offset);
+    // A self-closing type element ("<i4/>") has no closing tag of its own.
+    if (!empty && !XmlRpcUtil::nextTagIsEnd(closingTag, xml, offset))
+        return false;
+    return XmlRpcUtil::nextTagIsEnd("value", xml, offset);
 }
 
 // ---------------------------------------------------------------- diagnostics
