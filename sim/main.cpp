@@ -1,0 +1,128 @@
+// axodriver-sim: runs the simulated tinting driver until SIGINT or SIGTERM.
+
+#include "DriverSimulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+
+namespace {
+
+void usage(std::ostream &out)
+{
+    out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--verbose]\n"
+           "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
+           "  --tls         serve TLS and require HTTP Basic authentication\n"
+           "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
+           "  --cert FILE   server certificate for --tls (default " << DriverSimulator::defaultCertFile() << ")\n"
+           "  --key FILE    server key for --tls (default " << DriverSimulator::defaultKeyFile() << ")\n"
+           "  --verbose     log connections and calls on stderr\n";
+}
+
+int badUsage(const std::string &message)
+{
+    std::cerr << "axodriver-sim: " << message << "\n";
+    usage(std::cerr);
+    return 2;
+}
+
+bool parsePort(const char *text, uint16_t *port)
+{
+    if (!*text)
+        return false;
+    unsigned long value = 0;
+    for (const char *p = text; *p; ++p) {
+        if (*p < '0' || *p > '9')
+            return false;
+        value = value * 10 + static_cast<unsigned long>(*p - '0');
+        if (value > 65535)
+            return false;
+    }
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    uint16_t port = 9333;
+    bool tls = false;
+    bool verbose = false;
+    std::string bind = "127.0.0.1";
+    std::string cert;
+    std::string key;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            usage(std::cout);
+            return 0;
+        } else if (arg == "--tls") {
+            tls = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            verbose = true;
+        } else if (arg == "--port") {
+            if (!hasValue || !parsePort(argv[++i], &port))
+                return badUsage("--port needs a number from 0 to 65535");
+        } else if (arg == "--bind") {
+            if (!hasValue || !*argv[i + 1])
+                return badUsage("--bind needs an address");
+            bind = argv[++i];
+        } else if (arg == "--cert") {
+            if (!hasValue)
+                return badUsage("--cert needs a file");
+            cert = argv[++i];
+        } else if (arg == "--key") {
+            if (!hasValue)
+                return badUsage("--key needs a file");
+            key = argv[++i];
+        } else {
+            return badUsage("unknown argument " + arg);
+        }
+    }
+    if ((!cert.empty() || !key.empty()) && !tls)
+        return badUsage("--cert and --key need --tls");
+    if (cert.empty() != key.empty())
+        return badUsage("--cert and --key go together");
+
+    // Every thread started from here on inherits the blocked signals; the
+    // main thread takes them with sigwait. A shell starting the program in
+    // the background may have set SIGINT to be ignored, which would discard
+    // it before sigwait could see it.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    DriverSimulator simulator(tls ? DriverSimulator::Tls : DriverSimulator::Plain);
+    simulator.setBindAddress(bind);
+    simulator.setPort(port);
+    simulator.setVerbose(verbose);
+    if (!cert.empty())
+        simulator.setCertificateFiles(cert, key);
+    if (!simulator.start()) {
+        std::cerr << "axodriver-sim: " << simulator.errorString() << "\n";
+        return 1;
+    }
+
+    const std::string host = bind.find(':') != std::string::npos ? "[" + bind + "]" : bind;
+    std::printf("axodriver-sim listening on %s:%u (%s)\n", host.c_str(),
+                static_cast<unsigned>(simulator.port()), tls ? "tls" : "plain");
+    std::fflush(stdout);
+
+    int received = 0;
+    while (sigwait(&signals, &received) != 0) {
+    }
+    simulator.stop();
+    return 0;
+}
