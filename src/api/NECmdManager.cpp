@@ -2,6 +2,7 @@
 
 #include "AXOClientSettings.h"
 #include "AXODriverConnection.h"
+#include "NECommand.h"
 #include "NEDriverCredentials.h"
 #include "XmlRpcClient.h"
 
@@ -29,4 +30,21 @@ bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSecond
         client->execute("PING", XmlRpc::XmlRpcValue(), result, static_cast<double>(timeoutSeconds));
     client->close();
     return answered;
+}
+
+bool NECmdManager::hasFormulaProgressSupported(NECommand *cmd)
+{
+    return cmd && cmd->isErogationCommand(true) && isFormulaProgressSupported(cmd->driverID(), cmd->targetDispID(), true);
+}
+
+bool NECmdManager::isFormulaProgressSupported(int, int, bool)
+{
+    // A dispenser qualifies only once its command list and firmware program
+    // are known, which the store learns when the machine is started.
+    return false;
+}
+
+bool NECmdManager::getFormulaExecution(int, int, const Formula &, FormulaProgress &)
+{
+    return false;
 }

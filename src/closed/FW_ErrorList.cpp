@@ -43,8 +43,7 @@ QString FW_ErrorList::toText() const
 
 XmlRpc::XmlRpcValue FW_ErrorList::toXmlRpcValue() const
 {
-    XmlRpc::XmlRpcValue value;
-    value.setSize(0);
+    XmlRpc::XmlRpcValue value = XmlRpc::XmlRpcValue::emptyArray();
     for (int i = 0; i < m_errors.size(); ++i)
         value[i] = m_errors.at(i).toXmlRpcValue();
     return value;

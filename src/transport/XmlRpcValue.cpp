@@ -121,6 +121,20 @@ XmlRpcValue::XmlRpcValue(const void *data, int nBytes) : m_type(TypeBase64)
     m_value.asBinary = nBytes > 0 ? new BinaryData(bytes, bytes + nBytes) : new BinaryData();
 }
 
+XmlRpcValue XmlRpcValue::emptyArray()
+{
+    XmlRpcValue value;
+    value.assertArray(0);
+    return value;
+}
+
+XmlRpcValue XmlRpcValue::emptyStruct()
+{
+    XmlRpcValue value;
+    value.assertStruct();
+    return value;
+}
+
 XmlRpcValue::XmlRpcValue(const std::string &xml, int *offset) : m_type(TypeInvalid)
 {
     m_value.asArray = nullptr;

@@ -43,6 +43,10 @@ public:
     XmlRpcValue(const struct tm &value);
     XmlRpcValue(const BinaryData &value);
     XmlRpcValue(const void *data, int nBytes);
+    //! An array without elements and a struct without members.
+    static XmlRpcValue emptyArray();
+    static XmlRpcValue emptyStruct();
+
     //! Parses one "value" element at *offset (see fromXml); invalid on failure.
     XmlRpcValue(const std::string &xml, int *offset);
 

@@ -1,0 +1,25 @@
+#ifndef CERTIFYSESSIONCMD_H
+#define CERTIFYSESSIONCMD_H
+
+#include "ProtoCommand.h"
+
+//! "CERTIFY_SESSION": the last step of the handshake, with the login key
+//! made by GetKeyCmd::createLoginKey.
+class AXOCOMM_EXPORT CertifySessionCmd : public ProtoCommand
+{
+public:
+    CertifySessionCmd(const QString &sessionID, const QString &loginKey);
+
+    QString sessionID() const { return m_sessionID; }
+    QString loginKey() const { return m_loginKey; }
+    ProtoCommand *clone() const override { return new CertifySessionCmd(*this); }
+
+protected:
+    QString callSession(const QString &) const override { return m_sessionID; }
+
+private:
+    QString m_sessionID;
+    QString m_loginKey;
+};
+
+#endif // CERTIFYSESSIONCMD_H

@@ -1,0 +1,19 @@
+#ifndef GETCOMMANDSTATUSCMD_H
+#define GETCOMMANDSTATUSCMD_H
+
+#include "ProtoCommand.h"
+
+//! "GET_CMD_STATUS" for a ticket.
+class AXOCOMM_EXPORT GetCommandStatusCmd : public ProtoCommand
+{
+public:
+    explicit GetCommandStatusCmd(int ticketID);
+
+    int ticketID() const { return m_ticketID; }
+    ProtoCommand *clone() const override { return new GetCommandStatusCmd(*this); }
+
+private:
+    int m_ticketID;
+};
+
+#endif // GETCOMMANDSTATUSCMD_H

@@ -1,0 +1,26 @@
+#ifndef LOGINCMD_H
+#define LOGINCMD_H
+
+#include "MachineID.h"
+#include "ProtoCommand.h"
+
+//! "LOGIN": opens a session for a machine. The driver answers with a new
+//! session ID, usable once certified.
+class AXOCOMM_EXPORT LoginCmd : public ProtoCommand
+{
+public:
+    //! lifetime: minutes the session may stay unused before the driver drops it.
+    LoginCmd(const MachineID &machineID, const QString &clientID, int lifetime);
+
+    MachineID machineID() const { return m_machineID; }
+    QString clientID() const { return m_clientID; }
+    int lifetime() const { return m_lifetime; }
+    ProtoCommand *clone() const override { return new LoginCmd(*this); }
+
+private:
+    MachineID m_machineID;
+    QString m_clientID;
+    int m_lifetime;
+};
+
+#endif // LOGINCMD_H

@@ -1,0 +1,22 @@
+#ifndef LOGOUTCMD_H
+#define LOGOUTCMD_H
+
+#include "ProtoCommand.h"
+
+//! "LOGOUT": closes a session.
+class AXOCOMM_EXPORT LogoutCmd : public ProtoCommand
+{
+public:
+    explicit LogoutCmd(const QString &sessionID);
+
+    QString sessionID() const { return m_sessionID; }
+    ProtoCommand *clone() const override { return new LogoutCmd(*this); }
+
+protected:
+    QString callSession(const QString &) const override { return m_sessionID; }
+
+private:
+    QString m_sessionID;
+};
+
+#endif // LOGOUTCMD_H

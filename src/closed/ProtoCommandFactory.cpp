@@ -1,0 +1,57 @@
+#include "ProtoCommandFactory.h"
+
+#include "Formula.h"
+#include "GetCommandStatusCmd.h"
+#include "LoginCmd.h"
+#include "PurgeFormulaCmd.h"
+#include "TintCmd.h"
+
+#include <memory>
+
+namespace {
+
+// The formula of a dispensing command: the first parameter, or none at all.
+bool formulaParameter(const QList<QVariant> &parameters, Formula &formula)
+{
+    if (parameters.isEmpty())
+        return true;
+    if (parameters.size() != 1 || parameters.first().userType() != qMetaTypeId<Formula>())
+        return false;
+    formula = parameters.first().value<Formula>();
+    return true;
+}
+
+bool isInt(const QVariant &value)
+{
+    return value.type() == QVariant::Int;
+}
+
+} // namespace
+
+ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVariant> &parameters,
+                                          const FW_Machine *machine)
+{
+    std::unique_ptr<ProtoCommand> command;
+    if (name == QLatin1String("TINT") || name == QLatin1String("TINT2")) {
+        Formula formula;
+        if (!formulaParameter(parameters, formula))
+            return nullptr;
+        command.reset(new TintCmd(name, formula, machine));
+    } else if (name == QLatin1String("PURGE")) {
+        Formula formula;
+        if (!formulaParameter(parameters, formula))
+            return nullptr;
+        command.reset(new PurgeFormulaCmd(formula, machine));
+    } else if (name == QLatin1String("GET_CMD_STATUS") && parameters.size() == 1 && isInt(parameters.first())) {
+        command.reset(new GetCommandStatusCmd(parameters.first().toInt()));
+    } else if (name == QLatin1String("LOGIN") && parameters.size() == 3
+               && parameters.at(0).userType() == qMetaTypeId<MachineID>() && isInt(parameters.at(2))) {
+        command.reset(new LoginCmd(parameters.at(0).value<MachineID>(), parameters.at(1).toString(),
+                                   parameters.at(2).toInt()));
+    } else {
+        command.reset(new ProtoCommand(name, parameters, machine));
+    }
+    bool ok = false;
+    command->toXmlRpcValue(QString(), &ok);
+    return ok ? command.release() : nullptr;
+}

@@ -1,0 +1,52 @@
+#ifndef SESSION_H
+#define SESSION_H
+
+#include "AXOCommGlobal.h"
+#include "MachineID.h"
+
+#include <QtCore/QMetaType>
+#include <QtCore/QString>
+
+//! A login session of a client with a machine of a driver.
+class AXOCOMM_EXPORT Session
+{
+public:
+    Session() = default;
+    Session(int driverID, const MachineID &machineID, const QString &clientID, int lifetime,
+            const QString &sessionID, const QString &loginKey, bool certified)
+        : m_driverID(driverID), m_machineID(machineID), m_clientID(clientID), m_lifetime(lifetime),
+          m_sessionID(sessionID), m_loginKey(loginKey), m_certified(certified)
+    {
+    }
+
+    int driverID() const { return m_driverID; }
+    MachineID machineID() const { return m_machineID; }
+    QString getClientID() const { return m_clientID; }
+    int lifetime() const { return m_lifetime; }
+    QString getSessionID() const { return m_sessionID; }
+    QString loginKey() const { return m_loginKey; }
+    bool isCertified() const { return m_certified; }
+    bool isValid() const { return !m_sessionID.isEmpty(); }
+
+    bool operator==(const Session &other) const
+    {
+        return m_driverID == other.m_driverID && m_machineID == other.m_machineID
+            && m_clientID == other.m_clientID && m_lifetime == other.m_lifetime
+            && m_sessionID == other.m_sessionID && m_loginKey == other.m_loginKey
+            && m_certified == other.m_certified;
+    }
+    bool operator!=(const Session &other) const { return !(*this == other); }
+
+private:
+    int m_driverID = 0;
+    MachineID m_machineID;
+    QString m_clientID;
+    int m_lifetime = 0;
+    QString m_sessionID;
+    QString m_loginKey;
+    bool m_certified = false;
+};
+
+Q_DECLARE_METATYPE(Session)
+
+#endif // SESSION_H

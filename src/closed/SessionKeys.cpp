@@ -1,0 +1,84 @@
+#include "SessionKeys.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
+
+#include <stdexcept>
+
+namespace {
+
+// The protocol secret, held scrambled; unscrambled only for the moment of use.
+const unsigned char kScrambledSecret[32] = {
+    0x3a, 0x91, 0x5c, 0xe2, 0x07, 0x48, 0xbd, 0x16, 0xf3, 0x6e, 0x29, 0xc4, 0x80, 0x5b, 0x1d, 0xa7,
+    0x62, 0xde, 0x35, 0x0f, 0x9c, 0x4a, 0xe8, 0x71, 0x13, 0xb6, 0x5f, 0x2c, 0xd9, 0x84, 0x47, 0xea,
+};
+const unsigned char kScramble[8] = {0x5d, 0xa3, 0x17, 0xc8, 0x6b, 0x2e, 0xf1, 0x94};
+
+QString hmacHex(const QByteArray &message)
+{
+    unsigned char secret[32];
+    const volatile unsigned char *scrambled = kScrambledSecret;
+    for (int i = 0; i < 32; ++i)
+        secret[i] = static_cast<unsigned char>(scrambled[i] ^ kScramble[i % 8]);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    const unsigned char *result =
+        HMAC(EVP_sha256(), secret, sizeof secret, reinterpret_cast<const unsigned char *>(message.constData()),
+             static_cast<size_t>(message.size()), digest, &length);
+    OPENSSL_cleanse(secret, sizeof secret);
+    if (!result)
+        return QString();
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length)).toHex());
+}
+
+QByteArray handshakeMessage(const char *role, const QString &sessionID, const QString &clientNonce,
+                            const QString &driverNonce)
+{
+    return QByteArray(role) + '|' + sessionID.toLatin1() + '|' + clientNonce.toLatin1() + '|'
+        + driverNonce.toLatin1();
+}
+
+QString randomHex(int bytes)
+{
+    QByteArray buffer(bytes, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char *>(buffer.data()), bytes) != 1)
+        throw std::runtime_error("no random bytes available");
+    return QString::fromLatin1(buffer.toHex());
+}
+
+} // namespace
+
+QString SessionKeys::randomNonce()
+{
+    return randomHex(NonceBytes);
+}
+
+QString SessionKeys::newSessionID()
+{
+    return randomHex(16);
+}
+
+QString SessionKeys::driverProof(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+{
+    return hmacHex(handshakeMessage("AXO-DRIVER", sessionID, clientNonce, driverNonce));
+}
+
+QString SessionKeys::loginKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+{
+    return hmacHex(handshakeMessage("AXO-CLIENT", sessionID, clientNonce, driverNonce));
+}
+
+QString SessionKeys::driverKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+{
+    return sessionID + QLatin1Char('.') + driverNonce + QLatin1Char('.')
+        + driverProof(sessionID, clientNonce, driverNonce);
+}
+
+bool SessionKeys::keysEqual(const QString &a, const QString &b)
+{
+    const QByteArray x = a.toLatin1();
+    const QByteArray y = b.toLatin1();
+    return !x.isEmpty() && x.size() == y.size() && CRYPTO_memcmp(x.constData(), y.constData(), x.size()) == 0;
+}

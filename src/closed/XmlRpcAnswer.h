@@ -1,0 +1,61 @@
+#ifndef XMLRPCANSWER_H
+#define XMLRPCANSWER_H
+
+#include "AXOCommGlobal.h"
+#include "FW_ErrorList.h"
+#include "ProtoAnswer.h"
+
+//! The result of a command: return code, error records and the data.
+//! Answers of particular commands derive from it and decode the data into
+//! fields of their own (decodeData / encodeData); this class keeps the data
+//! as it came.
+class AXOCOMM_EXPORT XmlRpcAnswer : public ProtoAnswer
+{
+public:
+    XmlRpcAnswer();
+    //! Decodes a result; check isValid().
+    explicit XmlRpcAnswer(const XmlRpc::XmlRpcValue &result);
+    ~XmlRpcAnswer() override;
+
+    //! Decodes the envelope and, for a result with data, the data. False
+    //! (and an answer that is not valid) when the value is not a result of
+    //! this answer's command.
+    bool fromXmlRpcValue(const XmlRpc::XmlRpcValue &result);
+    bool isValid() const { return m_valid; }
+
+    int returnCode() const { return m_returnCode; }
+    void setReturnCode(int rc) { m_returnCode = rc; }
+    bool isCmdFailed() const { return m_returnCode != RC_OK; }
+    bool hasErrors() const { return !m_errors.isEmpty(); }
+    FW_ErrorList errors() const { return m_errors; }
+    void setErrors(const FW_ErrorList &errors) { m_errors = errors; }
+    void appendError(const FW_Error &error) { m_errors.append(error); }
+    bool hasData() const;
+    //! The data as the answer writes it.
+    XmlRpc::XmlRpcValue data() const { return encodeData(); }
+
+    ProtoAnswer *clone() const override { return new XmlRpcAnswer(*this); }
+    bool equalTo(const ProtoAnswer *other) const override;
+    XmlRpc::XmlRpcValue toXmlRpcValue() const override;
+    QString answerName() const override { return QStringLiteral("XmlRpcAnswer"); }
+
+    //! A result built by a driver: {"rc", "errors", "data"} (data left out when invalid).
+    static XmlRpc::XmlRpcValue makeResult(int rc, const FW_ErrorList &errors,
+                                          const XmlRpc::XmlRpcValue &data = XmlRpc::XmlRpcValue());
+
+protected:
+    //! Takes the data of a successful result; false when it is malformed.
+    virtual bool decodeData(const XmlRpc::XmlRpcValue &data);
+    //! Writes the data back; invalid for an answer without data.
+    virtual XmlRpc::XmlRpcValue encodeData() const;
+    //! Whether a successful result must carry data.
+    virtual bool requiresData() const { return false; }
+
+private:
+    bool m_valid;
+    int m_returnCode;
+    FW_ErrorList m_errors;
+    XmlRpc::XmlRpcValue m_data;
+};
+
+#endif // XMLRPCANSWER_H

@@ -1,0 +1,35 @@
+#ifndef XMLRPCVARIANT_H
+#define XMLRPCVARIANT_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QVariant>
+
+#include <functional>
+
+//! Conversion between command parameters (QVariant) and XML-RPC values.
+//! Built-in: bool, int (and the other integer types that fit), double,
+//! QString, QByteArray (base64), QDateTime, QVariantList, QStringList,
+//! QVariantMap. Value classes convert through a registered writer, e.g.
+//! registerType<MachineID>() for a class with toXmlRpcValue().
+class AXOCOMM_EXPORT XmlRpcVariant
+{
+public:
+    typedef std::function<XmlRpc::XmlRpcValue(const QVariant &)> Writer;
+
+    //! Invalid and *ok false for a value that cannot be written.
+    static XmlRpc::XmlRpcValue toXmlRpc(const QVariant &value, bool *ok = nullptr);
+    //! The plain Qt form of a value (struct → QVariantMap, array → QVariantList).
+    static QVariant fromXmlRpc(const XmlRpc::XmlRpcValue &value);
+
+    static void registerWriter(int userType, Writer writer);
+
+    template<typename T>
+    static void registerType()
+    {
+        registerWriter(qMetaTypeId<T>(), [](const QVariant &v) { return v.value<T>().toXmlRpcValue(); });
+    }
+};
+
+#endif // XMLRPCVARIANT_H

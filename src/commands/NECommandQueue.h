@@ -1,0 +1,53 @@
+#ifndef NECOMMANDQUEUE_H
+#define NECOMMANDQUEUE_H
+
+#include "AXOCommGlobal.h"
+#include "MachineID.h"
+#include "QueueType.h"
+
+#include <QtCore/QList>
+
+class NECommand;
+
+//! A first-in first-out queue of commands for one (driver, machine, queue
+//! type). The queue never owns its commands.
+class AXOCOMM_EXPORT NECommandQueue
+{
+public:
+    NECommandQueue();
+    NECommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    NECommandQueue(const NECommandQueue &other) = default;
+    NECommandQueue &operator=(const NECommandQueue &other) = default;
+    ~NECommandQueue();
+
+    int count() const { return m_items.size(); }
+    int driverID() const { return m_driverID; }
+    MachineID machineID() const { return m_machineID; }
+    QueueType type() const { return m_type; }
+    //! Only values above 0 are taken.
+    void setDriverID(int driverID);
+    void setMachineID(const MachineID &machineID) { m_machineID = machineID; }
+    //! Only the five queue types are taken.
+    void setType(QueueType type);
+
+    //! Appends; a null command is ignored.
+    void addItem(NECommand *command);
+    //! Removes and returns the first command; null when empty.
+    NECommand *takeFirstItem();
+    //! Empties the queue; the commands are left as they are.
+    void clear() { m_items.clear(); }
+    //! Fails every waiting command ("TE00486") and empties the queue.
+    void terminateAllCommands();
+
+    static bool checkType(QueueType type);
+    //! The queue a command thread of that type drains: 1 to 4 their own, else 0.
+    static QueueType getTypeForCommThread(int threadType);
+
+private:
+    int m_driverID;
+    MachineID m_machineID;
+    QueueType m_type;
+    QList<NECommand *> m_items;
+};
+
+#endif // NECOMMANDQUEUE_H

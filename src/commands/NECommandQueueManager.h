@@ -1,0 +1,54 @@
+#ifndef NECOMMANDQUEUEMANAGER_H
+#define NECOMMANDQUEUEMANAGER_H
+
+#include "AXOCommGlobal.h"
+#include "MachineID.h"
+#include "NEDriverParams.h"
+#include "QueueType.h"
+
+#include <QtCore/QList>
+
+class NECommand;
+class NECommandQueue;
+
+//! Owns every command queue and routes each new command to the queue of its
+//! driver, machine and kind. Not synchronised: the data store serialises
+//! every call with its queue lock.
+class AXOCOMM_EXPORT NECommandQueueManager
+{
+public:
+    NECommandQueueManager();
+    NECommandQueueManager(const NECommandQueueManager &other) = default;
+    NECommandQueueManager &operator=(const NECommandQueueManager &other) = default;
+    ~NECommandQueueManager();
+
+    //! Creates the queue unless one with that key exists.
+    void addCommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    //! Appends the queue and takes it over, without any check.
+    void addCommandQueue(NECommandQueue *queue);
+    //! Routes a command: stop, priority, configuration, scale or standard
+    //! queue of its machine, else of the driver. False when its command
+    //! thread does not exist or no queue takes it.
+    bool addItem(NECommand *command);
+    //! Drops the waiting commands without a failure record.
+    bool clearCommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    bool existCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
+    NECommandQueue *getCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
+    QList<NECommandQueue *> getCommandQueues() const { return m_queues; }
+    int numOfCommandQueues() const { return m_queues.size(); }
+    //! Fails the waiting commands ("TE00486") and deletes the driver's
+    //! queues; -1: every queue.
+    void removeAllCommandQueues(int driverID);
+    //! Deletes the last queue with that key; its commands are dropped silently.
+    bool removeCommandQueue(int driverID, const MachineID &machineID, QueueType type);
+
+    //! The queue type a command goes to (before checking its thread).
+    static QueueType routeQueueType(const NECommand &command);
+    static QueueType getQueueType(NEDriverParams::DriverThreadTypes threadType);
+    static NEDriverParams::DriverThreadTypes getThreadType(QueueType type);
+
+private:
+    QList<NECommandQueue *> m_queues;
+};
+
+#endif // NECOMMANDQUEUEMANAGER_H
