@@ -1,16 +1,295 @@
 #include "NECmdManager.h"
 
 #include "AXOClientSettings.h"
+#include "AXOCommData.h"
 #include "AXODriverConnection.h"
+#include "CertifySessionAnswer.h"
+#include "CertifySessionCmd.h"
+#include "FW_Configuration.h"
+#include "FW_Exception.h"
+#include "GetActiveDispAnswer.h"
+#include "GetKeyAnswer.h"
+#include "GetKeyCmd.h"
+#include "GetSwVersionAnswer.h"
+#include "LoginAnswer.h"
+#include "LoginCmd.h"
+#include "LogoutCmd.h"
 #include "NECommand.h"
+#include "NEDispCommand.h"
 #include "NEDriverCredentials.h"
+#include "NEMixerCommand.h"
+#include "NEQueueThread.h"
+#include "ProtoCommandList.h"
+#include "Session.h"
 #include "XmlRpcClient.h"
 
 #include <memory>
 
+namespace {
+
+const int kSessionLifetime = 20;
+
+void report(int driverID, const MachineID &machineID, const QString &message, const char *code)
+{
+    AXOCommData::instance()->setError(driverID, machineID, FW_DriverError(message, QLatin1String(code)), false,
+                                      AXOCommData::EmitAlways);
+}
+
+// Builds a command from a protocol command and runs it blocking on a copy;
+// the copy, executed, comes back. Null when it could not be built.
+std::unique_ptr<NECommand> runProtoCommand(int driverID, const MachineID &machineID, const ProtoCommand &proto)
+{
+    std::unique_ptr<NECommand> cmd(new NECommand(driverID, machineID, &proto));
+    AXOCommData::instance()->sendCommand(cmd.get(), true, true);
+    return cmd;
+}
+
+template<typename Answer>
+std::unique_ptr<Answer> answerOf(const NECommand &cmd)
+{
+    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
+    if (!cmd.isDoneSuccessfully() || !dynamic_cast<Answer *>(answer.get()))
+        return nullptr;
+    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+}
+
+QString machineText(const MachineID &id)
+{
+    return id.typeText();
+}
+
+} // namespace
+
 NECmdManager::NECmdManager(QObject *parent) : QObject(parent)
 {
 }
+
+NECmdManager::~NECmdManager() = default;
+
+// ---------------------------------------------------------------- execution
+
+bool NECmdManager::executeCommand(NECommand *cmd, bool blocking, bool copy)
+{
+    if (!cmd) {
+        AXOCommData::instance()->setError(
+            FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00186")), false,
+            AXOCommData::EmitAlways);
+        return false;
+    }
+    return AXOCommData::instance()->sendCommand(cmd, blocking, copy);
+}
+
+bool NECmdManager::executeCommandPumped(NECommand *cmd)
+{
+    if (!cmd) {
+        AXOCommData::instance()->setError(
+            FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00186")), false,
+            AXOCommData::EmitAlways);
+        return false;
+    }
+    cmd->setBlockingCall(true);
+    NEQueueThread worker(cmd, false);
+    const bool ran = worker.executeCommands(true);
+    if (cmd->hasErrors())
+        AXOCommData::instance()->appendErrorList(cmd->driverID(), cmd->machineID(), cmd->errors());
+    return ran;
+}
+
+bool NECmdManager::executeCommands(const QList<NECommand *> &cmds, bool blocking, bool copy)
+{
+    if (cmds.isEmpty()) {
+        AXOCommData::instance()->setError(
+            FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00187")), false,
+            AXOCommData::EmitAlways);
+        return false;
+    }
+    return AXOCommData::instance()->sendCommands(cmds, blocking, copy);
+}
+
+// ---------------------------------------------------------------- sessions
+
+bool NECmdManager::login(int driverID, const MachineID &machineID, const QString &clientID)
+{
+    AXOCommData *store = AXOCommData::instance();
+    if (store->existSession(driverID, machineID)) {
+        report(driverID, machineID,
+               QStringLiteral("Session for machine ID %1 type %2 already exists")
+                   .arg(machineID.machineNumber)
+                   .arg(machineText(machineID)),
+               "TE00297");
+        return true;
+    }
+
+    const char *stepCode = "TE00012";
+    try {
+        const std::unique_ptr<NECommand> loginCmd =
+            runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime));
+        const std::unique_ptr<LoginAnswer> login = answerOf<LoginAnswer>(*loginCmd);
+        if (!login) {
+            report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
+            return false;
+        }
+        const QString sessionID = login->sessionID();
+
+        QString clientKey;
+        int n = 0;
+        GetKeyCmd::createSharedKey(clientKey, n);
+        stepCode = "TE00031";
+        const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, machineID, GetKeyCmd(sessionID, clientKey));
+        const std::unique_ptr<GetKeyAnswer> key = answerOf<GetKeyAnswer>(*keyCmd);
+        if (!key) {
+            report(driverID, machineID, QStringLiteral("Error in get key command"), "TE00178");
+            return false;
+        }
+
+        const QString loginKey = GetKeyCmd::createLoginKey(key->driverKey(), n);
+        stepCode = "TE00030";
+        const std::unique_ptr<NECommand> certifyCmd =
+            runProtoCommand(driverID, machineID, CertifySessionCmd(sessionID, loginKey));
+        const std::unique_ptr<CertifySessionAnswer> certify = answerOf<CertifySessionAnswer>(*certifyCmd);
+        if (!certify) {
+            report(driverID, machineID, QStringLiteral("Error in certify session command"), "TE00179");
+            return false;
+        }
+        const bool certified = certify->certified();
+        if (certified)
+            store->appendSession(
+                Session(driverID, machineID, clientID, kSessionLifetime, sessionID, loginKey, certified));
+        return certified;
+    } catch (...) {
+        report(driverID, machineID, QStringLiteral("Errors during NECommand creation"), stepCode);
+        return false;
+    }
+}
+
+bool NECmdManager::logout(int driverID, const MachineID &machineID)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const QString sessionID = store->getSessionID(driverID, machineID);
+    try {
+        const LogoutCmd logoutCmd(sessionID);
+        std::unique_ptr<NECommand> cmd(new NECommand(driverID, machineID, &logoutCmd));
+        if (!store->sendCommand(cmd.get(), true, true))
+            return false;
+        store->removeSession(sessionID);
+        return !cmd->hasErrors();
+    } catch (const FW_Exception &e) {
+        store->setError(driverID, machineID, e.error(), false, AXOCommData::EmitAlways);
+        return false;
+    } catch (...) {
+        report(driverID, machineID, QStringLiteral("Errors during NECommand creation"), "TE00011");
+        return false;
+    }
+}
+
+bool NECmdManager::setSessions(int driverID, const QList<MachineID> &machineIDs, bool force)
+{
+    if (machineIDs.isEmpty())
+        return false;
+    AXOCommData *store = AXOCommData::instance();
+    bool ok = true;
+    for (const MachineID &id : machineIDs) {
+        if (store->existSession(driverID, id) && !force)
+            continue;
+        if (!login(driverID, id, store->getFirstClientID(true))) {
+            report(driverID, id,
+                   QStringLiteral("Internal error in login (machine id: %1 - type: %2)")
+                       .arg(id.machineNumber)
+                       .arg(machineText(id)),
+                   "TE00286");
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+bool NECmdManager::refreshSessions(int driverID, const FW_Configuration &configuration)
+{
+    const QList<MachineID> configured = configuration.getMachinesID();
+    bool ok = setSessions(driverID, configured, false);
+    for (const MachineID &id : AXOCommData::instance()->getSessionsMachineIDs()) {
+        if (configured.contains(id) || id.machineNumber <= 0)
+            continue;
+        const bool loggedOut = logout(driverID, id);
+        ok = ok && loggedOut;
+        if (!loggedOut)
+            report(driverID, id,
+                   QStringLiteral("Internal error in dispenser logout (%1)")
+                       .arg(QStringLiteral("ID %1 - TYPE: %2").arg(id.machineNumber).arg(machineText(id))),
+                   "TE00287");
+    }
+    return ok;
+}
+
+// ---------------------------------------------------------------- driver data
+
+namespace {
+
+// GET_DISP_LIST / GET_MIXER_LIST at machine number 0 of the given type.
+bool machineList(int driverID, const MachineID &machine, const char *name, QList<int> &out, const char *wrongCode,
+                 const char *otherCode, const QString &message, bool mixers)
+{
+    AXOCommData *store = AXOCommData::instance();
+    try {
+        NECommand cmd(driverID, machine, QLatin1String(name));
+        if (!store->sendCommand(&cmd, true, true) || !cmd.isExecuted())
+            return false;
+        const std::unique_ptr<GetActiveDispAnswer> answer = answerOf<GetActiveDispAnswer>(cmd);
+        if (!answer) {
+            store->setError(driverID, machine, FW_DriverError(message, QLatin1String(wrongCode)), false,
+                            AXOCommData::EmitAlways);
+            return false;
+        }
+        out = mixers ? answer->getMixerIDs() : answer->getDispenserIDs();
+        return true;
+    } catch (const FW_Exception &e) {
+        store->setError(driverID, machine, FW_DriverError(message, e.errorCode()), false, AXOCommData::EmitAlways);
+    } catch (...) {
+        store->setError(driverID, machine, FW_DriverError(message, QLatin1String(otherCode)), false,
+                        AXOCommData::EmitAlways);
+    }
+    return false;
+}
+
+} // namespace
+
+bool NECmdManager::getDispenserList(int driverID, QList<int> &dispensers)
+{
+    return machineList(driverID, MachineID(0, MachineID::Dispenser), "GET_DISP_LIST", dispensers, "TE00423",
+                       "TE00422", QStringLiteral("Cannot retrieve dispenser list"), false);
+}
+
+bool NECmdManager::getMixerList(int driverID, QList<int> &mixers)
+{
+    return machineList(driverID, MachineID(0, MachineID::Mixer), "GET_MIXER_LIST", mixers, "TE00481", "TE00480",
+                       QStringLiteral("Cannot retrieve mixer list"), true);
+}
+
+bool NECmdManager::getDriverVersion(int driverID, QVersionNumber &version)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const QString message = QStringLiteral("Internal error in driver version read");
+    try {
+        NECommand cmd(driverID, MachineID(0, MachineID::Dispenser), QStringLiteral("GET_SW_VERSION"));
+        if (!store->sendCommand(&cmd, true, true) || !cmd.isExecuted())
+            return false;
+        const std::unique_ptr<GetSwVersionAnswer> answer = answerOf<GetSwVersionAnswer>(cmd);
+        if (!answer) {
+            store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00454")), false,
+                            AXOCommData::EmitAlways);
+            return false;
+        }
+        version = answer->version();
+        return true;
+    } catch (const FW_Exception &) {
+        store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00455")), false, AXOCommData::EmitAlways);
+    } catch (...) {
+        store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00456")), false, AXOCommData::EmitAlways);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- ping
 
 bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSeconds)
 {
@@ -20,8 +299,8 @@ bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSecond
         const std::string login = NEDriverCredentials::login();
         const std::string password = NEDriverCredentials::password();
         const std::string certPath = connection.certPath().toStdString();
-        client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port(), login.c_str(),
-                                              password.c_str(), certPath.c_str(), true));
+        client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port(), login.c_str(), password.c_str(),
+                                              certPath.c_str(), true));
     } else {
         client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port()));
     }
@@ -32,9 +311,17 @@ bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSecond
     return answered;
 }
 
+bool NECmdManager::ping(int driverID, int timeoutSeconds)
+{
+    return AXOCommData::instance()->pingDriverCommThread(driverID, static_cast<double>(timeoutSeconds));
+}
+
+// ---------------------------------------------------------------- formula progress
+
 bool NECmdManager::hasFormulaProgressSupported(NECommand *cmd)
 {
-    return cmd && cmd->isErogationCommand(true) && isFormulaProgressSupported(cmd->driverID(), cmd->targetDispID(), true);
+    return cmd && cmd->isErogationCommand(true)
+        && isFormulaProgressSupported(cmd->driverID(), cmd->targetDispID(), true);
 }
 
 bool NECmdManager::isFormulaProgressSupported(int, int, bool)

@@ -2,25 +2,56 @@
 #define NECMDMANAGER_H
 
 #include "AXOCommGlobal.h"
+#include "MachineID.h"
 
+#include <QtCore/QList>
 #include <QtCore/QObject>
+#include <QtCore/QVersionNumber>
 
 class AXODriverConnection;
+class FW_Configuration;
 class Formula;
 class FormulaProgress;
 class NECommand;
 
-//! The command API: executes commands on the drivers and checks that a
-//! driver answers.
+//! The command API: executes commands on the drivers, synchronously or
+//! not, and keeps the login sessions of their machines. Every operation is
+//! static; the one instance, made by the data store, receives its signals.
 class AXOCOMM_EXPORT NECmdManager : public QObject
 {
     Q_OBJECT
 
 public:
+    explicit NECmdManager(QObject *parent = nullptr);
+    ~NECmdManager() override;
+
+    // Execution.
+    //! Runs one command: blocking in the calling thread until its status
+    //! is final, or on the thread pool (with copy, on a copy of its own).
+    //! True when the command could be run; its status tells the outcome.
+    static bool executeCommand(NECommand *cmd, bool blocking, bool copy);
+    //! Runs one command in the calling thread while its event loop goes on.
+    static bool executeCommandPumped(NECommand *cmd);
+    static bool executeCommands(const QList<NECommand *> &cmds, bool blocking, bool copy);
+
+    // Sessions.
+    //! The three-step handshake: login, key exchange, certification.
+    static bool login(int driverID, const MachineID &machineID, const QString &clientID);
+    static bool logout(int driverID, const MachineID &machineID);
+    static bool setSessions(int driverID, const QList<MachineID> &machineIDs, bool force);
+    static bool refreshSessions(int driverID, const FW_Configuration &configuration);
+
+    // Driver data.
+    static bool getDispenserList(int driverID, QList<int> &dispensers);
+    static bool getMixerList(int driverID, QList<int> &mixers);
+    static bool getDriverVersion(int driverID, QVersionNumber &version);
+
     //! Sends "PING" to the driver at the endpoint through a temporary
     //! client, plain or TLS as the client settings file says. True when
     //! the driver answered within the time limit.
     static bool ping(const AXODriverConnection &connection, int timeoutSeconds);
+    //! Pings through the driver's running standard command thread.
+    static bool ping(int driverID, int timeoutSeconds);
 
     //! A strict dispensing command whose dispenser reports formula progress.
     static bool hasFormulaProgressSupported(NECommand *cmd);
@@ -29,9 +60,6 @@ public:
     static bool isFormulaProgressSupported(int driverID, int dispID, bool deepCheck);
     //! Asks the driver how it would execute the formula.
     static bool getFormulaExecution(int driverID, int dispID, const Formula &formula, FormulaProgress &progress);
-
-private:
-    explicit NECmdManager(QObject *parent = nullptr);
 };
 
 #endif // NECMDMANAGER_H

@@ -1,11 +1,19 @@
 #include "AXOCommData.h"
 
 #include "MachineDriverStatusAnswer.h"
+#include "NECmdManager.h"
 #include "NECommand.h"
 #include "NECommandQueue.h"
 #include "NECommandQueueManager.h"
+#include "NEDriverData.h"
+#include "NELogger.h"
+#include "NEMachineData.h"
+#include "NEQueueThreadManager.h"
+#include "NEXmlRpcThread.h"
 
-#include <QtCore/QHash>
+#include <QtConcurrent/QtConcurrentRun>
+#include <QtCore/QFuture>
+#include <QtCore/QThreadPool>
 
 #include <algorithm>
 
@@ -15,20 +23,36 @@ namespace {
 QMutex s_instanceMutex;
 }
 
-uint qHash(const AXOCommData::ThreadKey &key, uint seed)
-{
-    return qHash(qMakePair(key.driverID, key.threadType), seed) ^ qHash(key.machineID.machineNumber, seed)
-        ^ (static_cast<uint>(key.machineID.machineType) << 24);
-}
-
-AXOCommData::AXOCommData(QObject *parent) : QObject(parent), m_queueManager(new NECommandQueueManager())
+AXOCommData::AXOCommData(QObject *parent)
+    : QObject(parent), m_queueManager(new NECommandQueueManager()), m_queueThreadManager(new NEQueueThreadManager()),
+      m_clientID(QStringLiteral("default"))
 {
     qRegisterMetaType<NECommand>("NECommand");
     qRegisterMetaType<MachineID>("MachineID");
     qRegisterMetaType<AXOCommData::CommandEvent>("AXOCommData::CommandEvent");
 }
 
-AXOCommData::~AXOCommData() = default;
+AXOCommData::~AXOCommData()
+{
+    // Threads still here belong to drivers nobody closed: stop them first.
+    QList<NEXmlRpcThread *> threads;
+    {
+        QMutexLocker locker(&m_threadMutex);
+        for (const auto &entry : m_threads)
+            threads.append(entry.second);
+        m_threads.clear();
+        threads.append(m_retiredThreads);
+        m_retiredThreads.clear();
+    }
+    for (NEXmlRpcThread *thread : threads)
+        thread->stopProcess();
+    for (NEXmlRpcThread *thread : threads) {
+        waitForThread(thread, 5000);
+        delete thread;
+    }
+    m_queueManager.reset();
+    m_cmdManager.reset();
+}
 
 AXOCommData *AXOCommData::instance()
 {
@@ -45,6 +69,22 @@ void AXOCommData::drop()
     m_Instance = nullptr;
 }
 
+QString AXOCommData::clientID() const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    return m_clientID;
+}
+
+void AXOCommData::setClientID(const QString &clientID)
+{
+    if (clientID.isEmpty())
+        return;
+    QMutexLocker locker(&m_sessionMutex);
+    m_clientID = clientID;
+}
+
+// ---------------------------------------------------------------- drivers
+
 QList<int> AXOCommData::getDriverIDs() const
 {
     QMutexLocker locker(&m_paramMutex);
@@ -53,6 +93,15 @@ QList<int> AXOCommData::getDriverIDs() const
         ids.append(params.driverID());
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+QList<QPair<int, DriverTypes>> AXOCommData::getDrivers() const
+{
+    QMutexLocker locker(&m_paramMutex);
+    QList<QPair<int, DriverTypes>> drivers;
+    for (const NEDriverParams &params : m_driverParams)
+        drivers.append(qMakePair(params.driverID(), params.driverType()));
+    return drivers;
 }
 
 int AXOCommData::getDriverType(int driverID) const
@@ -75,60 +124,195 @@ NEDriverParamsList AXOCommData::getDriverParamsList() const
     return m_driverParams;
 }
 
-void AXOCommData::setDriverParamsList(const NEDriverParamsList &list)
+bool AXOCommData::setDriverParamsForDriver(int driverID, const NEDriverParams &params)
 {
     QMutexLocker locker(&m_paramMutex);
-    m_driverParams = list;
+    return m_driverParams.setDriverParamsForDriver(driverID, params);
 }
 
-bool AXOCommData::createDriverCommThread(int driverID, const MachineID &machineID,
-                                         NEDriverParams::DriverThreadTypes threadType)
+void AXOCommData::setDriverParamsList(const NEDriverParamsList &list)
 {
-    QMutexLocker threadLocker(&m_threadMutex);
-    if (getDriverType(driverID) < 0 || !NEDriverParams::isValidDriverThreadType(threadType))
-        return false;
-    // The thread table changes under both locks: it is read under either.
-    QMutexLocker queueLocker(&m_queueMutex);
-    m_threads.insert(ThreadKey{driverID, machineID, threadType});
-    m_queueManager->addCommandQueue(driverID, machineID, NECommandQueueManager::getQueueType(threadType));
-    return true;
-}
-
-bool AXOCommData::existsDriverCommThread(int driverID, const MachineID &machineID,
-                                         NEDriverParams::DriverThreadTypes threadType) const
-{
-    if (getDriverType(driverID) < 0)
-        return false;
-    return m_threads.contains(ThreadKey{driverID, machineID, threadType});
-}
-
-bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID,
-                                        NEDriverParams::DriverThreadTypes threadType)
-{
-    QMutexLocker threadLocker(&m_threadMutex);
-    return existsDriverCommThread(driverID, machineID, threadType);
-}
-
-bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
-                                       NEDriverParams::DriverThreadTypes threadType, bool, bool, bool remove)
-{
-    QMutexLocker threadLocker(&m_threadMutex);
-    const ThreadKey key{driverID, machineID, threadType};
-    if (!m_threads.contains(key))
-        return false;
-    if (remove) {
-        QMutexLocker queueLocker(&m_queueMutex);
-        m_threads.remove(key);
-        m_queueManager->removeCommandQueue(driverID, machineID, NECommandQueue::getTypeForCommThread(threadType));
+    {
+        QMutexLocker locker(&m_paramMutex);
+        m_driverParams = list;
     }
+    QMutexLocker dataLocker(&m_dataMutex);
+    m_driverData.update(getDriverIDs());
+}
+
+bool AXOCommData::isDriverLocalhost(int driverID, bool *found) const
+{
+    bool exists = false;
+    const NEDriverParams params = getDriverParamsForDriver(driverID, &exists);
+    if (found)
+        *found = exists;
+    return exists && params.ipAddress() == QLatin1String("127.0.0.1");
+}
+
+int AXOCommData::getNextDriverID() const
+{
+    const QList<int> ids = getDriverIDs();
+    return ids.isEmpty() ? 1 : ids.last() + 1;
+}
+
+void AXOCommData::addDriverParams(const NEDriverParams &params)
+{
+    NEDriverParamsList list = getDriverParamsList();
+    list.appendNEDriverParams(params);
+    setDriverParamsList(list);
+}
+
+bool AXOCommData::removeDriverParamsForDriver(int driverID)
+{
+    QMutexLocker locker(&m_paramMutex);
+    return m_driverParams.removeNEDriverParamsForDriver(driverID);
+}
+
+bool AXOCommData::removeDriverData(int driverID)
+{
+    QMutexLocker locker(&m_dataMutex);
+    return m_driverData.removeDriverData(driverID);
+}
+
+bool AXOCommData::checkDriverConnection(NEDriverParams &params)
+{
+    NEXmlRpcThread probe(params, MachineID(0, MachineID::Dispenser), StandardQueue,
+                         NEDriverParams::StandardCommandsThread);
+    bool answered = probe.checkDriverPort();
+    if (answered) {
+        const NEDriverParams found = probe.driverParams();
+        if (found != params || found.port() != params.port())
+            params = found;
+    }
+    probe.closeDriverConnection();
+    return answered;
+}
+
+bool AXOCommData::checkDriverConnections()
+{
+    NEDriverParamsList list = getDriverParamsList();
+    bool anyAnswered = false;
+    bool changed = false;
+    for (int i = 0; i < list.numOfDrivers(); ++i) {
+        NEDriverParams params = list.at(i);
+        const NEDriverParams before = params;
+        if (!checkDriverConnection(params))
+            continue;
+        anyAnswered = true;
+        if (params != before || params.port() != before.port()) {
+            list.replaceParams(i, params);
+            changed = true;
+        }
+    }
+    if (changed)
+        setDriverParamsList(list);
+    return anyAnswered;
+}
+
+void AXOCommData::updateMachineDataList(int driverID, const QList<MachineID> &ids, MachineID::SerialDeviceType type)
+{
+    QMutexLocker locker(&m_dataMutex);
+    m_driverData.updateMachineIDs(driverID, ids, type);
+}
+
+// ---------------------------------------------------------------- sessions
+
+bool AXOCommData::appendSession(const Session &session)
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (const Session &s : qAsConst(m_sessions))
+        if (s.driverID() == session.driverID() && s.machineID() == session.machineID())
+            return false;
+    m_sessions.append(session);
     return true;
 }
 
-bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int)
+bool AXOCommData::existSession(int driverID, const MachineID &machineID) const
 {
-    QMutexLocker threadLocker(&m_threadMutex);
-    return existsDriverCommThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread);
+    Session ignored;
+    return getSession(driverID, machineID, ignored);
 }
+
+bool AXOCommData::getSession(int driverID, const MachineID &machineID, Session &out) const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (const Session &s : m_sessions) {
+        if (s.driverID() == driverID && s.machineID() == machineID) {
+            out = s;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString AXOCommData::getSessionID(int driverID, const MachineID &machineID) const
+{
+    Session session;
+    return getSession(driverID, machineID, session) ? session.getSessionID() : QString();
+}
+
+bool AXOCommData::getGenericDispSession(int driverID, Session &out) const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (const Session &s : m_sessions) {
+        if (s.driverID() == driverID && s.machineID().machineNumber == 0) {
+            out = s;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString AXOCommData::getFirstClientID(bool useDefault) const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (const Session &s : m_sessions)
+        if (!s.getClientID().isEmpty())
+            return s.getClientID();
+    return useDefault ? m_clientID : QString();
+}
+
+QList<Session> AXOCommData::getSessionList() const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    return m_sessions;
+}
+
+QList<MachineID> AXOCommData::getSessionsMachineIDs() const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    QList<MachineID> ids;
+    for (const Session &s : m_sessions)
+        ids.append(s.machineID());
+    return ids;
+}
+
+bool AXOCommData::hasSessions() const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    return !m_sessions.isEmpty();
+}
+
+bool AXOCommData::removeSession(const QString &sessionID)
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (int i = 0; i < m_sessions.size(); ++i) {
+        if (m_sessions.at(i).getSessionID() == sessionID) {
+            m_sessions.removeAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AXOCommData::removeAllSessions()
+{
+    QMutexLocker locker(&m_sessionMutex);
+    m_sessions.clear();
+    return true;
+}
+
+// ---------------------------------------------------------------- queues
 
 bool AXOCommData::enqueueCommand(NECommand *command)
 {
@@ -136,32 +320,30 @@ bool AXOCommData::enqueueCommand(NECommand *command)
     return m_queueManager->addItem(command);
 }
 
-NECommand *AXOCommData::takeFirstCommand(int driverID, const MachineID &machineID, int queueType)
+NECommand *AXOCommData::takeFirstCommand(int driverID, const MachineID &machineID, QueueType queueType)
 {
     QMutexLocker locker(&m_queueMutex);
-    NECommandQueue *queue =
-        m_queueManager->getCommandQueue(driverID, machineID, static_cast<QueueType>(queueType));
+    NECommandQueue *queue = m_queueManager->getCommandQueue(driverID, machineID, queueType);
     return queue ? queue->takeFirstItem() : nullptr;
 }
 
-int AXOCommData::commandQueueCount(int driverID, const MachineID &machineID, int queueType) const
+int AXOCommData::commandQueueCount(int driverID, const MachineID &machineID, QueueType queueType) const
 {
     QMutexLocker locker(&m_queueMutex);
-    const NECommandQueue *queue =
-        m_queueManager->getCommandQueue(driverID, machineID, static_cast<QueueType>(queueType));
+    const NECommandQueue *queue = m_queueManager->getCommandQueue(driverID, machineID, queueType);
     return queue ? queue->count() : 0;
 }
 
-bool AXOCommData::clearCommandQueue(int driverID, const MachineID &machineID, int queueType)
+bool AXOCommData::existCommandQueue(int driverID, const MachineID &machineID, QueueType queueType) const
 {
     QMutexLocker locker(&m_queueMutex);
-    return m_queueManager->clearCommandQueue(driverID, machineID, static_cast<QueueType>(queueType));
+    return m_queueManager->existCommandQueue(driverID, machineID, queueType);
 }
 
-bool AXOCommData::existCommandQueue(int driverID, const MachineID &machineID, int queueType) const
+bool AXOCommData::clearCommandQueue(int driverID, const MachineID &machineID, QueueType queueType)
 {
     QMutexLocker locker(&m_queueMutex);
-    return m_queueManager->existCommandQueue(driverID, machineID, static_cast<QueueType>(queueType));
+    return m_queueManager->clearCommandQueue(driverID, machineID, queueType);
 }
 
 void AXOCommData::removeAllCommandQueues(int driverID)
@@ -170,7 +352,477 @@ void AXOCommData::removeAllCommandQueues(int driverID)
     m_queueManager->removeAllCommandQueues(driverID);
 }
 
-std::unique_ptr<MachineDriverStatusAnswer> AXOCommData::currentMachineDriverStatus(int, const MachineID &) const
+// ---------------------------------------------------------------- queue workers
+
+bool AXOCommData::sendCommand(NECommand *cmd, bool blocking, bool copy)
 {
+    if (!cmd)
+        return false;
+    NELogger::instance()->debug(QStringLiteral("Sending command %1...").arg(cmd->command()));
+    cmd->setBlockingCall(blocking);
+    if (blocking)
+        return NEQueueThreadManager::execCommand(cmd);
+    QMutexLocker locker(&m_workerMutex);
+    return m_queueThreadManager->sendCommand(cmd, copy);
+}
+
+bool AXOCommData::sendCommands(const QList<NECommand *> &cmds, bool blocking, bool copy)
+{
+    if (cmds.isEmpty())
+        return false;
+    for (NECommand *cmd : cmds)
+        if (cmd)
+            cmd->setBlockingCall(blocking);
+    if (blocking)
+        return NEQueueThreadManager::execCommands(cmds);
+    QMutexLocker locker(&m_workerMutex);
+    return m_queueThreadManager->sendCommands(cmds, copy);
+}
+
+void AXOCommData::stopAllQueueThreads()
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_queueThreadsAbort = true;
+}
+
+void AXOCommData::resetQueueThreadsAbort()
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_queueThreadsAbort = false;
+}
+
+bool AXOCommData::isQueueThreadsAbortSet() const
+{
+    QMutexLocker locker(&m_abortMutex);
+    return m_queueThreadsAbort;
+}
+
+// ---------------------------------------------------------------- threads
+
+NEXmlRpcThread *AXOCommData::getDriverCommThread(int driverID, const MachineID &machineID,
+                                                 NEDriverParams::DriverThreadTypes threadType) const
+{
+    if (getDriverType(driverID) < 0)
+        return nullptr;
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && entry.second->machineID() == machineID
+            && entry.second->threadType() == threadType)
+            return entry.second;
     return nullptr;
+}
+
+bool AXOCommData::existsDriverCommThread(int driverID, const MachineID &machineID,
+                                         NEDriverParams::DriverThreadTypes threadType) const
+{
+    // The list changes only under both the thread and the queue lock, so a
+    // caller holding either (enqueueCommand holds the queue lock) reads it
+    // safely; any other caller takes the thread lock here.
+    if (m_threadMutex.tryLock()) {
+        const bool exists = getDriverCommThread(driverID, machineID, threadType) != nullptr;
+        m_threadMutex.unlock();
+        return exists;
+    }
+    return getDriverCommThread(driverID, machineID, threadType) != nullptr;
+}
+
+NEXmlRpcThread *AXOCommData::createThreadObject(const NEDriverParams &params, const MachineID &machineID,
+                                                NEDriverParams::DriverThreadTypes threadType) const
+{
+    // The polling threads run their own loops on the queue type of their
+    // kind; until a kind has a class of its own, the command thread serves it.
+    QueueType queueType = StandardQueue;
+    if (threadType >= NEDriverParams::StandardCommandsThread && threadType <= NEDriverParams::ScaleCommandsThread)
+        queueType = static_cast<QueueType>(threadType);
+    else if (threadType == NEDriverParams::ScaleWeightThread)
+        queueType = ScaleQueue;
+    return new NEXmlRpcThread(params, machineID, queueType, threadType);
+}
+
+bool AXOCommData::createDriverCommThread(int driverID, const MachineID &machineID,
+                                         NEDriverParams::DriverThreadTypes threadType)
+{
+    if (!NEDriverParams::isValidDriverThreadType(threadType))
+        return false;
+    QMutexLocker threadLocker(&m_threadMutex);
+    bool found = false;
+    const NEDriverParams params = getDriverParamsForDriver(driverID, &found);
+    if (!found)
+        return false;
+    if (getDriverCommThread(driverID, machineID, threadType))
+        return true;
+    NEXmlRpcThread *thread = createThreadObject(params, machineID, threadType);
+    QMutexLocker queueLocker(&m_queueMutex);
+    m_threads.append(qMakePair(driverID, thread));
+    m_queueManager->addCommandQueue(driverID, machineID, thread->queueType());
+    return true;
+}
+
+bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID,
+                                        NEDriverParams::DriverThreadTypes threadType)
+{
+    if (!NEDriverParams::isValidDriverThreadType(threadType)) {
+        NELogger::instance()->error(QStringLiteral("startDriverCommThread: invalid threadType %1 for driver %2")
+                                        .arg(static_cast<int>(threadType))
+                                        .arg(driverID));
+        return false;
+    }
+    if (!m_cmdManager)
+        m_cmdManager.reset(new NECmdManager());
+    if (!createDriverCommThread(driverID, machineID, threadType))
+        return false;
+    QMutexLocker locker(&m_threadMutex);
+    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
+    if (!thread)
+        return false;
+    if (!thread->isRunning()) {
+        // A stopped thread may still be winding down before it can start again.
+        thread->wait(1000);
+        thread->prepareForStart();
+    }
+    thread->start();
+    NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
+    thread->setRecursiveCounter(thread->recursiveCounter() + 1);
+    return true;
+}
+
+bool AXOCommData::waitForThread(NEXmlRpcThread *thread, unsigned long ms) const
+{
+    if (thread->wait(ms))
+        return true;
+    NELogger::instance()->error(
+        QStringLiteral("Thread did not stop within %1 ms: %2").arg(ms).arg(thread->threadInfo()));
+    return false;
+}
+
+bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
+                                       NEDriverParams::DriverThreadTypes threadType, bool wait, bool force,
+                                       bool remove)
+{
+    QMutexLocker locker(&m_threadMutex);
+    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
+    if (!thread)
+        return true;
+    if (thread->recursiveCounter() != 1 && !force) {
+        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
+        return true;
+    }
+    if (remove) {
+        QMutexLocker queueLocker(&m_queueMutex);
+        for (int i = 0; i < m_threads.size(); ++i) {
+            if (m_threads.at(i).second == thread) {
+                m_threads.removeAt(i);
+                break;
+            }
+        }
+    }
+    thread->stopProcess();
+    // The stop closes the thread's connection under any call in flight, so
+    // the thread ends at once; it is never terminated by force.
+    const bool ended = waitForThread(thread, wait ? 1000 : 200);
+    const QString info = thread->threadInfo();
+    if (remove) {
+        if (ended || waitForThread(thread, 10000))
+            delete thread;
+        else
+            m_retiredThreads.append(thread);
+        QMutexLocker queueLocker(&m_queueMutex);
+        m_queueManager->removeCommandQueue(driverID, machineID, NECommandQueue::getTypeForCommThread(threadType));
+    } else {
+        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
+    }
+    NELogger::instance()->debug(QStringLiteral("STOP %1").arg(info));
+    return true;
+}
+
+bool AXOCommData::pauseDriverCommThread(int driverID, const MachineID &machineID,
+                                        NEDriverParams::DriverThreadTypes threadType)
+{
+    QMutexLocker locker(&m_threadMutex);
+    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
+    if (!thread)
+        return false;
+    thread->setPauseFlag(true);
+    NELogger::instance()->debug(QStringLiteral("Thread toggle: %1 %2").arg(thread->threadInfo(), QStringLiteral("paused")));
+    return true;
+}
+
+bool AXOCommData::resumeDriverCommThread(int driverID, const MachineID &machineID,
+                                         NEDriverParams::DriverThreadTypes threadType)
+{
+    QMutexLocker locker(&m_threadMutex);
+    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
+    if (!thread)
+        return false;
+    thread->setPauseFlag(false);
+    NELogger::instance()->debug(
+        QStringLiteral("Thread toggle: %1 %2").arg(thread->threadInfo(), QStringLiteral("resumed")));
+    return true;
+}
+
+bool AXOCommData::isDriverCommThreadActive(int driverID, const MachineID &machineID,
+                                           NEDriverParams::DriverThreadTypes threadType) const
+{
+    QMutexLocker locker(&m_threadMutex);
+    const NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
+    return thread && !thread->getPauseFlag();
+}
+
+QList<MachineID> AXOCommData::getDriverCommThreadMachineIDs(int driverID,
+                                                            NEDriverParams::DriverThreadTypes threadType) const
+{
+    QList<MachineID> ids;
+    if (getDriverType(driverID) < 0)
+        return ids;
+    const bool anyType = !NEDriverParams::isValidDriverThreadType(threadType);
+    QMutexLocker locker(&m_threadMutex);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && (anyType || entry.second->threadType() == threadType))
+            ids.append(entry.second->machineID());
+    return ids;
+}
+
+bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) const
+{
+    // Held for the ping: a stop, which needs this lock, cannot delete the
+    // thread under it. The driver-wide machine first, else the generic dispenser.
+    QMutexLocker locker(&m_threadMutex);
+    NEXmlRpcThread *thread =
+        getDriverCommThread(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread);
+    if (!thread)
+        thread = getDriverCommThread(driverID, MachineID(0, MachineID::Dispenser), NEDriverParams::StandardCommandsThread);
+    return thread && thread->pingDriver(timeoutSeconds);
+}
+
+bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int)
+{
+    QMutexLocker locker(&m_threadMutex);
+    return getDriverCommThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread) != nullptr;
+}
+
+void AXOCommData::closeAllConnections(int driverID, bool wait)
+{
+    QList<NEXmlRpcThread *> stopping;
+    {
+        QMutexLocker locker(&m_threadMutex);
+        reapRetiredThreads(false);
+        for (const auto &entry : m_threads)
+            if (driverID == -1 || entry.first == driverID)
+                stopping.append(entry.second);
+        // Tell every thread to stop at the same time.
+        QThreadPool pool;
+        pool.setMaxThreadCount(qMax(1, stopping.size()));
+        QList<QFuture<bool>> stops;
+        for (NEXmlRpcThread *thread : stopping)
+            stops.append(QtConcurrent::run(&pool, thread, &NEXmlRpcThread::stopProcess));
+        for (QFuture<bool> &stop : stops)
+            stop.waitForFinished();
+        pool.waitForDone();
+
+        // The stopped threads leave the list, so that a driver registered
+        // again under the same ID starts afresh.
+        QMutexLocker queueLocker(&m_queueMutex);
+        for (int i = m_threads.size() - 1; i >= 0; --i)
+            if (stopping.contains(m_threads.at(i).second))
+                m_threads.removeAt(i);
+        m_retiredThreads.append(stopping);
+    }
+    removeAllCommandQueues(driverID);
+    stopAllQueueThreads();
+    for (int id : getDriverIDs()) {
+        if (driverID != -1 && id != driverID)
+            continue;
+        removeDriverParamsForDriver(id);
+        removeDriverData(id);
+    }
+    if (wait) {
+        QMutexLocker locker(&m_threadMutex);
+        reapRetiredThreads(true);
+    }
+}
+
+void AXOCommData::reapRetiredThreads(bool wait)
+{
+    for (int i = m_retiredThreads.size() - 1; i >= 0; --i) {
+        NEXmlRpcThread *thread = m_retiredThreads.at(i);
+        if (wait ? waitForThread(thread, 1000) : thread->isFinished() || !thread->isRunning()) {
+            thread->wait();
+            delete thread;
+            m_retiredThreads.removeAt(i);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- errors
+
+void AXOCommData::setError(int driverID, const MachineID &machineID, const FW_DriverError &error, bool clear,
+                           EmitEventMode mode)
+{
+    if (!error.isValid())
+        return;
+    NELogger::instance()->debug(error.errorText());
+    bool changed = false;
+    {
+        QMutexLocker locker(&m_dataMutex);
+        NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+        if (!machine)
+            return;
+        if (clear)
+            machine->setMachineErrors(FW_ErrorList());
+        if (!machine->machineErrors()->contains(error)) {
+            FW_ErrorList added;
+            added.append(error);
+            machine->appendMachineErrors(added);
+            changed = true;
+        }
+        FW_ErrorList history;
+        history.append(error);
+        machine->appendMachineErrorsHistory(history);
+    }
+    if (mode != EmitNone)
+        emit NEErrorListUpdated(driverID, machineID, changed || mode == EmitAlways);
+}
+
+void AXOCommData::setError(int driverID, const FW_DriverError &error, bool clear, EmitEventMode mode)
+{
+    setError(driverID, MachineID(0, MachineID::Dispenser), error, clear, mode);
+}
+
+void AXOCommData::setError(const FW_DriverError &error, bool clear, EmitEventMode mode)
+{
+    setError(0, MachineID(0, 0), error, clear, mode);
+}
+
+void AXOCommData::setDispError(int driverID, int dispID, const FW_DriverError &error, bool clear,
+                               EmitEventMode mode)
+{
+    setError(driverID, MachineID(dispID, MachineID::Dispenser), error, clear, mode);
+}
+
+void AXOCommData::setMixerError(int driverID, int mixerID, const FW_DriverError &error, bool clear,
+                                EmitEventMode mode)
+{
+    setError(driverID, MachineID(mixerID, MachineID::Mixer), error, clear, mode);
+}
+
+void AXOCommData::setErrorList(int driverID, const MachineID &machineID, const FW_ErrorList &list)
+{
+    for (const FW_Error &error : list)
+        if (error.isValid())
+            NELogger::instance()->error(error.errorText());
+    {
+        QMutexLocker locker(&m_dataMutex);
+        NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+        if (!machine)
+            return;
+        machine->setMachineErrors(list);
+        machine->appendMachineErrorsHistory(list);
+    }
+    emit NEErrorListUpdated(driverID, machineID, true);
+}
+
+void AXOCommData::appendErrorList(int driverID, const MachineID &machineID, const FW_ErrorList &list)
+{
+    if (list.isEmpty())
+        return;
+    for (const FW_Error &error : list)
+        if (error.isValid())
+            NELogger::instance()->error(error.errorText());
+    bool changed = false;
+    {
+        QMutexLocker locker(&m_dataMutex);
+        NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+        if (!machine)
+            return;
+        FW_ErrorList added;
+        for (const FW_Error &error : list)
+            if (!machine->machineErrors()->contains(error) && !added.contains(error))
+                added.append(error);
+        changed = !added.isEmpty();
+        if (changed)
+            machine->appendMachineErrors(added);
+    }
+    emit NEErrorListUpdated(driverID, machineID, changed);
+}
+
+FW_ErrorList AXOCommData::getErrorList(int driverID, const MachineID &machineID) const
+{
+    QMutexLocker locker(&m_dataMutex);
+    const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+    return machine ? *machine->machineErrors() : FW_ErrorList();
+}
+
+FW_ErrorList AXOCommData::getErrorHistoryList(int driverID, const MachineID &machineID) const
+{
+    QMutexLocker locker(&m_dataMutex);
+    const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+    return machine ? *machine->machineErrorsHistory() : FW_ErrorList();
+}
+
+// ---------------------------------------------------------------- driver data
+
+bool AXOCommData::setDriverVersion(int driverID, const QVersionNumber &version)
+{
+    QMutexLocker locker(&m_dataMutex);
+    NEDriverData *driver = m_driverData.getDriverData(driverID);
+    if (!driver)
+        return false;
+    driver->setDriverVersion(version);
+    return true;
+}
+
+bool AXOCommData::getDriverVersion(int driverID, QVersionNumber &out) const
+{
+    QMutexLocker locker(&m_dataMutex);
+    const NEDriverData *driver = m_driverData.getDriverData(driverID);
+    if (!driver)
+        return false;
+    out = driver->driverVersion();
+    return true;
+}
+
+std::unique_ptr<MachineDriverStatusAnswer> AXOCommData::currentMachineDriverStatus(int driverID,
+                                                                                  const MachineID &machineID) const
+{
+    QMutexLocker locker(&m_dataMutex);
+    const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
+    if (!machine || !machine->currentMachineDriverStatus())
+        return nullptr;
+    return std::unique_ptr<MachineDriverStatusAnswer>(
+        static_cast<MachineDriverStatusAnswer *>(machine->currentMachineDriverStatus()->clone()));
+}
+
+// ---------------------------------------------------------------- signals
+
+void AXOCommData::NEEmitCommandEnqueuedSignal(const NECommand &command)
+{
+    emit NECommandEnqueuedSignal(command);
+    emit NECommandExecutionStatusSignal(CommandEnqueued, command);
+}
+
+void AXOCommData::NEEmitCommandSentSignal(const NECommand &command)
+{
+    emit NECommandSentSignal(command);
+    emit NECommandExecutionStatusSignal(CommandSent, command);
+}
+
+void AXOCommData::NEEmitCommandProgressSignal(const NECommand &command)
+{
+    emit NECommandProgressSignal(command);
+    emit NECommandExecutionStatusSignal(CommandProgress, command);
+}
+
+void AXOCommData::NEEmitCommandExecutedSignal(const NECommand &command)
+{
+    emit NECommandExecutedSignal(command);
+    emit NECommandExecutionStatusSignal(CommandExecuted, command);
+}
+
+void AXOCommData::NEEmitAppMessageSignal(const QString &message, bool error)
+{
+    emit NEAppMessageSignal(message, error);
+}
+
+void AXOCommData::NEEmitLogMessage(const QString &message, int level)
+{
+    emit NETraceLogMessage(message, level);
 }

@@ -161,13 +161,16 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
 
     _sendAttempts = 0;
     _isFault = false;
+    _lastFailure = NoFailure;
 
     if (!setupConnection()) {
+        _lastFailure = ConnectionSetup;
         XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_02 method %s (_connectionState %d).", method,
                         _connectionState);
         return false;
     }
     if (!generateRequest(method, params)) {
+        _lastFailure = RequestGeneration;
         XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_03 method %s (_connectionState %d).", method,
                         _connectionState);
         return false;
@@ -176,13 +179,15 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     result.clear();
     _disp.work(timeoutSeconds);
 
-    if (_connectionState == IDLE && !closeRequested() && parseResponse(result)) {
+    const bool complete = _connectionState == IDLE && !closeRequested();
+    if (complete && parseResponse(result)) {
         XmlRpcUtil::log(1, "XmlRpcClient::execute: SUCCESS method %s (_connectionState %d).", method,
                         _connectionState);
         XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s completed.", method);
         _response.clear();
         return true;
     }
+    _lastFailure = complete ? ResponseParse : Exchange;
     XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_04 method %s (_connectionState %d).", method,
                     _connectionState);
     return false;

@@ -24,6 +24,16 @@ namespace XmlRpc {
 class AXOCOMM_EXPORT XmlRpcClient : public XmlRpcSource
 {
 public:
+    //! The step at which the last call failed.
+    enum CallFailure {
+        NoFailure = 0,
+        AlreadyExecuting = 1, //!< another call was running (not recorded: that call owns the field)
+        ConnectionSetup = 2,  //!< connecting (or the TLS set-up) failed
+        RequestGeneration = 3,
+        Exchange = 4,         //!< the exchange broke off or ran out of time
+        ResponseParse = 5     //!< the response was not a methodResponse
+    };
+
     //! Connection states.
     enum ClientConnectionState {
         NO_CONNECTION = 0,
@@ -58,6 +68,8 @@ public:
     bool execute(const char *method, const XmlRpcValue &params, XmlRpcValue &result, double timeoutSeconds);
 
     bool isFault() const { return _isFault; }
+    //! Why the last call of this thread failed; read it only from the thread that made the call.
+    CallFailure lastFailure() const { return _lastFailure; }
     bool isExecuting() const { return _executing.load(); }
     int connectionState() const { return _connectionState; }
     const std::string &host() const { return _host; }
@@ -109,6 +121,7 @@ private:
     std::mutex _callMutex; // guards _executing against close() from other threads
     std::thread::id _executingThread;
     std::atomic<bool> _closeRequested;
+    CallFailure _lastFailure = NoFailure;
 };
 
 } // namespace XmlRpc

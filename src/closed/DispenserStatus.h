@@ -1,0 +1,68 @@
+#ifndef DISPENSERSTATUS_H
+#define DISPENSERSTATUS_H
+
+#include "MachineStatus.h"
+
+#include <QtCore/QMetaType>
+
+//! The status of a dispenser (or of a scale, which the driver lists with
+//! the dispensers) in the driver's list of machines.
+class AXOCOMM_EXPORT DispenserStatus : public MachineStatus
+{
+public:
+    //! Position of the can shelf (dispensers that carry one).
+    enum ShelfState {
+        ShelfUnknown = 0,
+        ShelfDown = 1,
+        ShelfUp = 2,
+        ShelfMoving = 3
+    };
+    //! Position of the automatic nozzle cap.
+    enum AutocapState {
+        AutocapUnknown = 0,
+        AutocapClosed = 1,
+        AutocapOpen = 2,
+        AutocapMoving = 3
+    };
+
+    DispenserStatus() : MachineStatus(MachineID(0, MachineID::Dispenser)) {}
+    explicit DispenserStatus(const MachineID &id) : MachineStatus(id) {}
+
+    MachineStatus *clone() const override { return new DispenserStatus(*this); }
+    QString statusName() const override { return QStringLiteral("DispenserStatus"); }
+
+    //! Number of circuits the dispenser reports.
+    int circuitsCount() const { return m_circuits; }
+    void setCircuitsCount(int count) { m_circuits = count; }
+    //! A dispensing is running.
+    bool isDispensing() const { return m_dispensing; }
+    void setDispensing(bool dispensing) { m_dispensing = dispensing; }
+    int shelfState() const { return m_shelf; }
+    void setShelfState(int state) { m_shelf = state; }
+    int autocapState() const { return m_autocap; }
+    void setAutocapState(int state) { m_autocap = state; }
+    //! Machine number of the scale the dispenser weighs on; 0 for none.
+    int scaleNumber() const { return m_scale; }
+    void setScaleNumber(int number) { m_scale = number; }
+    bool hasScale() const { return m_scale > 0; }
+
+    //! The machine status members plus {"circuits": int, "dispensing": bool,
+    //! "shelf": int, "autocap": int, "scale": int}.
+    XmlRpc::XmlRpcValue toXmlRpcValue() const override;
+    //! The type of "id" must have bit 1 or 2; *ok false when malformed.
+    static DispenserStatus fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+protected:
+    bool differsRelevantly(const MachineStatus &other) const override;
+
+private:
+    int m_circuits = 0;
+    bool m_dispensing = false;
+    int m_shelf = ShelfUnknown;
+    int m_autocap = AutocapUnknown;
+    int m_scale = 0;
+};
+
+Q_DECLARE_METATYPE(DispenserStatus)
+
+#endif // DISPENSERSTATUS_H

@@ -1,0 +1,74 @@
+#ifndef FW_CALIBRATIONPROFILES_H
+#define FW_CALIBRATIONPROFILES_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QList>
+#include <QtCore/QMetaType>
+#include <QtCore/QString>
+
+//! The calibration profiles of a driver's pump models. Each pump model has a
+//! default profile (from the factory) and may have a custom one (measured on
+//! site) that takes precedence. A profile maps dosed volumes to the factor
+//! that corrects the nominal pump stroke.
+class AXOCOMM_EXPORT FW_CalibrationProfiles
+{
+public:
+    struct Point
+    {
+        double volume = 0.0; //!< cc
+        double factor = 1.0;
+        bool operator==(const Point &other) const { return volume == other.volume && factor == other.factor; }
+    };
+
+    struct AXOCOMM_EXPORT Profile
+    {
+        int pumpModel = 0;
+        QString name;
+        bool custom = false;
+        QList<Point> points; //!< ascending volumes
+        //! The factor for a volume, interpolated linearly between points and
+        //! held at the first and last one; 1.0 without points.
+        double factorFor(double volume) const;
+        bool operator==(const Profile &other) const;
+        bool operator!=(const Profile &other) const { return !(*this == other); }
+    };
+
+    FW_CalibrationProfiles() = default;
+
+    //! Replaces the default profiles by the built-in ones; custom profiles stay.
+    void setDefaults();
+    void clear() { m_profiles.clear(); }
+    bool isEmpty() const { return m_profiles.isEmpty(); }
+
+    QList<Profile> profiles() const { return m_profiles; }
+    //! Adds the profile or replaces the one of the same pump model and kind.
+    //! False for a pump model below 1 or volumes that do not ascend.
+    bool setProfile(const Profile &profile);
+    bool removeProfile(int pumpModel, bool custom);
+    const Profile *profile(int pumpModel, bool custom) const;
+    //! The custom profile of a pump model, else its default one; null when it has none.
+    const Profile *activeProfile(int pumpModel) const;
+    //! Number of distinct pump models with a profile.
+    int numOfPumps() const;
+    //! A copy holding only the custom and/or the default profiles.
+    FW_CalibrationProfiles getFilteredProfiles(bool custom, bool defaults) const;
+
+    bool operator==(const FW_CalibrationProfiles &other) const { return m_profiles == other.m_profiles; }
+    bool operator!=(const FW_CalibrationProfiles &other) const { return !(*this == other); }
+
+    //! {"profiles": [{"pump": int, "name": string, "custom": bool,
+    //!                "points": [{"volume": double, "factor": double}]}]}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static FW_CalibrationProfiles fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    int indexOf(int pumpModel, bool custom) const;
+
+    QList<Profile> m_profiles;
+};
+
+Q_DECLARE_METATYPE(FW_CalibrationProfiles)
+
+#endif // FW_CALIBRATIONPROFILES_H

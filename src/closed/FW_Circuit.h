@@ -1,0 +1,66 @@
+#ifndef FW_CIRCUIT_H
+#define FW_CIRCUIT_H
+
+#include "AXOCommGlobal.h"
+#include "CircuitGravSettings.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QMetaType>
+#include <QtCore/QString>
+
+//! One circuit of a dispenser: the position it occupies, the colorant in its
+//! canister, the canister's size and reserve, the pump that doses it and its
+//! gravimetric settings. A circuit that is not enabled is fitted but not in use.
+class AXOCOMM_EXPORT FW_Circuit
+{
+public:
+    FW_Circuit() = default;
+    FW_Circuit(int position, const QString &colorantCode, double capacity, bool enabled = true);
+
+    int position() const { return m_position; }
+    void setPosition(int position);
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    QString colorantCode() const { return m_colorantCode; }
+    void setColorantCode(const QString &code) { m_colorantCode = code; }
+    QString colorantName() const { return m_colorantName; }
+    void setColorantName(const QString &name) { m_colorantName = name; }
+    //! Canister capacity and reserve level, cc.
+    double capacity() const { return m_capacity; }
+    void setCapacity(double cc) { m_capacity = cc; }
+    double reserveLevel() const { return m_reserve; }
+    void setReserveLevel(double cc) { m_reserve = cc; }
+    //! Colorant density, g/cc (turns volumes into weights).
+    double density() const { return m_density; }
+    void setDensity(double density) { m_density = density; }
+    //! Pump model; selects the calibration profile.
+    int pumpModel() const { return m_pumpModel; }
+    void setPumpModel(int model) { m_pumpModel = model; }
+    CircuitGravSettings gravSettings() const { return m_grav; }
+    //! Takes the settings; their position becomes this circuit's.
+    void setGravSettings(const CircuitGravSettings &settings);
+
+    bool operator==(const FW_Circuit &other) const;
+    bool operator!=(const FW_Circuit &other) const { return !(*this == other); }
+
+    //! {"position": int, "enabled": bool, "colorant": string, "colorantName": string,
+    //!  "capacity": double, "reserve": double, "density": double, "pump": int,
+    //!  "grav": CircuitGravSettings struct}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static FW_Circuit fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    int m_position = 0;
+    bool m_enabled = true;
+    QString m_colorantCode;
+    QString m_colorantName;
+    double m_capacity = 0.0;
+    double m_reserve = 0.0;
+    double m_density = 1.0;
+    int m_pumpModel = 0;
+    CircuitGravSettings m_grav;
+};
+
+Q_DECLARE_METATYPE(FW_Circuit)
+
+#endif // FW_CIRCUIT_H

@@ -1,0 +1,58 @@
+#ifndef FORMULA_H
+#define FORMULA_H
+
+#include "AXOCommGlobal.h"
+#include "ChannelIngredient.h"
+#include "FormulaChannel.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QList>
+#include <QtCore/QMetaType>
+
+//! A recipe to dispense: its channels (dosing steps, dosed in order), how the
+//! dispenser treats canister levels and how many circuits it may run at once.
+class AXOCOMM_EXPORT Formula
+{
+public:
+    enum LevelsManagementPolicy {
+        CheckLevels = 0,    //!< refuse the formula when a canister holds too little
+        SkipLevelsCheck = 1 //!< dose without checking (a resumed formula was checked already)
+    };
+
+    Formula() = default;
+    //! Groups the ingredients, in order, into channels of at most
+    //! maxParallelCircuits ingredients at distinct positions (a value below 1
+    //! counts as 1). Ingredients without a positive amount are left out.
+    Formula(const QList<ChannelIngredient> &ingredients, int levelsPolicy, int maxParallelCircuits);
+    Formula(const QList<FormulaChannel> &channels, int levelsPolicy, int maxParallelCircuits);
+
+    //! A new copy, owned by the caller.
+    Formula *clone() const { return new Formula(*this); }
+
+    QList<FormulaChannel> channels() const { return m_channels; }
+    //! Every ingredient, channel after channel.
+    QList<ChannelIngredient> ingredients() const;
+    //! Number of ingredients.
+    int numOfItems() const;
+    bool isEmpty() const { return numOfItems() == 0; }
+
+    int levelsManagementPolicy() const { return m_levelsPolicy; }
+    void setLevelsManagementPolicy(int policy) { m_levelsPolicy = policy; }
+    int maxParallelCircuits() const { return m_maxParallel; }
+
+    bool operator==(const Formula &other) const;
+    bool operator!=(const Formula &other) const { return !(*this == other); }
+
+    //! {"levelsPolicy": int, "maxParallel": int, "channels": [FormulaChannel struct]}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static Formula fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    QList<FormulaChannel> m_channels;
+    int m_levelsPolicy = CheckLevels;
+    int m_maxParallel = 1;
+};
+
+Q_DECLARE_METATYPE(Formula)
+
+#endif // FORMULA_H

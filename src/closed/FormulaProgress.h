@@ -1,0 +1,63 @@
+#ifndef FORMULAPROGRESS_H
+#define FORMULAPROGRESS_H
+
+#include "AXOCommGlobal.h"
+#include "Formula.h"
+#include "FormulaChannel.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QList>
+#include <QtCore/QMetaType>
+
+//! How far the dispensing of a formula has got. The driver answers a formula
+//! with its channels and a time estimate per ingredient; the client then moves
+//! the ingredients from waiting to dosing to done as the dispenser reports
+//! which circuit positions are dosing. Progress and time left are measured on
+//! the estimates: a channel counts for its slowest ingredient.
+class AXOCOMM_EXPORT FormulaProgress
+{
+public:
+    FormulaProgress() = default;
+    //! The formula's channels, every ingredient waiting.
+    explicit FormulaProgress(const Formula &formula);
+
+    //! A new copy, owned by the caller.
+    FormulaProgress *clone() const { return new FormulaProgress(*this); }
+
+    QList<FormulaChannel> formulaChannels() const { return m_channels; }
+    void setFormulaChannels(const QList<FormulaChannel> &channels) { m_channels = channels; }
+    bool isEmpty() const { return m_channels.isEmpty(); }
+
+    //! 0..100; 100 only once every channel is done (an empty progress is at 0).
+    int percentage() const;
+    //! Estimated milliseconds still to go; 0 when done.
+    qint64 timeLeft() const;
+    //! Sum of the channel durations, ms.
+    qint64 totalTime() const;
+    bool isFinished() const;
+
+    //! Takes the positions that are dosing now. The first unfinished channel
+    //! that has started or holds one of them is the current one: its
+    //! ingredients at those positions are dosing, the rest are done. Channels
+    //! before a channel that is dosing have finished; later ones are untouched.
+    void updateDosingProcess(const QList<int> &positions);
+    //! Moves every ingredient that is behind the channel state (0 waiting,
+    //! 1 dosing, 2 done) forward to it; other numbers are ignored.
+    void setProcess(int channelState);
+
+    bool operator==(const FormulaProgress &other) const { return m_channels == other.m_channels; }
+    bool operator!=(const FormulaProgress &other) const { return !(*this == other); }
+
+    //! {"channels": [FormulaChannel struct]}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static FormulaProgress fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    qint64 elapsed() const;
+
+    QList<FormulaChannel> m_channels;
+};
+
+Q_DECLARE_METATYPE(FormulaProgress)
+
+#endif // FORMULAPROGRESS_H

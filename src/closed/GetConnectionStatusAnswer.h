@@ -1,0 +1,41 @@
+#ifndef GETCONNECTIONSTATUSANSWER_H
+#define GETCONNECTIONSTATUSANSWER_H
+
+#include "MachineID.h"
+#include "XmlRpcAnswer.h"
+
+#include <QtCore/QList>
+
+//! The answer to "GET_CONN_STATUS": which of the driver's machines it
+//! reaches on their ports now and which it lost ({"connected": [MachineID
+//! struct], "disconnected": [MachineID struct]}; no machine in both).
+class AXOCOMM_EXPORT GetConnectionStatusAnswer : public XmlRpcAnswer
+{
+public:
+    GetConnectionStatusAnswer() = default;
+    GetConnectionStatusAnswer(const QList<MachineID> &connected, const QList<MachineID> &disconnected)
+        : m_connected(connected), m_disconnected(disconnected)
+    {
+    }
+    explicit GetConnectionStatusAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+
+    QList<MachineID> connectedMachines() const { return m_connected; }
+    QList<MachineID> disconnectedMachines() const { return m_disconnected; }
+    bool isConnected(const MachineID &id) const { return m_connected.contains(id); }
+    //! No machine is disconnected.
+    bool allConnected() const { return m_disconnected.isEmpty(); }
+
+    ProtoAnswer *clone() const override { return new GetConnectionStatusAnswer(*this); }
+    QString answerName() const override { return QStringLiteral("GetConnectionStatusAnswer"); }
+
+protected:
+    bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    XmlRpc::XmlRpcValue encodeData() const override;
+    bool requiresData() const override { return true; }
+
+private:
+    QList<MachineID> m_connected;
+    QList<MachineID> m_disconnected;
+};
+
+#endif // GETCONNECTIONSTATUSANSWER_H

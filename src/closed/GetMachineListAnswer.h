@@ -1,0 +1,38 @@
+#ifndef GETMACHINELISTANSWER_H
+#define GETMACHINELISTANSWER_H
+
+#include "GetActiveDispAnswer.h"
+
+//! The answer to "GET_DISP_LIST" (machine type 1) and "GET_MIXER_LIST"
+//! (machine type 4): the numbers of the driver's machines of that type
+//! ({"machines": [int]}, numbers of 1 or more). It offers the machines as a
+//! list of statuses that carry only the identity (none of them marked active:
+//! a list of machines says nothing about which are in service), so that it
+//! reads like the answer of "GET_ACTIVE_DISP".
+class AXOCOMM_EXPORT GetMachineListAnswer : public GetActiveDispAnswer
+{
+public:
+    explicit GetMachineListAnswer(int machineType = MachineID::Dispenser);
+    GetMachineListAnswer(int machineType, const QList<int> &machineNumbers);
+    GetMachineListAnswer(int machineType, const XmlRpc::XmlRpcValue &result);
+
+    //! The type the numbers belong to (1 dispensers, 4 mixers).
+    int machineType() const { return m_machineType; }
+    QList<int> machineNumbers() const;
+
+    //! Same type and same content.
+    bool equalTo(const ProtoAnswer *other) const override;
+    ProtoAnswer *clone() const override { return new GetMachineListAnswer(*this); }
+    QString answerName() const override { return QStringLiteral("GetMachineListAnswer"); }
+
+protected:
+    bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    XmlRpc::XmlRpcValue encodeData() const override;
+
+private:
+    void setNumbers(const QList<int> &numbers);
+
+    int m_machineType;
+};
+
+#endif // GETMACHINELISTANSWER_H

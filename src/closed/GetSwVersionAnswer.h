@@ -1,0 +1,40 @@
+#ifndef GETSWVERSIONANSWER_H
+#define GETSWVERSIONANSWER_H
+
+#include "XmlRpcAnswer.h"
+
+#include <QtCore/QVersionNumber>
+
+//! The answer to "GET_SW_VERSION": the driver's software version and the
+//! protocol version it speaks ({"version": string, "protocol": int}; the
+//! text starts with a dotted version number, "3.2.1" or "3.2.1-rc1").
+class AXOCOMM_EXPORT GetSwVersionAnswer : public XmlRpcAnswer
+{
+public:
+    GetSwVersionAnswer() = default;
+    GetSwVersionAnswer(const QString &versionText, int protocolVersion)
+        : m_versionText(versionText), m_protocol(protocolVersion)
+    {
+    }
+    explicit GetSwVersionAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+
+    //! The dotted number at the start of the text ("3.2.1-rc1" gives 3.2.1).
+    QVersionNumber version() const { return QVersionNumber::fromString(m_versionText); }
+    //! The text as the driver sent it.
+    QString versionText() const { return m_versionText; }
+    int protocolVersion() const { return m_protocol; }
+
+    ProtoAnswer *clone() const override { return new GetSwVersionAnswer(*this); }
+    QString answerName() const override { return QStringLiteral("GetSwVersionAnswer"); }
+
+protected:
+    bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    XmlRpc::XmlRpcValue encodeData() const override;
+    bool requiresData() const override { return true; }
+
+private:
+    QString m_versionText;
+    int m_protocol = 0;
+};
+
+#endif // GETSWVERSIONANSWER_H

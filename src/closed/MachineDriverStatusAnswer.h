@@ -1,0 +1,79 @@
+#ifndef MACHINEDRIVERSTATUSANSWER_H
+#define MACHINEDRIVERSTATUSANSWER_H
+
+#include "MachineID.h"
+#include "MachineStatusAnswer.h"
+#include "XmlRpcAnswer.h"
+
+#include <memory>
+
+//! The driver's status of one machine: whether the machine is active, which
+//! commands the driver takes for it now, and, when the machine's board
+//! answered, the machine's own status part. DispenserDriverStatusAnswer and
+//! MixerDriverStatusAnswer are the answers of "GET_DISP_STATUS" and
+//! "GET_MIXER_STATUS" and carry the status part of their kind.
+class AXOCOMM_EXPORT MachineDriverStatusAnswer : public XmlRpcAnswer
+{
+public:
+    MachineDriverStatusAnswer();
+    explicit MachineDriverStatusAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+    MachineDriverStatusAnswer(const MachineDriverStatusAnswer &other);
+    MachineDriverStatusAnswer &operator=(const MachineDriverStatusAnswer &other);
+    ~MachineDriverStatusAnswer() override;
+
+    MachineID machineID() const { return m_machineID; }
+    void setMachineID(const MachineID &id) { m_machineID = id; }
+
+    //! The machine is active (connected and in service).
+    bool isActiveMachine() const { return m_active; }
+    //! A client marks the stored status of a machine that went inactive;
+    //! an inactive machine accepts no command.
+    void setActiveMachine(bool active) { m_active = active; }
+
+    //! The machine is active and the driver takes commands for it.
+    bool acceptCommands() const { return m_active && m_acceptCommands; }
+    void setAcceptCommands(bool accept) { m_acceptCommands = accept; }
+    //! The machine is active and takes long process commands (dispensing, cleaning, ...).
+    bool acceptProcessCommands() const { return m_active && m_acceptProcessCommands; }
+    void setAcceptProcessCommands(bool accept) { m_acceptProcessCommands = accept; }
+    //! The machine is active and ready for dispensing requests from the
+    //! shop's point-of-sale software.
+    bool readyForPOScommands() const { return m_active && m_readyForPOS; }
+    void setReadyForPOScommands(bool ready) { m_readyForPOS = ready; }
+
+    bool hasMachineStatusAnswer() const { return m_status != nullptr; }
+    //! The machine's status part, owned by this answer; null when none.
+    const MachineStatusAnswer *machineStatusAnswer() const { return m_status.get(); }
+    //! Stores a clone of the status part (null removes it); false, and
+    //! nothing changed, for a status part of another kind than this answer's.
+    bool setMachineStatusAnswer(const MachineStatusAnswer *status);
+
+    bool operator==(const MachineDriverStatusAnswer &other) const { return equalTo(&other); }
+    bool operator!=(const MachineDriverStatusAnswer &other) const { return !equalTo(&other); }
+
+    ProtoAnswer *clone() const override { return new MachineDriverStatusAnswer(*this); }
+    QString answerName() const override { return QStringLiteral("MachineDriverStatusAnswer"); }
+
+protected:
+    //! {"machine": MachineID struct, "active": bool, "acceptCommands": bool,
+    //!  "acceptProcessCommands": bool, "readyForPOS": bool,
+    //!  "status": status part struct (only when the machine answered)}
+    bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    XmlRpc::XmlRpcValue encodeData() const override;
+    bool requiresData() const override { return true; }
+
+    //! A new, empty status part of this answer's kind.
+    virtual MachineStatusAnswer *newStatusAnswer() const { return new MachineStatusAnswer(); }
+    //! Whether a status part is of this answer's kind.
+    virtual bool isStatusAnswerOfKind(const MachineStatusAnswer &status) const;
+
+private:
+    MachineID m_machineID;
+    bool m_active = false;
+    bool m_acceptCommands = false;
+    bool m_acceptProcessCommands = false;
+    bool m_readyForPOS = false;
+    std::unique_ptr<MachineStatusAnswer> m_status;
+};
+
+#endif // MACHINEDRIVERSTATUSANSWER_H

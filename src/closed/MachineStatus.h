@@ -1,0 +1,153 @@
+#ifndef MACHINESTATUS_H
+#define MACHINESTATUS_H
+
+#include "AXOCommGlobal.h"
+#include "ConfigID.h"
+#include "FW_ErrorList.h"
+#include "MachineID.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QList>
+#include <QtCore/QString>
+
+#include <memory>
+
+class DispenserStatus;
+class MixerStatus;
+
+//! One machine as its driver reports it in the list of machines: identity,
+//! whether it is active (connected and in service), its model, its state,
+//! whether it takes commands, its current errors and the identity of its
+//! stored configuration. DispenserStatus (dispensers and scales) and
+//! MixerStatus add the fields of their kind; copies of the right kind are
+//! made with clone().
+class AXOCOMM_EXPORT MachineStatus
+{
+public:
+    MachineStatus() = default;
+    explicit MachineStatus(const MachineID &id) : m_id(id) {}
+    virtual ~MachineStatus();
+
+    virtual MachineStatus *clone() const { return new MachineStatus(*this); }
+    //! The class name, e.g. "DispenserStatus".
+    virtual QString statusName() const { return QStringLiteral("MachineStatus"); }
+    //! Same class and same content.
+    bool equalTo(const MachineStatus &other) const;
+    bool operator==(const MachineStatus &other) const { return equalTo(other); }
+    bool operator!=(const MachineStatus &other) const { return !equalTo(other); }
+
+    MachineID machineID() const { return m_id; }
+    int machineNumber() const { return m_id.machineNumber; }
+    int machineType() const { return m_id.machineType; }
+    void setMachineID(const MachineID &id) { m_id = id; }
+
+    //! The machine is connected and in service.
+    bool isActive() const { return m_active; }
+    void setActive(bool active) { m_active = active; }
+
+    QString modelName() const { return m_modelName; }
+    void setModelName(const QString &name) { m_modelName = name; }
+
+    //! The driver's state code of the machine and its readable text.
+    int state() const { return m_state; }
+    QString stateText() const { return m_stateText; }
+    void setState(int code, const QString &text)
+    {
+        m_state = code;
+        m_stateText = text;
+    }
+
+    //! A command is running on the machine.
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy) { m_busy = busy; }
+    bool acceptCommands() const { return m_acceptCommands; }
+    void setAcceptCommands(bool accept) { m_acceptCommands = accept; }
+    //! Takes long process commands (dispensing, cleaning, ...), not only queries.
+    bool acceptProcessCommands() const { return m_acceptProcessCommands; }
+    void setAcceptProcessCommands(bool accept) { m_acceptProcessCommands = accept; }
+
+    FW_ErrorList errors() const { return m_errors; }
+    void setErrors(const FW_ErrorList &errors) { m_errors = errors; }
+    int errorCount() const { return m_errors.size(); }
+
+    //! The driver reported the identity of the machine's stored configuration.
+    bool hasConfigID() const { return m_hasConfigID; }
+    //! The reported identity; revision 0 for this machine when none was reported.
+    ConfigID configID() const { return m_hasConfigID ? m_configID : ConfigID(m_id, 0); }
+    void setConfigID(const ConfigID &id)
+    {
+        m_configID = id;
+        m_hasConfigID = true;
+    }
+    void clearConfigID()
+    {
+        m_configID = ConfigID();
+        m_hasConfigID = false;
+    }
+
+    //! {"id": MachineID struct, "active": bool, "model": string, "state": int,
+    //!  "stateText": string, "busy": bool, "acceptCommands": bool,
+    //!  "acceptProcessCommands": bool, "errors": [error struct],
+    //!  "config": ConfigID struct (only when reported)} plus the members of the kind.
+    virtual XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! A status of this class; a default status and *ok false when malformed.
+    static MachineStatus fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+    //! The status of the kind the machine type names: type bit 1 a
+    //! DispenserStatus, else bit 4 a MixerStatus, else bit 2 (a scale) a
+    //! DispenserStatus, else a MachineStatus. Null and *ok false when malformed.
+    static std::unique_ptr<MachineStatus> create(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+    //! Whether the statuses of the machines whose type matches typeMask (0: all)
+    //! changed in what the machine list shows: machines added or removed, or
+    //! for one machine the active flag, model, accept-commands flags,
+    //! configuration identity or the fixed fields of its kind. State, busy
+    //! flag, errors and the running fields of the kind are not compared.
+    template<typename T>
+    static bool hasRelevantChanges(const QList<T> &oldList, const QList<T> &newList, int typeMask = 0)
+    {
+        return relevantChanges(pointers(oldList), pointers(newList), typeMask);
+    }
+    static bool hasRelevantChanges(const QList<MachineStatus *> &oldList, const QList<MachineStatus *> &newList,
+                                   int typeMask = 0);
+
+    //! Copies of the DispenserStatus entries, in list order (null entries skipped).
+    static QList<DispenserStatus> filterDispenserStatus(const QList<MachineStatus *> &list);
+    //! Copies of the MixerStatus entries, in list order.
+    static QList<MixerStatus> filterMixerStatus(const QList<MachineStatus *> &list);
+    //! The configuration identities the entries report, in list order;
+    //! entries that report none are left out.
+    static QList<ConfigID> getConfigIDList(const QList<MachineStatus *> &list);
+
+protected:
+    //! Reads the common members; false when one is missing or malformed.
+    bool readCommon(const XmlRpc::XmlRpcValue &value);
+    //! Whether the fields the machine list shows differ; called only for two
+    //! statuses of the same class and machine.
+    virtual bool differsRelevantly(const MachineStatus &other) const;
+
+private:
+    template<typename T>
+    static QList<const MachineStatus *> pointers(const QList<T> &list)
+    {
+        QList<const MachineStatus *> result;
+        for (const T &status : list)
+            result.append(&status);
+        return result;
+    }
+    static bool relevantChanges(const QList<const MachineStatus *> &oldList,
+                                const QList<const MachineStatus *> &newList, int typeMask);
+
+    MachineID m_id;
+    bool m_active = false;
+    QString m_modelName;
+    int m_state = 0;
+    QString m_stateText;
+    bool m_busy = false;
+    bool m_acceptCommands = false;
+    bool m_acceptProcessCommands = false;
+    FW_ErrorList m_errors;
+    ConfigID m_configID;
+    bool m_hasConfigID = false;
+};
+
+#endif // MACHINESTATUS_H

@@ -1,0 +1,69 @@
+#include "ProtoAnswerFactory.h"
+
+#include "CertifySessionAnswer.h"
+#include "ClearErrorsAnswer.h"
+#include "DispenserDriverStatusAnswer.h"
+#include "GetActiveCircuitsAnswer.h"
+#include "GetActiveDispAnswer.h"
+#include "GetCommandStatusAnswer.h"
+#include "GetConnectionStatusAnswer.h"
+#include "GetErrorsAnswer.h"
+#include "GetKeyAnswer.h"
+#include "GetMachineListAnswer.h"
+#include "GetSwVersionAnswer.h"
+#include "GetUssWaterStatusAnswer.h"
+#include "LoginAnswer.h"
+#include "MixerDriverStatusAnswer.h"
+#include "TintAnswer.h"
+#include "WeightAnswer.h"
+
+#include <QtCore/QHash>
+
+#include <functional>
+
+namespace {
+
+typedef std::function<XmlRpcAnswer *()> Maker;
+
+template<typename T>
+Maker make()
+{
+    return [] { return new T(); };
+}
+
+Maker makeMachineList(int machineType)
+{
+    return [machineType] { return new GetMachineListAnswer(machineType); };
+}
+
+const QHash<QString, Maker> &makers()
+{
+    static const QHash<QString, Maker> table = {
+        {QStringLiteral("LOGIN"), make<LoginAnswer>()},
+        {QStringLiteral("GET_KEY"), make<GetKeyAnswer>()},
+        {QStringLiteral("CERTIFY_SESSION"), make<CertifySessionAnswer>()},
+        {QStringLiteral("GET_CMD_STATUS"), make<GetCommandStatusAnswer>()},
+        {QStringLiteral("GET_DISP_STATUS"), make<DispenserDriverStatusAnswer>()},
+        {QStringLiteral("GET_MIXER_STATUS"), make<MixerDriverStatusAnswer>()},
+        {QStringLiteral("GET_ACTIVE_DISP"), make<GetActiveDispAnswer>()},
+        {QStringLiteral("GET_CONN_STATUS"), make<GetConnectionStatusAnswer>()},
+        {QStringLiteral("GET_CURRENT_WEIGHT"), make<WeightAnswer>()},
+        {QStringLiteral("GET_USS_W_STATUS"), make<GetUssWaterStatusAnswer>()},
+        {QStringLiteral("GET_DISP_LIST"), makeMachineList(MachineID::Dispenser)},
+        {QStringLiteral("GET_MIXER_LIST"), makeMachineList(MachineID::Mixer)},
+        {QStringLiteral("GET_SW_VERSION"), make<GetSwVersionAnswer>()},
+        {QStringLiteral("GET_ERRORS"), make<GetErrorsAnswer>()},
+        {QStringLiteral("CLEAR_ERRORS"), make<ClearErrorsAnswer>()},
+        {QStringLiteral("TINT"), make<TintAnswer>()},
+        {QStringLiteral("GET_ACTIVE_CIRCUITS"), make<GetActiveCircuitsAnswer>()},
+    };
+    return table;
+}
+
+} // namespace
+
+XmlRpcAnswer *ProtoAnswerFactory::create(const QString &commandName)
+{
+    const auto it = makers().constFind(commandName);
+    return it != makers().constEnd() ? (*it)() : new XmlRpcAnswer();
+}

@@ -1,0 +1,118 @@
+#include "NEQueueThread.h"
+
+#include "AXOCommData.h"
+#include "CmdStatus.h"
+#include "FW_DriverError.h"
+#include "NECommand.h"
+#include "NEXmlRpcThread.h"
+
+#include <QtCore/QEventLoop>
+#include <QtCore/QThread>
+#include <QtCore/QTimer>
+
+NEQueueThread::NEQueueThread(const QList<NECommand *> &commands, bool copy) : m_copy(copy)
+{
+    for (NECommand *command : commands)
+        m_commands.append(copy && command ? new NECommand(*command) : command);
+}
+
+NEQueueThread::NEQueueThread(NECommand *command, bool copy) : NEQueueThread(QList<NECommand *>{command}, copy)
+{
+}
+
+NEQueueThread::~NEQueueThread()
+{
+    stopProcess();
+    if (!m_copy)
+        return;
+    for (NECommand *command : qAsConst(m_commands)) {
+        if (!command)
+            continue;
+        if (command->thread() != QThread::currentThread())
+            command->deleteLater();
+        else
+            delete command;
+    }
+}
+
+void NEQueueThread::run()
+{
+    executeCommands(false);
+}
+
+void NEQueueThread::stopProcess()
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_abort = true;
+}
+
+bool NEQueueThread::abort() const
+{
+    QMutexLocker locker(&m_abortMutex);
+    return m_abort;
+}
+
+bool NEQueueThread::executeCommands(bool pumped)
+{
+    AXOCommData *store = AXOCommData::instance();
+    for (NECommand *command : qAsConst(m_commands)) {
+        if (!command) {
+            store->setError(FW_DriverError(QStringLiteral("Internal error in command enqueuing"),
+                                           QStringLiteral("TE00184")),
+                            false, AXOCommData::EmitAlways);
+            return false;
+        }
+        if (store->isQueueThreadsAbortSet()) {
+            command->setCmdState(NECommand::NECmdAborted);
+            return true;
+        }
+        if (!store->enqueueCommand(command)) {
+            store->setError(command->driverID(), command->machineID(),
+                            FW_DriverError(QStringLiteral("Internal error in command enqueuing"),
+                                           QStringLiteral("TE00185")),
+                            false, AXOCommData::EmitAlways);
+            return false;
+        }
+        command->setCmdState(NECommand::NECmdEnqueued);
+        const bool silent = command->silentExecution();
+        if (!silent)
+            store->NEEmitCommandEnqueuedSignal(*command);
+        {
+            QMutexLocker locker(&NEXmlRpcThread::commandSignalMutex);
+            NEXmlRpcThread::commandEnqueuedCondition.wakeAll();
+        }
+
+        bool sent = false;
+        for (;;) {
+            const int status = command->executionStatus().status();
+            if (status < CmdStatus::CMD_WAITING) {
+                if (!sent && !silent) {
+                    store->NEEmitCommandSentSignal(*command);
+                    sent = true;
+                }
+                if (status <= CmdStatus::CMD_DONE) {
+                    if (!silent)
+                        store->NEEmitCommandExecutedSignal(*command);
+                    command->setCmdState(NECommand::NECmdExecuted);
+                    break;
+                }
+                if (status == CmdStatus::CMD_IN_PROGRESS && sent && !silent)
+                    store->NEEmitCommandProgressSignal(*command);
+            }
+            if (store->isQueueThreadsAbortSet()) {
+                command->setCmdState(NECommand::NECmdAborted);
+                return true;
+            }
+            if (pumped) {
+                QEventLoop loop;
+                QTimer::singleShot(50, &loop, &QEventLoop::quit);
+                loop.exec();
+            } else {
+                QMutexLocker locker(&NEXmlRpcThread::commandSignalMutex);
+                NEXmlRpcThread::commandExecutedCondition.wait(&NEXmlRpcThread::commandSignalMutex,
+                                                              sent && !silent ? 500 : 100);
+            }
+        }
+    }
+    return true;
+}

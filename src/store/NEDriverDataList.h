@@ -1,0 +1,67 @@
+#ifndef NEDRIVERDATALIST_H
+#define NEDRIVERDATALIST_H
+
+#include "AXOCommGlobal.h"
+#include "MachineID.h"
+
+#include <QtCore/QList>
+
+#include <memory>
+#include <vector>
+
+class NEDispenserData;
+class NEDriverData;
+class NEMachineData;
+
+//! The driver records of the data store, in order. The list owns its
+//! records; records handed in are copied, copies of the list are deep.
+class AXOCOMM_EXPORT NEDriverDataList
+{
+public:
+    NEDriverDataList();
+    explicit NEDriverDataList(const QList<NEDriverData> &records);
+    NEDriverDataList(const NEDriverDataList &other);
+    NEDriverDataList &operator=(const NEDriverDataList &other);
+    ~NEDriverDataList();
+
+    //! Appends a copy of the record.
+    void append(const NEDriverData &record);
+    //! Replaces entry `index` by a copy of the record; false for an index out of range.
+    bool replace(int index, const NEDriverData &record);
+    //! The stored record; null for an index out of range.
+    NEDriverData *at(int index) const;
+    //! Deletes every record.
+    void clear();
+    bool isEmpty() const { return m_records.empty(); }
+    int numOfDriverData() const { return static_cast<int>(m_records.size()); }
+
+    //! The first record of that driver; null when none.
+    NEDriverData *getDriverData(int driverID) const;
+    bool hasDriverData(int driverID) const { return getDriverData(driverID) != nullptr; }
+    //! Look-ups in the machine list of the driver's record; null when the
+    //! driver, its machine list or the machine is missing.
+    NEMachineData *getMachineData(int driverID, const MachineID &machineID) const;
+    bool hasMachineData(int driverID, const MachineID &machineID) const
+    {
+        return getMachineData(driverID, machineID) != nullptr;
+    }
+    NEDispenserData *getDispenserData(int driverID, int number) const;
+    bool hasDispenserData(int driverID, int number) const { return getDispenserData(driverID, number) != nullptr; }
+
+    //! Deletes the first record of that driver; -1 deletes all records and
+    //! answers true. False when there is no such record.
+    bool removeDriverData(int driverID);
+
+    //! Aligns the records with the registered drivers: records whose ID is
+    //! neither 0 nor in the list are deleted, then every ID of the list that
+    //! is 0 or more and has no record gets a new NEDriverData(id) at the end.
+    void update(const QList<int> &driverIDs);
+    //! NEMachineDataList::updateMachineIDs on the machine list of that
+    //! driver's first record; nothing when there is none.
+    void updateMachineIDs(int driverID, const QList<MachineID> &machineIDs, MachineID::SerialDeviceType type);
+
+private:
+    std::vector<std::unique_ptr<NEDriverData>> m_records;
+};
+
+#endif // NEDRIVERDATALIST_H

@@ -1,0 +1,575 @@
+#include "NEXmlRpcThread.h"
+
+#include "AXOClientSettings.h"
+#include "AXOCommData.h"
+#include "AsyncAnswer.h"
+#include "FW_Exception.h"
+#include "GetCommandStatusAnswer.h"
+#include "GetCommandStatusCmd.h"
+#include "NECmdManager.h"
+#include "NECommand.h"
+#include "NEDriverCredentials.h"
+#include "NELogger.h"
+#include "ProtoCommandList.h"
+#include "Session.h"
+#include "XmlRpcAnswer.h"
+#include "XmlRpcException.h"
+#include "XmlRpcUtil.h"
+
+#include <QtCore/QElapsedTimer>
+
+#include <exception>
+
+QWaitCondition NEXmlRpcThread::commandExecutedCondition;
+QWaitCondition NEXmlRpcThread::commandEnqueuedCondition;
+QMutex NEXmlRpcThread::commandSignalMutex;
+QMutex NEXmlRpcThread::sessionMutex;
+
+NEXmlRpcThread::NEXmlRpcThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
+                               NEDriverParams::DriverThreadTypes threadType, QObject *parent)
+    : QThread(parent), m_driverParams(driverParams), m_machineID(machineID), m_queueType(queueType),
+      m_threadType(threadType)
+{
+    establishDriverConnection();
+}
+
+NEXmlRpcThread::~NEXmlRpcThread()
+{
+    closeDriverConnection();
+    QMutexLocker locker(&m_clientPointerMutex);
+    m_client.reset();
+}
+
+bool NEXmlRpcThread::operator==(const NEXmlRpcThread &other) const
+{
+    return driverID() == other.driverID() && m_machineID == other.m_machineID && m_threadType == other.m_threadType;
+}
+
+int NEXmlRpcThread::driverID() const
+{
+    QMutexLocker locker(&m_paramsMutex);
+    return m_driverParams.driverID();
+}
+
+NEDriverParams NEXmlRpcThread::driverParams() const
+{
+    QMutexLocker locker(&m_paramsMutex);
+    return m_driverParams;
+}
+
+void NEXmlRpcThread::setDriverParams(const NEDriverParams &params)
+{
+    QMutexLocker locker(&m_paramsMutex);
+    m_driverParams = params;
+}
+
+QString NEXmlRpcThread::threadInfo() const
+{
+    return QStringLiteral("%1 - driver ID=%2 - machine ID=%3 - machine type=%4 - thread ID: 0x%5")
+        .arg(threadTypeDescr())
+        .arg(driverID())
+        .arg(m_machineID.machineNumber)
+        .arg(m_machineID.typeText())
+        .arg(QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()), 16).toUpper());
+}
+
+QString NEXmlRpcThread::threadTypeDescr(NEDriverParams::DriverThreadTypes type)
+{
+    return NEDriverParams::threadTypeDescription(type);
+}
+
+// ---------------------------------------------------------------- flags
+
+void NEXmlRpcThread::prepareForStart()
+{
+    setAbort(false);
+}
+
+void NEXmlRpcThread::setPauseFlag(bool paused)
+{
+    QMutexLocker locker(&m_pauseMutex);
+    m_pause = paused;
+}
+
+void NEXmlRpcThread::delayProcess(bool delay)
+{
+    QMutexLocker locker(&m_delayMutex);
+    m_delay = delay;
+}
+
+bool NEXmlRpcThread::abortOperations() const
+{
+    QMutexLocker locker(&m_abortMutex);
+    return m_abort;
+}
+
+bool NEXmlRpcThread::pauseOperations() const
+{
+    QMutexLocker locker(&m_pauseMutex);
+    return m_pause;
+}
+
+bool NEXmlRpcThread::delayOperations() const
+{
+    QMutexLocker locker(&m_delayMutex);
+    return m_delay;
+}
+
+void NEXmlRpcThread::setAbort(bool abort)
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_abort = abort;
+    if (abort)
+        m_waitCondition.wakeAll();
+}
+
+void NEXmlRpcThread::waitTimeoutAbort(qint64 ms) const
+{
+    QMutexLocker locker(&m_abortMutex);
+    if (!m_abort && ms > 0)
+        m_waitCondition.wait(&m_abortMutex, static_cast<unsigned long>(ms));
+}
+
+void NEXmlRpcThread::setError(const FW_DriverError &error) const
+{
+    AXOCommData::instance()->setError(driverID(), m_machineID, error, false, AXOCommData::EmitAlways);
+}
+
+bool NEXmlRpcThread::stopProcess()
+{
+    NELogger::instance()->debug(QStringLiteral("STOP thread %1").arg(threadInfo()));
+    setAbort(true);
+    if (!closeDriverConnection())
+        return false;
+    QMutexLocker locker(&commandSignalMutex);
+    commandEnqueuedCondition.wakeAll();
+    commandExecutedCondition.wakeAll();
+    return true;
+}
+
+// ---------------------------------------------------------------- connection
+
+std::shared_ptr<NEXmlRpcClient> NEXmlRpcThread::client() const
+{
+    QMutexLocker locker(&m_clientPointerMutex);
+    return m_client;
+}
+
+bool NEXmlRpcThread::connectionClosed() const
+{
+    QMutexLocker locker(&m_clientPointerMutex);
+    return m_connectionClosed;
+}
+
+bool NEXmlRpcThread::establishDriverConnection()
+{
+    const NEDriverParams params = driverParams();
+    NELogger::instance()->info(
+        QStringLiteral("Establishing driver connection to %1:%2...").arg(params.ipAddress()).arg(params.port()));
+    if (params.isSlaveDriverType())
+        return true;
+    closeDriverConnection();
+    try {
+        QMutexLocker callLocker(&m_clientMutex);
+        XmlRpcUtil::setVerbosity(0);
+        const QByteArray host = params.ipAddress().toLatin1();
+        std::shared_ptr<NEXmlRpcClient> created;
+        if (AXOClientSettings::useOpenSsl()) {
+            const std::string certPath = params.certPath();
+            NELogger::instance()->info(
+                QStringLiteral("Using SSL connection with certificate: %1").arg(QString::fromStdString(certPath)));
+            const std::string login = NEDriverCredentials::login();
+            const std::string password = NEDriverCredentials::password();
+            created = std::make_shared<NEXmlRpcClient>(host.constData(), params.port(), login.c_str(),
+                                                       password.c_str(), certPath.c_str(), true);
+        } else {
+            NELogger::instance()->info(QStringLiteral("Using plain connection (no SSL)"));
+            created = std::make_shared<NEXmlRpcClient>(host.constData(), params.port());
+        }
+        created->setExecuteResult(ExecOk);
+        QMutexLocker pointerLocker(&m_clientPointerMutex);
+        m_client = created;
+        m_connectionClosed = false;
+        return true;
+    } catch (...) {
+        setError(FW_DriverError(QStringLiteral("Error creating connection to driver"), QStringLiteral("TE00174")));
+        return false;
+    }
+}
+
+bool NEXmlRpcThread::closeDriverConnection()
+{
+    if (driverParams().isSlaveDriverType())
+        return true;
+    try {
+        const std::shared_ptr<NEXmlRpcClient> current = client();
+        if (!current)
+            return true;
+        current->close(); // a call in flight on another thread ends at once
+        QMutexLocker locker(&m_clientPointerMutex);
+        m_connectionClosed = true;
+        return true;
+    } catch (...) {
+        setError(FW_DriverError(QStringLiteral("An error occurred in communication close"), QStringLiteral("TE00114")));
+        return false;
+    }
+}
+
+bool NEXmlRpcThread::pingDriver(double timeoutSeconds) const
+{
+    if (driverParams().isSlaveDriverType())
+        return true;
+    if (!client())
+        return false;
+    NELogger::instance()->debug(QStringLiteral("Ping driver..."));
+    XmlRpc::XmlRpcValue result;
+    return xmlrpc_execute("PING", XmlRpc::XmlRpcValue(), result, timeoutSeconds);
+}
+
+bool NEXmlRpcThread::checkDriverPort()
+{
+    if (driverParams().isSlaveDriverType())
+        return true;
+    bool answered = pingDriver(5.0);
+    if (answered)
+        return true;
+    const int configuredPort = driverParams().port();
+
+    if (AXOClientSettings::isLocalDriver()) {
+        // The local driver may have moved to a port nearby.
+        for (int offset = -5; offset <= 4 && !answered; ++offset) {
+            {
+                QMutexLocker locker(&m_paramsMutex);
+                m_driverParams.setPort(configuredPort + offset);
+            }
+            establishDriverConnection();
+            answered = pingDriver(5.0);
+        }
+        return answered;
+    }
+
+    const int attempts = 3;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        if (answered || abortOperations())
+            break;
+        NELogger::instance()->info(QStringLiteral("Non-localhost connection attempt %1/%2 to %3:%4...")
+                                       .arg(attempt)
+                                       .arg(attempts)
+                                       .arg(driverParams().ipAddress())
+                                       .arg(configuredPort));
+        {
+            QMutexLocker locker(&m_paramsMutex);
+            m_driverParams.setPort(configuredPort);
+        }
+        if (establishDriverConnection())
+            answered = pingDriver(20.0);
+        if (!answered && attempt < attempts && !abortOperations()) {
+            NELogger::instance()->info(QStringLiteral("Attempt %1/%2 failed, waiting %3ms before retry...")
+                                           .arg(attempt)
+                                           .arg(attempts)
+                                           .arg(5000));
+            waitTimeoutAbort(5000);
+        }
+    }
+    return answered;
+}
+
+// ---------------------------------------------------------------- raw call
+
+bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params,
+                                    XmlRpc::XmlRpcValue &result, double timeoutSeconds,
+                                    NEXmlRpcExecuteResult *outcome) const
+{
+    NEXmlRpcExecuteResult how = ExecConnectionError;
+    bool ok = false;
+    {
+        QMutexLocker locker(&m_clientMutex);
+        const std::shared_ptr<NEXmlRpcClient> current = client();
+        if (current) {
+            current->setExecuteResult(ExecOk);
+            if (current->isExecuting()) {
+                how = ExecRequestError;
+            } else if (current->execute(method, params, result, timeoutSeconds)) {
+                how = ExecOk;
+                ok = true;
+            } else {
+                switch (current->lastFailure()) {
+                case XmlRpc::XmlRpcClient::ConnectionSetup: how = ExecConnectionError; break;
+                case XmlRpc::XmlRpcClient::RequestGeneration:
+                case XmlRpc::XmlRpcClient::ResponseParse:
+                case XmlRpc::XmlRpcClient::AlreadyExecuting: how = ExecRequestError; break;
+                case XmlRpc::XmlRpcClient::NoFailure:
+                case XmlRpc::XmlRpcClient::Exchange: {
+                    const int state = current->connectionState();
+                    if (current->executeResult() != ExecOk)
+                        how = current->executeResult();
+                    else if (timeoutSeconds >= 0.0
+                             && (state == XmlRpc::XmlRpcClient::READ_HEADER
+                                 || state == XmlRpc::XmlRpcClient::READ_RESPONSE))
+                        how = ExecTimeout;
+                    else
+                        how = ExecConnectionError;
+                    break;
+                }
+                }
+            }
+        }
+    }
+    if (outcome)
+        *outcome = how;
+    return ok;
+}
+
+bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params,
+                                    XmlRpc::XmlRpcValue &result, double timeoutSeconds) const
+{
+    return xmlrpc_execute(method, params, result, timeoutSeconds, nullptr);
+}
+
+// ---------------------------------------------------------------- command loop
+
+void NEXmlRpcThread::run()
+{
+    NELogger::instance()->debug(
+        QStringLiteral("START thread %1 - queue type: %2").arg(threadInfo()).arg(static_cast<int>(m_queueType)));
+    AXOCommData *store = AXOCommData::instance();
+    const int driver = driverID();
+    for (;;) {
+        if (abortOperations())
+            return;
+        int waiting = store->commandQueueCount(driver, m_machineID, m_queueType);
+        while (waiting > 0) {
+            if (pauseOperations() || abortOperations())
+                break;
+            if (NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType)) {
+                manageCommand(cmd);
+                QMutexLocker locker(&commandSignalMutex);
+                commandExecutedCondition.wakeAll();
+            }
+            waiting = store->commandQueueCount(driver, m_machineID, m_queueType);
+        }
+        {
+            QMutexLocker locker(&commandSignalMutex);
+            if (!abortOperations())
+                commandEnqueuedCondition.wait(&commandSignalMutex, 100);
+        }
+        if (pauseOperations()) {
+            NELogger::instance()->debug(QStringLiteral("PAUSE thread %1").arg(threadInfo()));
+            waitTimeoutAbort(200);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- pipeline
+
+bool NEXmlRpcThread::failCommand(NECommand *cmd, const char *code, const QString &message) const
+{
+    return cmd->setFailureExecution(FW_DriverError(message, QLatin1String(code)));
+}
+
+bool NEXmlRpcThread::manageCommand(NECommand *cmd)
+{
+    if (!cmd)
+        return false;
+    try {
+        const QString name = cmd->command();
+        NELogger::instance()->debug(QStringLiteral("Management of cmd: %1").arg(name));
+        if (cmd->driverCallType() != AsyncCall)
+            cmd->setExecutionStatus(CmdStatus::CMD_IN_PROGRESS);
+
+        QString sessionID;
+        FW_DriverError sessionError;
+        if (!getSession(*cmd, sessionID, &sessionError))
+            return cmd->setFailureExecution(sessionError);
+        if (!executeAXOCommandCall(sessionID, cmd))
+            return false;
+
+        if (cmd->driverCallType() == AsyncCall) {
+            NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1").arg(name));
+            const std::unique_ptr<ProtoAnswer> answer = cmd->getProtoAnswer();
+            const AsyncAnswer *ticket = dynamic_cast<const AsyncAnswer *>(answer.get());
+            if (!ticket)
+                return failCommand(cmd, "TE00298", QStringLiteral("Error creating async xml-rpc answer"));
+
+            std::unique_ptr<NECommand> statusCmd;
+            try {
+                const GetCommandStatusCmd query(ticket->ticketID());
+                statusCmd.reset(new NECommand(cmd->driverID(), cmd->machineID(), &query));
+            } catch (const FW_Exception &e) {
+                return cmd->setFailureExecution(e.error());
+            } catch (...) {
+                return failCommand(cmd, "TE00299", QStringLiteral("An error has occurred during command creation"));
+            }
+
+            NELogger::instance()->debug(QStringLiteral("Checking execution status of command %1 with ticket ID %2")
+                                            .arg(name)
+                                            .arg(ticket->ticketID()));
+            QElapsedTimer timer;
+            timer.start();
+            const qint64 limit = cmd->commandTimeout();
+            CmdStatus finalStatus;
+            bool finished = false;
+            std::unique_ptr<GetCommandStatusAnswer> finalAnswer;
+            for (;;) {
+                if (!executeAXOCommandCall(sessionID, statusCmd.get()))
+                    return failCommand(cmd, "TE00373", QStringLiteral("Error in command status send"));
+                const std::unique_ptr<ProtoAnswer> polled = statusCmd->getProtoAnswer();
+                const GetCommandStatusAnswer *statusAnswer = dynamic_cast<const GetCommandStatusAnswer *>(polled.get());
+                if (!statusAnswer)
+                    return failCommand(cmd, "TE00301", QStringLiteral("Error creating command status xml-rpc answer"));
+                const CmdStatus status = statusAnswer->cmdStatus();
+                NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1 -> command status: %2")
+                                                .arg(name, CmdStatus::getDescription(status.status())));
+                if (status.isFinished()) {
+                    finalStatus = status;
+                    finalAnswer.reset(static_cast<GetCommandStatusAnswer *>(statusAnswer->clone()));
+                    finished = true;
+                    break;
+                }
+                cmd->setExecutionStatus(status);
+                waitTimeoutAbort(500);
+                if ((limit > 0 && timer.elapsed() >= limit) || abortOperations())
+                    break;
+            }
+            if (!finished) {
+                cmd->clearProtoAnswer();
+                return failCommand(cmd, "TE00300", QStringLiteral("Command timed out"));
+            }
+
+            FW_DriverError decodeError;
+            if (!cmd->setAnswer(finalStatus.resultValue(), false, &decodeError) && decodeError.isValid())
+                return cmd->setFailureExecution(decodeError);
+            bool decoded = false;
+            const XmlRpcAnswer result = finalStatus.getXmlRpcAnswer(&decoded);
+            if (!decoded)
+                return failCommand(cmd, "TE00302", QStringLiteral("Error in async command decoding"));
+            if (result.hasErrors()) {
+                cmd->setErrors(result.errors());
+                cmd->setExecutionStatus(finalAnswer.get());
+            } else if (result.isCmdFailed()) {
+                return failCommand(cmd, "TE00326", QStringLiteral("Internal error in driver command execution"));
+            } else {
+                cmd->setExecutionStatus(finalAnswer.get());
+            }
+        }
+        NELogger::instance()->debug(QStringLiteral("Management of cmd: %1 finished successfully").arg(name));
+        return true;
+    } catch (const FW_Exception &e) {
+        return cmd->setFailureExecution(e.error());
+    } catch (...) {
+        return failCommand(cmd, "TE00147", QStringLiteral("Internal error in command management"));
+    }
+}
+
+bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *cmd) const
+{
+    if (!cmd)
+        return false;
+    try {
+        bool ok = false;
+        const XmlRpc::XmlRpcValue params = cmd->toXmlRpcValue(sessionID, &ok);
+        if (!ok || !params.valid())
+            return failCommand(cmd, "TE00004", QStringLiteral("Invalid xml-rpc type for protocol command"));
+        cmd->setCmdState(NECommand::NECmdSent);
+
+        const qint64 callTimeout = cmd->callTimeout();
+        const double limit = callTimeout > 0 ? static_cast<double>(callTimeout) / 1000.0 : -1.0;
+        const QString name = cmd->command();
+        NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 START").arg(name));
+        const QByteArray method = ProtoCommandList::functionCallStr(cmd->driverCallType()).toLatin1();
+        if (abortOperations())
+            return false;
+
+        XmlRpc::XmlRpcValue result;
+        NEXmlRpcExecuteResult outcome = ExecOk;
+        if (!xmlrpc_execute(method.constData(), params, result, limit, &outcome)) {
+            if (outcome == ExecTimeout)
+                return failCommand(cmd, "TE00400", QStringLiteral("Command %1 timed out").arg(name));
+            const NEDriverParams driver = driverParams();
+            return failCommand(cmd, "TE00005",
+                               QStringLiteral("%1 %2 %3 - %4:%5")
+                                   .arg(QStringLiteral("Connection to"), QStringLiteral("AXOdriver"),
+                                        QStringLiteral("not available"), driver.ipAddress())
+                                   .arg(driver.port()));
+        }
+        NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 END").arg(name));
+
+        FW_DriverError decodeError;
+        if (!cmd->setAnswer(result, cmd->driverCallType() == AsyncCall, &decodeError)) {
+            if (decodeError.isValid())
+                return cmd->setFailureExecution(decodeError);
+            return failCommand(cmd, "TE00372", QStringLiteral("Error creating xml-rpc answer"));
+        }
+        bool valid = false;
+        const std::unique_ptr<XmlRpcAnswer> answer = cmd->getXmlRpcAnswer(&valid);
+        if (!answer || !valid)
+            return failCommand(cmd, "TE00146", QStringLiteral("Error creating xml-rpc answer"));
+        if (answer->hasErrors())
+            return cmd->setFailureExecution(answer->errors());
+        if (cmd->driverCallType() != AsyncCall)
+            cmd->setExecutionStatus(answer.get());
+        return true;
+    } catch (const XmlRpc::XmlRpcException &e) {
+        return failCommand(cmd, "TE00416",
+                           QStringLiteral("%1: %2 (%3)")
+                               .arg(QStringLiteral("Internal error in command management"),
+                                    QString::fromStdString(e.getMessage()))
+                               .arg(e.getCode()));
+    } catch (...) {
+        return failCommand(cmd, "TE00415", QStringLiteral("Internal error in command management"));
+    }
+}
+
+bool NEXmlRpcThread::getSession(const NECommand &cmd, QString &sessionID, FW_DriverError *error) const
+{
+    const MachineID machine = cmd.machineID();
+    if (machine.machineNumber == 0)
+        return true;
+    if (abortOperations())
+        return false;
+
+    QMutexLocker locker(&sessionMutex);
+    AXOCommData *store = AXOCommData::instance();
+    const int driver = cmd.driverID();
+    Session session;
+    if (store->getSession(driver, machine, session) && session.machineID().machineNumber != 0) {
+        sessionID = session.getSessionID();
+        return true;
+    }
+
+    // No session stored: log in again, but only when none at all is left.
+    if (pingDriver(5.0) && !store->hasSessions()) {
+        bool loggedIn = false;
+        for (int attempt = 0; attempt < 3 && !loggedIn && !abortOperations(); ++attempt) {
+            loggedIn = NECmdManager::login(driver, MachineID(0, machine.machineType), store->clientID());
+            if (!loggedIn)
+                QThread::msleep(200);
+        }
+        if (loggedIn) {
+            bool stored = false;
+            QList<int> numbers;
+            if (NECmdManager::getDispenserList(driver, numbers)) {
+                QList<MachineID> ids;
+                for (int number : numbers)
+                    ids.append(MachineID(number, MachineID::Dispenser));
+                stored = NECmdManager::setSessions(driver, ids, true) || stored;
+            }
+            numbers.clear();
+            if (NECmdManager::getMixerList(driver, numbers)) {
+                QList<MachineID> ids;
+                for (int number : numbers)
+                    ids.append(MachineID(number, MachineID::Mixer));
+                stored = NECmdManager::setSessions(driver, ids, true) || stored;
+            }
+            if (stored) {
+                // Send the command with the session just made.
+                if (store->getSession(driver, machine, session))
+                    sessionID = session.getSessionID();
+                return true;
+            }
+        }
+    }
+    if (error)
+        *error = FW_DriverError(QStringLiteral("Invalid session for command"), QStringLiteral("TE00200"));
+    return false;
+}

@@ -1,0 +1,131 @@
+#ifndef NEXMLRPCTHREAD_H
+#define NEXMLRPCTHREAD_H
+
+#include "AXOCommGlobal.h"
+#include "MachineID.h"
+#include "NEDriverParams.h"
+#include "NEXmlRpcClient.h"
+#include "QueueType.h"
+
+#include <QtCore/QMutex>
+#include <QtCore/QThread>
+#include <QtCore/QWaitCondition>
+
+#include <memory>
+
+class FW_DriverError;
+class FW_ErrorList;
+class NECommand;
+
+//! The worker that talks to one driver for one machine and one queue: it
+//! owns its own connection, drains its command queue and runs each command
+//! through the pipeline (session, call, ticket polling). Polling threads
+//! derive from it and replace run().
+//!
+//! stopProcess() may be called from any thread: it ends waits at once and
+//! cuts a call in flight short by closing the connection under it.
+class AXOCOMM_EXPORT NEXmlRpcThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    NEXmlRpcThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
+                   NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
+    ~NEXmlRpcThread() override;
+
+    bool operator==(const NEXmlRpcThread &other) const;
+
+    int driverID() const;
+    NEDriverParams driverParams() const;
+    void setDriverParams(const NEDriverParams &params);
+    MachineID machineID() const { return m_machineID; }
+    void setMachineID(const MachineID &machineID) { m_machineID = machineID; }
+    QueueType queueType() const { return m_queueType; }
+    void setQueueType(QueueType type) { m_queueType = type; }
+    NEDriverParams::DriverThreadTypes threadType() const { return m_threadType; }
+    void setThreadType(NEDriverParams::DriverThreadTypes type) { m_threadType = type; }
+    int recursiveCounter() const { return m_recursiveCounter; }
+    void setRecursiveCounter(int counter) { m_recursiveCounter = counter; }
+
+    QString threadInfo() const;
+    QString threadTypeDescr() const { return threadTypeDescr(m_threadType); }
+    static QString threadTypeDescr(NEDriverParams::DriverThreadTypes type);
+
+    // Control, from any thread.
+    void prepareForStart();
+    void pauseProcess() { setPauseFlag(true); }
+    void resumeProcess() { setPauseFlag(false); }
+    void setPauseFlag(bool paused);
+    bool getPauseFlag() const { return pauseOperations(); }
+    void delayProcess(bool delay);
+    //! Sets the abort flag, wakes every wait and closes the connection.
+    bool stopProcess();
+
+    // The driver connection.
+    bool establishDriverConnection();
+    bool closeDriverConnection();
+    bool pingDriver(double timeoutSeconds) const;
+    //! Pings; when that fails, retries (remote driver) or scans the ports
+    //! around the configured one (local driver).
+    bool checkDriverPort();
+    //! Whether closeDriverConnection() has closed the client.
+    bool connectionClosed() const;
+
+    //! Process-wide: woken by command threads after every command, waited on by queue workers.
+    static QWaitCondition commandExecutedCondition;
+    //! Process-wide: woken by queue workers after enqueuing, waited on by idle command threads.
+    static QWaitCondition commandEnqueuedCondition;
+    //! The mutex of both conditions; held only around a wake or a wait.
+    static QMutex commandSignalMutex;
+    //! Serialises session look-up and re-login across all driver threads.
+    static QMutex sessionMutex;
+
+protected:
+    void run() override;
+
+    bool manageCommand(NECommand *cmd);
+    bool executeAXOCommandCall(const QString &sessionID, NECommand *cmd) const;
+    bool getSession(const NECommand &cmd, QString &sessionID, FW_DriverError *error) const;
+
+    bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
+                        double timeoutSeconds, NEXmlRpcExecuteResult *outcome) const;
+    bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
+                        double timeoutSeconds) const;
+
+    bool abortOperations() const;
+    bool pauseOperations() const;
+    bool delayOperations() const;
+    void setAbort(bool abort);
+    //! Sleeps at most ms on the thread's wait condition; a stop ends it.
+    void waitTimeoutAbort(qint64 ms) const;
+    //! Reports an error of this thread's machine to the data store.
+    void setError(const FW_DriverError &error) const;
+
+private:
+    bool failCommand(NECommand *cmd, const char *code, const QString &message) const;
+    std::shared_ptr<NEXmlRpcClient> client() const;
+
+    bool m_pause = false;
+    mutable QMutex m_pauseMutex;
+    bool m_delay = false;
+    mutable QMutex m_delayMutex;
+
+    // The client pointer has its own small lock so that stopProcess() can
+    // close the connection while a call (which holds m_clientMutex) runs.
+    std::shared_ptr<NEXmlRpcClient> m_client;
+    mutable QMutex m_clientPointerMutex;
+
+    NEDriverParams m_driverParams;
+    mutable QMutex m_paramsMutex;
+    MachineID m_machineID;
+    QueueType m_queueType;
+    NEDriverParams::DriverThreadTypes m_threadType;
+    int m_recursiveCounter = 0;
+    mutable QMutex m_clientMutex;
+    bool m_abort = false;
+    mutable QMutex m_abortMutex;
+    mutable QWaitCondition m_waitCondition;
+    bool m_connectionClosed = false;
+};
+
+#endif // NEXMLRPCTHREAD_H

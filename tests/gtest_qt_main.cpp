@@ -1,0 +1,13 @@
+// GoogleTest entry point for suites that need a Qt event loop (signals
+// delivered through queued connections, QSignalSpy::wait).
+
+#include <QtCore/QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

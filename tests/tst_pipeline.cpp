@@ -1,0 +1,383 @@
+// Commands executed on the simulated driver end to end: driver threads,
+// queue workers, the command pipeline with sessions and tickets, the thread
+// registry, and stopping while threads are busy.
+
+#include "AXOClientSettings.h"
+#include "AXOCommData.h"
+#include "GetSwVersionAnswer.h"
+#include "NCCommand.h"
+#include "NECmdManager.h"
+#include "NECommand.h"
+#include "NEDispCommand.h"
+#include "NEXmlRpcThread.h"
+#include "SimDriver.h"
+#include "SimScenario.h"
+#include "XmlRpcErrorHandler.h"
+#include "XmlRpcUtil.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QFile>
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QThread>
+#include <QtCore/QThreadPool>
+#include <QtTest/QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const MachineID kGenericDispenser(0, MachineID::Dispenser);
+const MachineID kDispenser1(1, MachineID::Dispenser);
+
+class QuietErrors : public XmlRpc::XmlRpcErrorHandler
+{
+public:
+    QuietErrors() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
+    ~QuietErrors() override { XmlRpcUtil::setErrorHandler(m_previous); }
+    void error(const char *) override {}
+
+private:
+    XmlRpc::XmlRpcErrorHandler *m_previous;
+};
+
+// A driver registered in the store with its generic dispenser's command
+// thread started, against a simulated driver of its own.
+class PipelineTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv(AXOClientSettings::RootEnvironmentVariable, settingsRoot.path().toUtf8());
+        SimScenario scenario = SimScenario::defaultScenario();
+        scenario.setResetMs(resetMs());
+        driver.reset(new SimDriver(scenario));
+        ASSERT_TRUE(driver->start());
+        store = AXOCommData::instance();
+        store->resetQueueThreadsAbort();
+        driverID = store->getNextDriverID();
+        store->addDriverParams(
+            NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), driver->port())));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
+    }
+    void TearDown() override
+    {
+        store->closeAllConnections(-1, true);
+        store->removeAllSessions();
+        AXOCommData::drop();
+        driver.reset();
+        qunsetenv(AXOClientSettings::RootEnvironmentVariable);
+    }
+    virtual int resetMs() const { return 1500; }
+
+    // Dispenser 1 with its record, its standard and priority command threads.
+    bool startDispenser1()
+    {
+        store->updateMachineDataList(driverID, {kDispenser1}, MachineID::Dispenser);
+        return store->startDriverCommThread(driverID, kDispenser1, NEDriverParams::StandardCommandsThread)
+            && store->startDriverCommThread(driverID, kDispenser1, NEDriverParams::PriorityCommandsThread);
+    }
+    bool loginDispenser1()
+    {
+        return startDispenser1() && NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester"));
+    }
+
+    QuietErrors quiet;
+    QTemporaryDir settingsRoot;
+    std::unique_ptr<SimDriver> driver;
+    AXOCommData *store = nullptr;
+    int driverID = 0;
+};
+
+QList<int> events(const QSignalSpy &spy)
+{
+    QList<int> list;
+    for (const QList<QVariant> &args : spy)
+        list.append(args.at(0).value<AXOCommData::CommandEvent>());
+    return list;
+}
+
+} // namespace
+
+TEST_F(PipelineTest, BlockingCommandWithSignalsInOrder)
+{
+    QSignalSpy statusSpy(store, &AXOCommData::NECommandExecutionStatusSignal);
+    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&version, true, false));
+    EXPECT_TRUE(version.isDoneSuccessfully()) << qPrintable(version.errors().toText());
+    EXPECT_EQ(version.cmdState(), NECommand::NECmdExecuted);
+    const std::unique_ptr<ProtoAnswer> answer = version.getProtoAnswer();
+    ASSERT_TRUE(dynamic_cast<GetSwVersionAnswer *>(answer.get()));
+    EXPECT_FALSE(static_cast<GetSwVersionAnswer *>(answer.get())->version().isNull());
+
+    // Enqueued, sent, progress while it runs (if the worker saw it running), executed.
+    QList<int> seen = events(statusSpy);
+    ASSERT_GE(seen.size(), 3);
+    EXPECT_EQ(seen.takeFirst(), AXOCommData::CommandEnqueued);
+    EXPECT_EQ(seen.takeFirst(), AXOCommData::CommandSent);
+    EXPECT_EQ(seen.takeLast(), AXOCommData::CommandExecuted);
+    for (int event : seen)
+        EXPECT_EQ(event, AXOCommData::CommandProgress);
+    ASSERT_EQ(executedSpy.size(), 1);
+    const NECommand signalled = executedSpy.at(0).at(0).value<NECommand>();
+    EXPECT_EQ(signalled.command(), QStringLiteral("GET_SW_VERSION"));
+    EXPECT_TRUE(signalled.isDoneSuccessfully());
+
+    // The version read by the API lands where the start procedure stores it.
+    QVersionNumber driverVersion;
+    EXPECT_TRUE(NECmdManager::getDriverVersion(driverID, driverVersion));
+    EXPECT_EQ(driverVersion, static_cast<GetSwVersionAnswer *>(answer.get())->version());
+}
+
+TEST_F(PipelineTest, NonBlockingCopiesAndSignalsReachTheHostThread)
+{
+    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    // A receiver in this thread gets the command by value through a queued connection.
+    QObject receiver;
+    QThread *deliveredIn = nullptr;
+    QString deliveredName;
+    QObject::connect(store, &AXOCommData::NECommandExecutedSignal, &receiver, [&](const NECommand &cmd) {
+        deliveredIn = QThread::currentThread();
+        deliveredName = cmd.command();
+    });
+    QList<int> dispensers;
+    {
+        NECommand list(driverID, kGenericDispenser, QStringLiteral("GET_DISP_LIST"));
+        ASSERT_TRUE(NECmdManager::executeCommand(&list, false, true));
+        EXPECT_EQ(list.cmdState(), NECommand::NECmdIdle); // the worker runs on its own copy
+    } // the caller's object may go at once
+    ASSERT_TRUE(executedSpy.wait(5000));
+    const NECommand signalled = executedSpy.at(0).at(0).value<NECommand>();
+    EXPECT_TRUE(signalled.isDoneSuccessfully());
+    QElapsedTimer delivery;
+    delivery.start();
+    while (!deliveredIn && delivery.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(deliveredIn, QThread::currentThread());
+    EXPECT_EQ(deliveredName, QStringLiteral("GET_DISP_LIST"));
+    EXPECT_TRUE(NECmdManager::getDispenserList(driverID, dispensers));
+    EXPECT_EQ(dispensers, QList<int>{1});
+
+    // A list runs in order; an empty list is refused.
+    NECommand first(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    NECommand second(driverID, kGenericDispenser, QStringLiteral("GET_MIXER_LIST"));
+    EXPECT_TRUE(NECmdManager::executeCommands({&first, &second}, true, false));
+    EXPECT_TRUE(first.isDoneSuccessfully());
+    EXPECT_TRUE(second.isDoneSuccessfully());
+    EXPECT_FALSE(NECmdManager::executeCommands({}, true, false));
+    EXPECT_FALSE(NECmdManager::executeCommand(nullptr, true, false));
+    EXPECT_TRUE(store->getErrorList(0, MachineID(0, 0)).isEmpty()); // driver 0 has no record
+}
+
+TEST_F(PipelineTest, AsyncCommandWithProgressAndFinalStatus)
+{
+    ASSERT_TRUE(loginDispenser1());
+    EXPECT_TRUE(store->existSession(driverID, kDispenser1));
+    QSignalSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
+    NEDispCommand reset(driverID, 1, QStringLiteral("RESET"));
+    ASSERT_TRUE(reset.isAsyncCommandCall());
+    ASSERT_TRUE(NECmdManager::executeCommand(&reset, true, false));
+    EXPECT_TRUE(reset.isDoneSuccessfully()) << qPrintable(reset.errors().toText());
+    ASSERT_GE(progressSpy.size(), 1);
+    int lastPercentage = -1;
+    for (const QList<QVariant> &args : progressSpy) {
+        const CmdStatus status = args.at(0).value<NECommand>().executionStatus();
+        EXPECT_EQ(status.status(), CmdStatus::CMD_IN_PROGRESS);
+        EXPECT_GE(status.percentage(), lastPercentage);
+        lastPercentage = status.percentage();
+    }
+
+    // A second login for the same machine is refused as a duplicate but counts.
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_TRUE(store->getErrorList(driverID, kDispenser1).containsCode(QStringLiteral("TE00297")));
+    EXPECT_TRUE(NECmdManager::logout(driverID, kDispenser1));
+    EXPECT_FALSE(store->existSession(driverID, kDispenser1));
+}
+
+TEST_F(PipelineTest, ReloginOnlyWhenNoSessionIsLeft)
+{
+    ASSERT_TRUE(startDispenser1());
+    // No session at all: the thread logs in again by itself.
+    NEDispCommand errors(driverID, 1, QStringLiteral("GET_ERRORS"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&errors, true, false));
+    EXPECT_TRUE(errors.isDoneSuccessfully()) << qPrintable(errors.errors().toText());
+    EXPECT_TRUE(store->existSession(driverID, kDispenser1));
+
+    // Another machine's session exists, this one's is gone: no re-login.
+    const QString session = store->getSessionID(driverID, kDispenser1);
+    store->removeSession(session);
+    store->appendSession(Session(driverID, MachineID(7, MachineID::Dispenser), QStringLiteral("x"), 20,
+                                 QStringLiteral("abc"), QString(), true));
+    NEDispCommand again(driverID, 1, QStringLiteral("GET_ERRORS"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&again, true, false));
+    EXPECT_TRUE(again.hasExecutionErrors());
+    EXPECT_TRUE(again.errors().containsCode(QStringLiteral("TE00200")));
+
+    // A stale session is refused by the driver with its own error.
+    store->removeAllSessions();
+    store->appendSession(Session(driverID, kDispenser1, QStringLiteral("x"), 20, QStringLiteral("feedbeef"),
+                                 QString(), true));
+    NEDispCommand stale(driverID, 1, QStringLiteral("GET_ERRORS"));
+    NECmdManager::executeCommand(&stale, true, false);
+    EXPECT_TRUE(stale.isFailed());
+    EXPECT_TRUE(stale.errors().containsCode(QStringLiteral("TE10002")));
+}
+
+TEST_F(PipelineTest, DriverDownAndMissingThread)
+{
+    // A machine without its command thread: refused at enqueue.
+    NEDispCommand orphan(driverID, 4, QStringLiteral("GET_ERRORS"));
+    EXPECT_FALSE(NECmdManager::executeCommand(&orphan, true, false));
+    EXPECT_TRUE(store->getErrorList(driverID, kGenericDispenser).isEmpty());
+
+    const int port = driver->port();
+    driver->stop();
+    NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&version, true, false));
+    EXPECT_TRUE(version.hasExecutionErrors());
+    EXPECT_TRUE(version.errors().containsCode(QStringLiteral("TE00005")));
+    EXPECT_EQ(version.errors().at(0).errorMsg(),
+              QStringLiteral("Connection to AXOdriver not available - 127.0.0.1:%1").arg(port));
+    EXPECT_FALSE(NECmdManager::ping(driverID, 1));
+    EXPECT_FALSE(NECmdManager::ping(driverID + 1, 1));
+}
+
+TEST_F(PipelineTest, PauseHoldsCommandsUntilResume)
+{
+    ASSERT_TRUE(store->pauseDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
+    EXPECT_FALSE(store->isDriverCommThreadActive(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
+    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&version, false, true));
+    EXPECT_FALSE(executedSpy.wait(600));
+    EXPECT_EQ(store->commandQueueCount(driverID, kGenericDispenser, StandardQueue), 1);
+
+    ASSERT_TRUE(store->resumeDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
+    EXPECT_TRUE(executedSpy.wait(5000));
+    EXPECT_EQ(store->commandQueueCount(driverID, kGenericDispenser, StandardQueue), 0);
+}
+
+TEST_F(PipelineTest, NestedStartsAndStops)
+{
+    const auto type = NEDriverParams::StandardCommandsThread;
+    ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, type)); // second user
+    EXPECT_TRUE(store->stopDriverCommThread(driverID, kGenericDispenser, type, true, false, false));
+    EXPECT_TRUE(NECmdManager::ping(driverID, 5)); // still running for the first user
+    NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&version, true, false));
+    EXPECT_TRUE(version.isDoneSuccessfully());
+
+    EXPECT_TRUE(store->stopDriverCommThread(driverID, kGenericDispenser, type, true, false, false));
+    EXPECT_TRUE(store->existsDriverCommThread(driverID, kGenericDispenser, type)); // kept, not running
+    EXPECT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, type)); // restarts the same object
+    NECommand again(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&again, true, false));
+    EXPECT_TRUE(again.isDoneSuccessfully());
+
+    EXPECT_TRUE(store->stopDriverCommThread(driverID, kGenericDispenser, type, true, true, true));
+    EXPECT_FALSE(store->existsDriverCommThread(driverID, kGenericDispenser, type));
+    EXPECT_FALSE(store->existCommandQueue(driverID, kGenericDispenser, StandardQueue));
+    EXPECT_TRUE(store->stopDriverCommThread(driverID, kGenericDispenser, type, true, false, false)); // none: true
+    EXPECT_FALSE(store->startDriverCommThread(driverID, kGenericDispenser,
+                                              static_cast<NEDriverParams::DriverThreadTypes>(14)));
+    EXPECT_EQ(store->getDriverCommThreadMachineIDs(driverID, static_cast<NEDriverParams::DriverThreadTypes>(14)),
+              QList<MachineID>());
+}
+
+TEST_F(PipelineTest, StopDuringTicketPollingEndsTheCommandAtOnce)
+{
+    ASSERT_TRUE(loginDispenser1());
+    QSignalSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
+    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    NEDispCommand reset(driverID, 1, QStringLiteral("RESET"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&reset, false, false));
+    ASSERT_TRUE(progressSpy.wait(5000));
+
+    QElapsedTimer timer;
+    timer.start();
+    store->stopDriverCommThread(driverID, kDispenser1, NEDriverParams::StandardCommandsThread, true, true, false);
+    EXPECT_LT(timer.elapsed(), 500);
+    ASSERT_TRUE(executedSpy.size() > 0 || executedSpy.wait(2000));
+    EXPECT_TRUE(reset.hasExecutionErrors());
+    EXPECT_TRUE(reset.errors().containsCode(QStringLiteral("TE00300")));
+}
+
+TEST_F(PipelineTest, CallTimeLimitIsReported)
+{
+    driver->simulator().setNeverAnswer(true);
+    // A held status query: its call limit is the hold (500 ms) plus 10 s.
+    const NCCommand query(QStringLiteral("GET_SW_VERSION"), nullptr, 100, 500);
+    NECommand poll(driverID, kGenericDispenser, &query);
+    EXPECT_EQ(poll.callTimeout(), 10500);
+    ASSERT_TRUE(NECmdManager::executeCommand(&poll, true, false));
+    EXPECT_TRUE(poll.errors().containsCode(QStringLiteral("TE00400")));
+    EXPECT_EQ(poll.errors().at(0).errorMsg(), QStringLiteral("Command GET_SW_VERSION timed out"));
+    driver->simulator().setNeverAnswer(false);
+}
+
+TEST_F(PipelineTest, ClosingADriverWithThreadsInsideCalls)
+{
+    driver->simulator().setNeverAnswer(true);
+    // Ten workers following their commands at once on the global pool.
+    const int poolSize = QThreadPool::globalInstance()->maxThreadCount();
+    QThreadPool::globalInstance()->setMaxThreadCount(16);
+    QList<std::shared_ptr<NECommand>> busy;
+    for (int n = 1; n <= 9; ++n) {
+        const MachineID machine(n, MachineID::Dispenser);
+        store->appendSession(Session(driverID, machine, QStringLiteral("x"), 20, QStringLiteral("s%1").arg(n),
+                                     QString(), true));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, machine, NEDriverParams::PriorityCommandsThread));
+        busy.append(std::make_shared<NECommand>(driverID, machine, QStringLiteral("GET_ERRORS")));
+    }
+    busy.append(std::make_shared<NECommand>(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION")));
+    for (const auto &cmd : busy)
+        ASSERT_TRUE(NECmdManager::executeCommand(cmd.get(), false, false));
+    ASSERT_TRUE(driver->simulator().waitForRequestsReceived(10, 5000)) << driver->simulator().requestsReceived();
+
+    QElapsedTimer timer;
+    timer.start();
+    store->closeAllConnections(driverID, false);
+    EXPECT_LT(timer.elapsed(), 200);
+    EXPECT_TRUE(store->getDriverIDs().isEmpty());
+
+    // Every call ended on its closed connection; nothing was forced.
+    QElapsedTimer finishing;
+    finishing.start();
+    for (const auto &cmd : busy) {
+        while (!cmd->isExecuted() && finishing.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_TRUE(cmd->isFailed()) << qPrintable(cmd->command());
+    }
+    driver->simulator().setNeverAnswer(false);
+    QThreadPool::globalInstance()->waitForDone(3000);
+    QThreadPool::globalInstance()->setMaxThreadCount(poolSize);
+}
+
+TEST(DriverProbe, PortScanFindsALocalDriverThatMoved)
+{
+    QTemporaryDir root;
+    qputenv(AXOClientSettings::RootEnvironmentVariable, root.path().toUtf8());
+    QDir(root.path()).mkpath(QStringLiteral("wuser/CommonSettings"));
+    QFile settings(root.path() + QStringLiteral("/wuser/CommonSettings/commonSettings"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nAXODriverIP=127.0.0.1\n");
+    settings.close();
+    QuietErrors quiet;
+
+    SimDriver driver;
+    ASSERT_TRUE(driver.start());
+    NEDriverParams params(1, AXODriverConnection(QStringLiteral("127.0.0.1"), driver.port() + 3));
+    EXPECT_TRUE(AXOCommData::checkDriverConnection(params));
+    EXPECT_EQ(params.port(), driver.port());
+
+    driver.stop();
+    NEDriverParams gone(1, AXODriverConnection(QStringLiteral("127.0.0.1"), driver.port()));
+    EXPECT_FALSE(AXOCommData::checkDriverConnection(gone));
+    EXPECT_EQ(gone.port(), driver.port()); // unchanged on failure
+    qunsetenv(AXOClientSettings::RootEnvironmentVariable);
+    AXOCommData::drop();
+}
