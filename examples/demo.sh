@@ -37,6 +37,7 @@ export AXOCOMM_SETTINGS_ROOT="$work/root"
 
 echo "== plain HTTP"
 start_sim plain
+plain_port=$port
 echo "\$ axodriver-sim --port 0            # $(head -n1 "$work/plain.log")"
 settings false
 echo "\$ axocomm ping 127.0.0.1:$port"
@@ -49,6 +50,12 @@ echo "\$ axodriver-sim --port 0 --tls      # $(head -n1 "$work/tls.log")"
 settings true
 echo "\$ axocomm ping 127.0.0.1:$port      # certificate built into the library"
 "$cli" ping "127.0.0.1:$port"
+
+echo
+echo "== a dispensing command end to end (plain)"
+settings false
+echo "\$ axocomm exec 127.0.0.1:$plain_port TINT --dispenser 1 --formula 1:2.5,3:1.5,7:4"
+"$cli" exec "127.0.0.1:$plain_port" TINT --dispenser 1 --formula 1:2.5,3:1.5,7:4
 
 echo
 echo "== a driver that is not there"

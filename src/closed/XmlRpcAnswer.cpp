@@ -41,7 +41,7 @@ bool XmlRpcAnswer::fromXmlRpcValue(const XmlRpcValue &result)
 
 bool XmlRpcAnswer::hasData() const
 {
-    return encodeData().valid();
+    return m_returnCode == RC_OK ? encodeData().valid() : m_data.valid();
 }
 
 bool XmlRpcAnswer::decodeData(const XmlRpcValue &data)

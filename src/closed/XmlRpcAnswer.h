@@ -31,8 +31,8 @@ public:
     void setErrors(const FW_ErrorList &errors) { m_errors = errors; }
     void appendError(const FW_Error &error) { m_errors.append(error); }
     bool hasData() const;
-    //! The data as the answer writes it.
-    XmlRpc::XmlRpcValue data() const { return encodeData(); }
+    //! The data as the answer writes it (as it came, for a failed command).
+    XmlRpc::XmlRpcValue data() const { return m_returnCode == RC_OK ? encodeData() : m_data; }
 
     ProtoAnswer *clone() const override { return new XmlRpcAnswer(*this); }
     bool equalTo(const ProtoAnswer *other) const override;
