@@ -94,9 +94,10 @@ void NEMachineData::setMachineDefaults()
 void NEMachineData::setCurrentMachineStatus(const MachineDriverStatusAnswer *status)
 {
     // Clone first: the argument may be the stored previous status.
+    std::unique_ptr<MachineDriverStatusAnswer> next = cloneAnswer(status);
     if (m_currentStatus)
         m_previousStatus = std::move(m_currentStatus);
-    m_currentStatus = cloneAnswer(status);
+    m_currentStatus = std::move(next);
 }
 
 void NEMachineData::setPreviousMachineStatus(const MachineDriverStatusAnswer *status)
