@@ -38,6 +38,7 @@ AXOCommData::~AXOCommData()
     QList<NEXmlRpcThread *> threads;
     {
         QMutexLocker locker(&m_threadMutex);
+        QWriteLocker list(&m_threadListLock);
         for (const auto &entry : m_threads)
             threads.append(entry.second);
         m_threads.clear();
@@ -404,6 +405,7 @@ NEXmlRpcThread *AXOCommData::getDriverCommThread(int driverID, const MachineID &
 {
     if (getDriverType(driverID) < 0)
         return nullptr;
+    QReadLocker list(&m_threadListLock);
     for (const auto &entry : m_threads)
         if (entry.first == driverID && entry.second->machineID() == machineID
             && entry.second->threadType() == threadType)
@@ -414,14 +416,6 @@ NEXmlRpcThread *AXOCommData::getDriverCommThread(int driverID, const MachineID &
 bool AXOCommData::existsDriverCommThread(int driverID, const MachineID &machineID,
                                          NEDriverParams::DriverThreadTypes threadType) const
 {
-    // The list changes only under both the thread and the queue lock, so a
-    // caller holding either (enqueueCommand holds the queue lock) reads it
-    // safely; any other caller takes the thread lock here.
-    if (m_threadMutex.tryLock()) {
-        const bool exists = getDriverCommThread(driverID, machineID, threadType) != nullptr;
-        m_threadMutex.unlock();
-        return exists;
-    }
     return getDriverCommThread(driverID, machineID, threadType) != nullptr;
 }
 
@@ -451,8 +445,11 @@ bool AXOCommData::createDriverCommThread(int driverID, const MachineID &machineI
     if (getDriverCommThread(driverID, machineID, threadType))
         return true;
     NEXmlRpcThread *thread = createThreadObject(params, machineID, threadType);
+    {
+        QWriteLocker list(&m_threadListLock);
+        m_threads.append(qMakePair(driverID, thread));
+    }
     QMutexLocker queueLocker(&m_queueMutex);
-    m_threads.append(qMakePair(driverID, thread));
     m_queueManager->addCommandQueue(driverID, machineID, thread->queueType());
     return true;
 }
@@ -507,7 +504,7 @@ bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
         return true;
     }
     if (remove) {
-        QMutexLocker queueLocker(&m_queueMutex);
+        QWriteLocker list(&m_threadListLock);
         for (int i = 0; i < m_threads.size(); ++i) {
             if (m_threads.at(i).second == thread) {
                 m_threads.removeAt(i);
@@ -574,7 +571,7 @@ QList<MachineID> AXOCommData::getDriverCommThreadMachineIDs(int driverID,
     if (getDriverType(driverID) < 0)
         return ids;
     const bool anyType = !NEDriverParams::isValidDriverThreadType(threadType);
-    QMutexLocker locker(&m_threadMutex);
+    QReadLocker list(&m_threadListLock);
     for (const auto &entry : m_threads)
         if (entry.first == driverID && (anyType || entry.second->threadType() == threadType))
             ids.append(entry.second->machineID());
@@ -605,9 +602,12 @@ void AXOCommData::closeAllConnections(int driverID, bool wait)
     {
         QMutexLocker locker(&m_threadMutex);
         reapRetiredThreads(false);
-        for (const auto &entry : m_threads)
-            if (driverID == -1 || entry.first == driverID)
-                stopping.append(entry.second);
+        {
+            QReadLocker list(&m_threadListLock);
+            for (const auto &entry : m_threads)
+                if (driverID == -1 || entry.first == driverID)
+                    stopping.append(entry.second);
+        }
         // Tell every thread to stop at the same time.
         QThreadPool pool;
         pool.setMaxThreadCount(qMax(1, stopping.size()));
@@ -620,7 +620,7 @@ void AXOCommData::closeAllConnections(int driverID, bool wait)
 
         // The stopped threads leave the list, so that a driver registered
         // again under the same ID starts afresh.
-        QMutexLocker queueLocker(&m_queueMutex);
+        QWriteLocker list(&m_threadListLock);
         for (int i = m_threads.size() - 1; i >= 0; --i)
             if (stopping.contains(m_threads.at(i).second))
                 m_threads.removeAt(i);

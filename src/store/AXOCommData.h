@@ -15,6 +15,7 @@
 #include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QPair>
+#include <QtCore/QReadWriteLock>
 #include <QtCore/QVersionNumber>
 
 #include <memory>
@@ -135,8 +136,8 @@ public:
                                NEDriverParams::DriverThreadTypes threadType);
     bool resumeDriverCommThread(int driverID, const MachineID &machineID,
                                 NEDriverParams::DriverThreadTypes threadType);
-    //! The thread of that key; null when none. Only for use under the
-    //! thread lock or while the thread cannot go away (see threadLocker()).
+    //! The thread of that key; null when none. The pointer stays valid only
+    //! while the caller holds the thread lock (the store's own operations).
     NEXmlRpcThread *getDriverCommThread(int driverID, const MachineID &machineID,
                                         NEDriverParams::DriverThreadTypes threadType) const;
     bool existsDriverCommThread(int driverID, const MachineID &machineID,
@@ -236,6 +237,10 @@ private:
     bool m_mixerMngm = false;
 
     mutable QMutex m_threadMutex;
+    //! Guards the structure of the thread list alone, so that look-ups from
+    //! any thread (enqueueing runs under the queue lock) never race with a
+    //! change; a leaf lock, never held while another is taken.
+    mutable QReadWriteLock m_threadListLock;
     mutable QMutex m_workerMutex;
     mutable QMutex m_abortMutex;
     mutable QMutex m_queueMutex;
