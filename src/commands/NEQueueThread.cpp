@@ -16,9 +16,7 @@ NEQueueThread::NEQueueThread(const QList<NECommand *> &commands, bool copy) : m_
         m_commands.append(copy && command ? new NECommand(*command) : command);
 }
 
-NEQueueThread::NEQueueThread(NECommand *command, bool copy) : NEQueueThread(QList<NECommand *>{command}, copy)
-{
-}
+NEQueueThread::NEQueueThread(NECommand *command, bool copy) : NEQueueThread(QList<NECommand *> { command }, copy) { }
 
 NEQueueThread::~NEQueueThread()
 {
@@ -28,7 +26,8 @@ NEQueueThread::~NEQueueThread()
     for (NECommand *command : qAsConst(m_commands)) {
         if (!command)
             continue;
-        if (command->thread() != QThread::currentThread())
+        // Only a copy with live signal connections must die in its own thread.
+        if (command->formulaProgressSupported() && command->thread() != QThread::currentThread())
             command->deleteLater();
         else
             delete command;
@@ -57,9 +56,9 @@ bool NEQueueThread::executeCommands(bool pumped)
     AXOCommData *store = AXOCommData::instance();
     for (NECommand *command : qAsConst(m_commands)) {
         if (!command) {
-            store->setError(FW_DriverError(QStringLiteral("Internal error in command enqueuing"),
-                                           QStringLiteral("TE00184")),
-                            false, AXOCommData::EmitAlways);
+            store->setError(
+                FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00184")), false,
+                AXOCommData::EmitAlways);
             return false;
         }
         if (store->isQueueThreadsAbortSet()) {
@@ -68,9 +67,8 @@ bool NEQueueThread::executeCommands(bool pumped)
         }
         if (!store->enqueueCommand(command)) {
             store->setError(command->driverID(), command->machineID(),
-                            FW_DriverError(QStringLiteral("Internal error in command enqueuing"),
-                                           QStringLiteral("TE00185")),
-                            false, AXOCommData::EmitAlways);
+                FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00185")), false,
+                AXOCommData::EmitAlways);
             return false;
         }
         command->setCmdState(NECommand::NECmdEnqueued);
@@ -108,9 +106,12 @@ bool NEQueueThread::executeCommands(bool pumped)
                 QTimer::singleShot(50, &loop, &QEventLoop::quit);
                 loop.exec();
             } else {
+                // Look again under the mutex: a command that ended between the
+                // read above and the wait must not cost a whole wait.
                 QMutexLocker locker(&NEXmlRpcThread::commandSignalMutex);
-                NEXmlRpcThread::commandExecutedCondition.wait(&NEXmlRpcThread::commandSignalMutex,
-                                                              sent && !silent ? 500 : 100);
+                if (command->executionStatus().status() == status)
+                    NEXmlRpcThread::commandExecutedCondition.wait(
+                        &NEXmlRpcThread::commandSignalMutex, sent && !silent ? 500 : 100);
             }
         }
     }

@@ -26,8 +26,11 @@ QMutex NEXmlRpcThread::commandSignalMutex;
 QMutex NEXmlRpcThread::sessionMutex;
 
 NEXmlRpcThread::NEXmlRpcThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
-                               NEDriverParams::DriverThreadTypes threadType, QObject *parent)
-    : QThread(parent), m_driverParams(driverParams), m_machineID(machineID), m_queueType(queueType),
+    NEDriverParams::DriverThreadTypes threadType, QObject *parent)
+    : QThread(parent),
+      m_driverParams(driverParams),
+      m_machineID(machineID),
+      m_queueType(queueType),
       m_threadType(threadType)
 {
     establishDriverConnection();
@@ -180,8 +183,8 @@ bool NEXmlRpcThread::establishDriverConnection()
                 QStringLiteral("Using SSL connection with certificate: %1").arg(QString::fromStdString(certPath)));
             const std::string login = NEDriverCredentials::login();
             const std::string password = NEDriverCredentials::password();
-            created = std::make_shared<NEXmlRpcClient>(host.constData(), params.port(), login.c_str(),
-                                                       password.c_str(), certPath.c_str(), true);
+            created = std::make_shared<NEXmlRpcClient>(
+                host.constData(), params.port(), login.c_str(), password.c_str(), certPath.c_str(), true);
         } else {
             NELogger::instance()->info(QStringLiteral("Using plain connection (no SSL)"));
             created = std::make_shared<NEXmlRpcClient>(host.constData(), params.port());
@@ -276,9 +279,8 @@ bool NEXmlRpcThread::checkDriverPort()
 
 // ---------------------------------------------------------------- raw call
 
-bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params,
-                                    XmlRpc::XmlRpcValue &result, double timeoutSeconds,
-                                    NEXmlRpcExecuteResult *outcome) const
+bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
+    double timeoutSeconds, NEXmlRpcExecuteResult *outcome) const
 {
     NEXmlRpcExecuteResult how = ExecConnectionError;
     bool ok = false;
@@ -294,18 +296,21 @@ bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValu
                 ok = true;
             } else {
                 switch (current->lastFailure()) {
-                case XmlRpc::XmlRpcClient::ConnectionSetup: how = ExecConnectionError; break;
+                case XmlRpc::XmlRpcClient::ConnectionSetup:
+                    how = ExecConnectionError;
+                    break;
                 case XmlRpc::XmlRpcClient::RequestGeneration:
                 case XmlRpc::XmlRpcClient::ResponseParse:
-                case XmlRpc::XmlRpcClient::AlreadyExecuting: how = ExecRequestError; break;
+                case XmlRpc::XmlRpcClient::AlreadyExecuting:
+                    how = ExecRequestError;
+                    break;
                 case XmlRpc::XmlRpcClient::NoFailure:
                 case XmlRpc::XmlRpcClient::Exchange: {
                     const int state = current->connectionState();
                     if (current->executeResult() != ExecOk)
                         how = current->executeResult();
                     else if (timeoutSeconds >= 0.0
-                             && (state == XmlRpc::XmlRpcClient::READ_HEADER
-                                 || state == XmlRpc::XmlRpcClient::READ_RESPONSE))
+                        && (state == XmlRpc::XmlRpcClient::READ_HEADER || state == XmlRpc::XmlRpcClient::READ_RESPONSE))
                         how = ExecTimeout;
                     else
                         how = ExecConnectionError;
@@ -320,8 +325,8 @@ bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValu
     return ok;
 }
 
-bool NEXmlRpcThread::xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params,
-                                    XmlRpc::XmlRpcValue &result, double timeoutSeconds) const
+bool NEXmlRpcThread::xmlrpc_execute(
+    const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result, double timeoutSeconds) const
 {
     return xmlrpc_execute(method, params, result, timeoutSeconds, nullptr);
 }
@@ -349,8 +354,11 @@ void NEXmlRpcThread::run()
             waiting = store->commandQueueCount(driver, m_machineID, m_queueType);
         }
         {
+            // Look again under the mutex: a command enqueued since the last
+            // look must not wait for the next wake-up.
             QMutexLocker locker(&commandSignalMutex);
-            if (!abortOperations())
+            if (!abortOperations()
+                && (pauseOperations() || store->commandQueueCount(driver, m_machineID, m_queueType) == 0))
                 commandEnqueuedCondition.wait(&commandSignalMutex, 100);
         }
         if (pauseOperations()) {
@@ -418,8 +426,9 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
                 if (!statusAnswer)
                     return failCommand(cmd, "TE00301", QStringLiteral("Error creating command status xml-rpc answer"));
                 const CmdStatus status = statusAnswer->cmdStatus();
-                NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1 -> command status: %2")
-                                                .arg(name, CmdStatus::getDescription(status.status())));
+                NELogger::instance()->debug(
+                    QStringLiteral("Polling execution status of command: %1 -> command status: %2")
+                        .arg(name, CmdStatus::getDescription(status.status())));
                 if (status.isFinished()) {
                     finalStatus = status;
                     finalAnswer.reset(static_cast<GetCommandStatusAnswer *>(statusAnswer->clone()));
@@ -487,10 +496,10 @@ bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *
                 return failCommand(cmd, "TE00400", QStringLiteral("Command %1 timed out").arg(name));
             const NEDriverParams driver = driverParams();
             return failCommand(cmd, "TE00005",
-                               QStringLiteral("%1 %2 %3 - %4:%5")
-                                   .arg(QStringLiteral("Connection to"), QStringLiteral("AXOdriver"),
-                                        QStringLiteral("not available"), driver.ipAddress())
-                                   .arg(driver.port()));
+                QStringLiteral("%1 %2 %3 - %4:%5")
+                    .arg(QStringLiteral("Connection to"), QStringLiteral("AXOdriver"), QStringLiteral("not available"),
+                        driver.ipAddress())
+                    .arg(driver.port()));
         }
         NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 END").arg(name));
 
@@ -511,10 +520,9 @@ bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *
         return true;
     } catch (const XmlRpc::XmlRpcException &e) {
         return failCommand(cmd, "TE00416",
-                           QStringLiteral("%1: %2 (%3)")
-                               .arg(QStringLiteral("Internal error in command management"),
-                                    QString::fromStdString(e.getMessage()))
-                               .arg(e.getCode()));
+            QStringLiteral("%1: %2 (%3)")
+                .arg(QStringLiteral("Internal error in command management"), QString::fromStdString(e.getMessage()))
+                .arg(e.getCode()));
     } catch (...) {
         return failCommand(cmd, "TE00415", QStringLiteral("Internal error in command management"));
     }
