@@ -1,6 +1,7 @@
 // axodriver-sim: runs the simulated tinting driver until SIGINT or SIGTERM.
 
-#include "DriverSimulator.h"
+#include "SimDriver.h"
+#include "SimScenario.h"
 
 #include <csignal>
 #include <cstdio>
@@ -14,12 +15,15 @@ namespace {
 
 void usage(std::ostream &out)
 {
-    out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--verbose]\n"
+    out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--scenario FILE]\n"
+           "                     [--verbose]\n"
            "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
            "  --tls         serve TLS and require HTTP Basic authentication\n"
            "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
            "  --cert FILE   server certificate for --tls (default " << DriverSimulator::defaultCertFile() << ")\n"
            "  --key FILE    server key for --tls (default " << DriverSimulator::defaultKeyFile() << ")\n"
+           "  --scenario FILE  machines and timings to start from (JSON; default: one dispenser\n"
+           "                   and one mixer, as in sim/scenarios/default.json)\n"
            "  --verbose     log connections and calls on stderr\n";
 }
 
@@ -56,6 +60,7 @@ int main(int argc, char **argv)
     std::string bind = "127.0.0.1";
     std::string cert;
     std::string key;
+    std::string scenarioFile;
 
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -74,6 +79,10 @@ int main(int argc, char **argv)
             if (!hasValue || !*argv[i + 1])
                 return badUsage("--bind needs an address");
             bind = argv[++i];
+        } else if (arg == "--scenario") {
+            if (!hasValue || !*argv[i + 1])
+                return badUsage("--scenario needs a file");
+            scenarioFile = argv[++i];
         } else if (arg == "--cert") {
             if (!hasValue)
                 return badUsage("--cert needs a file");
@@ -97,20 +106,31 @@ int main(int argc, char **argv)
     // it before sigwait could see it.
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    DriverSimulator simulator(tls ? DriverSimulator::Tls : DriverSimulator::Plain);
+    SimScenario scenario = SimScenario::defaultScenario();
+    if (!scenarioFile.empty()) {
+        QString error;
+        scenario = SimScenario::fromFile(QString::fromLocal8Bit(scenarioFile.c_str()), &error);
+        if (!error.isEmpty()) {
+            std::cerr << "axodriver-sim: " << error.toLocal8Bit().constData() << "\n";
+            return 1;
+        }
+    }
+
+    SimDriver driver(scenario, tls ? DriverSimulator::Tls : DriverSimulator::Plain);
+    DriverSimulator &simulator = driver.simulator();
     simulator.setBindAddress(bind);
     simulator.setPort(port);
     simulator.setVerbose(verbose);
     if (!cert.empty())
         simulator.setCertificateFiles(cert, key);
-    if (!simulator.start()) {
+    if (!driver.start()) {
         std::cerr << "axodriver-sim: " << simulator.errorString() << "\n";
         return 1;
     }
@@ -121,8 +141,8 @@ int main(int argc, char **argv)
     std::fflush(stdout);
 
     int received = 0;
-    while (sigwait(&signals, &received) != 0) {
+    while (sigwait(&stopSignals, &received) != 0) {
     }
-    simulator.stop();
+    driver.stop();
     return 0;
 }

@@ -11,11 +11,10 @@
 #include "NEQueueThreadManager.h"
 #include "NEXmlRpcThread.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-#include <QtCore/QFuture>
-#include <QtCore/QThreadPool>
 
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 AXOCommData *AXOCommData::m_Instance = nullptr;
 
@@ -608,15 +607,14 @@ void AXOCommData::closeAllConnections(int driverID, bool wait)
                 if (driverID == -1 || entry.first == driverID)
                     stopping.append(entry.second);
         }
-        // Tell every thread to stop at the same time.
-        QThreadPool pool;
-        pool.setMaxThreadCount(qMax(1, stopping.size()));
-        QList<QFuture<bool>> stops;
+        // Tell every thread to stop at the same time: each stop closes a
+        // connection, which may take a moment on its own.
+        std::vector<std::thread> stops;
+        stops.reserve(static_cast<size_t>(stopping.size()));
         for (NEXmlRpcThread *thread : stopping)
-            stops.append(QtConcurrent::run(&pool, thread, &NEXmlRpcThread::stopProcess));
-        for (QFuture<bool> &stop : stops)
-            stop.waitForFinished();
-        pool.waitForDone();
+            stops.emplace_back([thread] { thread->stopProcess(); });
+        for (std::thread &stop : stops)
+            stop.join();
 
         // The stopped threads leave the list, so that a driver registered
         // again under the same ID starts afresh.

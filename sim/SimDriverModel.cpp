@@ -1,0 +1,753 @@
+#include "SimDriverModel.h"
+
+#include "AsyncAnswer.h"
+#include "CertifySessionAnswer.h"
+#include "ClearErrorsAnswer.h"
+#include "CmdStatus.h"
+#include "DispenserDriverStatusAnswer.h"
+#include "DispenserStatus.h"
+#include "GetActiveDispAnswer.h"
+#include "GetCommandStatusAnswer.h"
+#include "GetErrorsAnswer.h"
+#include "GetKeyAnswer.h"
+#include "GetMachineListAnswer.h"
+#include "LoginAnswer.h"
+#include "MixerDriverStatusAnswer.h"
+#include "MixerStatus.h"
+#include "ProtoAnswer.h"
+#include "SessionKeys.h"
+#include "TintAnswer.h"
+#include "XmlRpcAnswer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using XmlRpc::XmlRpcValue;
+
+namespace {
+
+const int kDefaultLifetimeMinutes = 20;
+
+int64_t elapsedMs(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
+
+int runningPercentage(int64_t elapsed, int64_t duration)
+{
+    if (duration <= 0)
+        return 99;
+    return static_cast<int>(std::min<int64_t>(99, std::max<int64_t>(0, elapsed * 100 / duration)));
+}
+
+XmlRpcValue okResult(const XmlRpcValue &data)
+{
+    return XmlRpcAnswer::makeResult(ProtoAnswer::RC_OK, FW_ErrorList(), data);
+}
+
+} // namespace
+
+SimDriverModel::SimDriverModel(const SimScenario &scenario)
+    : m_version(scenario.driverVersion()),
+      m_resetMs(scenario.resetMs()),
+      m_dosingRate(scenario.dosingRate() > 0.0 ? scenario.dosingRate() : 1.0),
+      m_channelMs(scenario.channelMs()),
+      m_configuration(scenario.configuration())
+{
+    for (const FW_Machine *machine : m_configuration.getMachines()) {
+        Runtime runtime;
+        runtime.active = scenario.isActive(machine->machineID());
+        runtime.errors = scenario.errors(machine->machineID());
+        m_machines.insert(machine->machineID(), runtime);
+        if (machine->machineType() == MachineID::Dispenser) {
+            for (const FW_Circuit &circuit : static_cast<const FW_Dispenser *>(machine)->circuits()) {
+                m_levels.insert(qMakePair(machine->machineNumber(), circuit.position()),
+                                scenario.level(machine->machineNumber(), circuit.position()));
+            }
+        }
+    }
+}
+
+SimDriverModel::~SimDriverModel() = default;
+
+// ---------------------------------------------------------------------------
+// Errors and results
+
+FW_Error SimDriverModel::driverError(int code, const QString &argument)
+{
+    QString message;
+    switch (code) {
+    case UnknownCommand: message = QStringLiteral("Unknown command %1"); break;
+    case InvalidSession: message = QStringLiteral("Invalid session"); break;
+    case MachineBusy: message = QStringLiteral("Command refused: machine busy"); break;
+    case InvalidParams: message = QStringLiteral("Invalid parameters for command %1"); break;
+    case UnknownMachine: message = QStringLiteral("Unknown machine"); break;
+    case UnknownTicket: message = QStringLiteral("Unknown ticket %1"); break;
+    case NotSupported: message = QStringLiteral("Command not supported by machine"); break;
+    case Interrupted: message = QStringLiteral("Command interrupted"); break;
+    case CertificationFailed: message = QStringLiteral("Session certification failed"); break;
+    default: message = QStringLiteral("Driver error"); break;
+    }
+    if (message.contains(QLatin1String("%1")))
+        message = message.arg(argument);
+    const QString text = QStringLiteral("TE%1").arg(code, 5, 10, QLatin1Char('0'));
+    if (code == MachineBusy)
+        return FW_CmdRefusedError(message, text);
+    return FW_DriverError(message, text);
+}
+
+XmlRpcValue SimDriverModel::failure(int rc, int code, const QString &argument)
+{
+    FW_ErrorList errors;
+    errors.append(driverError(code, argument));
+    return XmlRpcAnswer::makeResult(rc, errors);
+}
+
+// ---------------------------------------------------------------------------
+// Driver
+
+QString SimDriverModel::driverVersion() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_version;
+}
+
+bool SimDriverModel::hasMachine(const MachineID &id) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_machines.contains(id);
+}
+
+XmlRpcValue SimDriverModel::machineList(int type) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QList<int> numbers;
+    for (const MachineID &id : m_configuration.getMachinesID(type))
+        numbers.append(id.machineNumber);
+    return GetMachineListAnswer(type, numbers).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::activeMachines()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    std::vector<std::unique_ptr<MachineStatus>> statuses;
+    QList<MachineStatus *> list;
+    for (const FW_Machine *machine : m_configuration.getMachines()) {
+        const Runtime &runtime = m_machines[machine->machineID()];
+        const bool running = runtime.process.running;
+        std::unique_ptr<MachineStatus> status;
+        if (machine->machineType() == MachineID::Mixer) {
+            status.reset(new MixerStatus(machine->machineID()));
+        } else {
+            auto *dispenser = new DispenserStatus(machine->machineID());
+            status.reset(dispenser);
+            if (machine->machineType() == MachineID::Dispenser) {
+                const auto *config = static_cast<const FW_Dispenser *>(machine);
+                dispenser->setCircuitsCount(config->numOfCircuits());
+                dispenser->setScaleNumber(config->scaleNumber());
+                dispenser->setDispensing(running && runtime.process.command == QLatin1String("TINT"));
+            }
+        }
+        const int code = state(runtime);
+        status->setActive(runtime.active);
+        status->setModelName(FW_Machine::modelName(machine->model()));
+        status->setState(code, stateText(code));
+        status->setBusy(running);
+        status->setAcceptCommands(runtime.active);
+        status->setAcceptProcessCommands(runtime.active && !running);
+        status->setErrors(runtime.errors);
+        status->setConfigID(machine->configID());
+        list.append(status.get());
+        statuses.push_back(std::move(status));
+    }
+    return GetActiveDispAnswer(list).toXmlRpcValue();
+}
+
+// ---------------------------------------------------------------------------
+// Sessions
+
+XmlRpcValue SimDriverModel::login(const MachineID &machine, const QString &clientID, int lifetimeMinutes)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    purge(now);
+    // Number 0 is the driver's generic machine of the type (the driver itself for type 0).
+    const bool generic = machine.isDriverLevel() && machine.machineType >= MachineID::NoDevice
+        && machine.machineType <= MachineID::AllTypes;
+    if (!generic && !m_machines.contains(machine))
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    SessionEntry session;
+    session.machine = machine;
+    session.clientID = clientID;
+    session.lifetimeMs = int64_t(lifetimeMinutes > 0 ? lifetimeMinutes : kDefaultLifetimeMinutes) * 60000;
+    session.lastUse = now;
+    session.driverNonce = SessionKeys::randomNonce();
+    QString id;
+    do {
+        id = SessionKeys::newSessionID();
+    } while (m_sessions.contains(id));
+    m_sessions.insert(id, session);
+    changed();
+    return LoginAnswer(id).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::getKey(const QString &sessionID, const QString &clientNonce)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    purge(now);
+    const auto it = m_sessions.find(sessionID);
+    if (it == m_sessions.end() || it->certified)
+        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
+    it->clientNonce = clientNonce;
+    it->lastUse = now;
+    return GetKeyAnswer(SessionKeys::driverKey(sessionID, clientNonce, it->driverNonce)).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::certify(const QString &sessionID, const QString &loginKey)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    purge(now);
+    const auto it = m_sessions.find(sessionID);
+    if (it == m_sessions.end() || it->certified)
+        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
+    const bool holds = !it->clientNonce.isEmpty()
+        && SessionKeys::keysEqual(loginKey, SessionKeys::loginKey(sessionID, it->clientNonce, it->driverNonce));
+    if (!holds) {
+        m_sessions.erase(it);
+        changed();
+        CertifySessionAnswer answer(false);
+        answer.appendError(driverError(CertificationFailed));
+        return answer.toXmlRpcValue();
+    }
+    it->certified = true;
+    it->driverNonce.clear(); // used up
+    it->clientNonce.clear();
+    it->lastUse = now;
+    changed();
+    return CertifySessionAnswer(true).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::logout(const QString &sessionID)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    purge(Clock::now());
+    if (!m_sessions.remove(sessionID))
+        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
+    changed();
+    XmlRpcValue data;
+    data["loggedOut"] = true;
+    return okResult(data);
+}
+
+bool SimDriverModel::sessionMachine(const QString &sessionID, MachineID *machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    purge(now);
+    const auto it = m_sessions.find(sessionID);
+    if (it == m_sessions.end() || !it->certified)
+        return false;
+    it->lastUse = now;
+    if (it->machine.isDriverLevel())
+        return false; // a session of the generic machine addresses no machine
+    *machine = it->machine;
+    return true;
+}
+
+int SimDriverModel::sessionCount()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    purge(Clock::now());
+    return m_sessions.size();
+}
+
+// ---------------------------------------------------------------------------
+// Machine commands
+
+XmlRpcValue SimDriverModel::dispenserStatus(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    const Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const bool busy = runtime->process.running;
+    const bool dispensing = busy && runtime->process.command == QLatin1String("TINT");
+    DispenserDriverStatusAnswer answer;
+    answer.setMachineID(machine);
+    answer.setActiveMachine(runtime->active);
+    answer.setAcceptCommands(true);
+    answer.setAcceptProcessCommands(!busy);
+    answer.setReadyForPOScommands(!busy && runtime->errors.isEmpty());
+    if (runtime->active) {
+        DispenserStatusAnswer part;
+        const int code = state(*runtime);
+        part.setState(code, stateText(code));
+        part.setError(!runtime->errors.isEmpty());
+        part.setAcceptWorkingModeChange(!busy);
+        part.setDispensingTrigger(dispensing);
+        part.setValveOn(dispensing);
+        answer.setMachineStatusAnswer(&part);
+    }
+    return answer.toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::mixerStatus(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    const Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const bool busy = runtime->process.running;
+    MixerDriverStatusAnswer answer;
+    answer.setMachineID(machine);
+    answer.setActiveMachine(runtime->active);
+    answer.setAcceptCommands(true);
+    answer.setAcceptProcessCommands(!busy);
+    answer.setReadyForPOScommands(!busy && runtime->errors.isEmpty());
+    if (runtime->active) {
+        MixerStatusAnswer part;
+        const int code = state(*runtime);
+        part.setState(code, stateText(code));
+        part.setError(!runtime->errors.isEmpty());
+        part.setAcceptWorkingModeChange(!busy);
+        answer.setMachineStatusAnswer(&part);
+    }
+    return answer.toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::machineErrors(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    return GetErrorsAnswer(runtime->errors).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::clearErrors(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const int cleared = runtime->errors.size();
+    if (cleared > 0) {
+        runtime->errors.clear();
+        changed();
+    }
+    return ClearErrorsAnswer(cleared).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::startReset(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    settle(now);
+    Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const XmlRpcValue refused = refusal(*runtime);
+    if (refused.valid())
+        return refused;
+    return startProcess(machine, *runtime, QStringLiteral("RESET"), m_resetMs, Formula(), now);
+}
+
+XmlRpcValue SimDriverModel::startTint(const MachineID &machine, const XmlRpcValue &formulaValue)
+{
+    const QString command = QStringLiteral("TINT");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    settle(now);
+    Runtime *runtime = this->runtime(machine);
+    const FW_Dispenser *dispenser = m_configuration.getDispenserById(machine.machineNumber);
+    if (!runtime || !dispenser || machine.machineType != MachineID::Dispenser)
+        return failure(ProtoAnswer::RC_NOT_SUPPORTED, NotSupported);
+    const XmlRpcValue refused = refusal(*runtime);
+    if (refused.valid())
+        return refused;
+
+    bool ok = false;
+    const Formula formula = Formula::fromXmlRpcValue(formulaValue, &ok);
+    if (!ok || formula.isEmpty())
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, command);
+
+    // Every ingredient on an enabled circuit holding its colorant; the
+    // dosing time of each from its volume.
+    QMap<int, double> needed;
+    QList<FormulaChannel> channels;
+    for (const FormulaChannel &channel : formula.channels()) {
+        FormulaChannel timed;
+        for (ChannelIngredient ingredient : channel.ingredients()) {
+            const FW_Circuit *circuit = dispenser->circuit(ingredient.position());
+            if (!circuit || !circuit->isEnabled() || !(ingredient.amount() > 0.0)
+                || (!ingredient.colorantCode().isEmpty() && ingredient.colorantCode() != circuit->colorantCode()))
+                return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, command);
+            const double cc = ingredient.unit() == ChannelIngredient::Weight && circuit->density() > 0.0
+                ? ingredient.amount() / circuit->density()
+                : ingredient.amount();
+            needed[ingredient.position()] += cc;
+            const int64_t ms = m_channelMs > 0 ? m_channelMs
+                                               : std::max<int64_t>(1, std::llround(cc / m_dosingRate * 1000.0));
+            ingredient.setTimeEstimate(ms);
+            ingredient.setState(ChannelIngredient::Waiting);
+            timed.addIngredient(ingredient);
+        }
+        channels.append(timed);
+    }
+    if (formula.levelsManagementPolicy() == Formula::CheckLevels) {
+        for (auto it = needed.constBegin(); it != needed.constEnd(); ++it) {
+            if (it.value() > m_levels.value(qMakePair(machine.machineNumber, it.key()), 0.0))
+                return failure(ProtoAnswer::RC_REFUSED, InvalidParams, command);
+        }
+    }
+    const Formula timedFormula(channels, formula.levelsManagementPolicy(), formula.maxParallelCircuits());
+    int64_t duration = 0;
+    for (const FormulaChannel &channel : channels)
+        duration += channel.duration();
+    return startProcess(machine, *runtime, command, duration, timedFormula, now);
+}
+
+XmlRpcValue SimDriverModel::stop(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    settle(now);
+    Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const bool running = runtime->process.running;
+    if (running) {
+        finishProcess(machine, *runtime, now, true);
+        changed();
+    }
+    XmlRpcValue data;
+    data["stopped"] = running;
+    return okResult(data);
+}
+
+XmlRpcValue SimDriverModel::commandStatus(int ticket)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    settle(now);
+    const auto it = m_tickets.constFind(ticket);
+    if (it == m_tickets.constEnd())
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownTicket, QString::number(ticket));
+    CmdStatus status;
+    if (it->final) {
+        status.setStatus(it->status);
+        status.setPercentage(it->percentage);
+        status.setTimeLeft(0);
+        status.setResultValue(it->result);
+    } else {
+        const int64_t elapsed = elapsedMs(it->start, now);
+        status.setStatus(CmdStatus::CMD_IN_PROGRESS);
+        status.setPercentage(runningPercentage(elapsed, it->durationMs));
+        status.setTimeLeft(static_cast<int>(std::max<int64_t>(0, it->durationMs - elapsed)));
+    }
+    return GetCommandStatusAnswer(status).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::waitForResult(int ticket)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    ++m_waiting;
+    m_cond.notify_all();
+    XmlRpcValue result;
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        settle(now);
+        const auto it = m_tickets.constFind(ticket);
+        if (it == m_tickets.constEnd()) {
+            result = failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownTicket, QString::number(ticket));
+            break;
+        }
+        if (it->final) {
+            result = it->result;
+            break;
+        }
+        if (m_shutdown) {
+            result = failure(ProtoAnswer::RC_INTERRUPTED, Interrupted);
+            break;
+        }
+        m_cond.wait_until(lock, std::min(nextProcessEnd(), now + std::chrono::hours(1)));
+    }
+    --m_waiting;
+    m_cond.notify_all();
+    return result;
+}
+
+// ---------------------------------------------------------------------------
+// Looking in and changing
+
+bool SimDriverModel::isBusy(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    const Runtime *runtime = this->runtime(machine);
+    return runtime && runtime->process.running;
+}
+
+double SimDriverModel::level(int dispenser, int position)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    return m_levels.value(qMakePair(dispenser, position), 0.0);
+}
+
+void SimDriverModel::setMachineErrors(const MachineID &machine, const FW_ErrorList &errors)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (Runtime *runtime = this->runtime(machine)) {
+        runtime->errors = errors;
+        changed();
+    }
+}
+
+void SimDriverModel::setActive(const MachineID &machine, bool active)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (Runtime *runtime = this->runtime(machine)) {
+        runtime->active = active;
+        changed();
+    }
+}
+
+void SimDriverModel::setResetMs(int ms)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_resetMs = std::max(0, ms);
+}
+
+// ---------------------------------------------------------------------------
+// Waiting
+
+uint64_t SimDriverModel::changeCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_changes;
+}
+
+bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+    ++m_waiting;
+    m_cond.notify_all();
+    bool result = false;
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        settle(now);
+        if (m_changes != seen) {
+            result = true;
+            break;
+        }
+        if (m_shutdown || now >= deadline)
+            break;
+        m_cond.wait_until(lock, std::min(deadline, nextProcessEnd()));
+    }
+    --m_waiting;
+    m_cond.notify_all();
+    return result;
+}
+
+int SimDriverModel::waitingCalls() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_waiting;
+}
+
+bool SimDriverModel::waitForWaitingCalls(int count, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_waiting == count; });
+}
+
+void SimDriverModel::shutdown()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_shutdown = true;
+    m_cond.notify_all();
+}
+
+void SimDriverModel::reopen()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_shutdown = false;
+}
+
+bool SimDriverModel::isShutDown() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_shutdown;
+}
+
+// ---------------------------------------------------------------------------
+// Internals; m_mutex is held
+
+void SimDriverModel::changed()
+{
+    ++m_changes;
+    m_cond.notify_all();
+}
+
+void SimDriverModel::settle(Clock::time_point now)
+{
+    bool any = false;
+    for (auto it = m_machines.begin(); it != m_machines.end(); ++it) {
+        Process &process = it->process;
+        if (process.running && process.start + std::chrono::milliseconds(process.durationMs) <= now) {
+            finishProcess(it.key(), it.value(), process.start + std::chrono::milliseconds(process.durationMs),
+                          false);
+            any = true;
+        }
+    }
+    if (any)
+        changed();
+}
+
+SimDriverModel::Clock::time_point SimDriverModel::nextProcessEnd() const
+{
+    Clock::time_point next = Clock::time_point::max();
+    for (const Runtime &runtime : m_machines) {
+        if (runtime.process.running)
+            next = std::min(next, runtime.process.start + std::chrono::milliseconds(runtime.process.durationMs));
+    }
+    return next;
+}
+
+void SimDriverModel::finishProcess(const MachineID &id, Runtime &runtime, Clock::time_point when, bool interrupted)
+{
+    Process &process = runtime.process;
+    const int64_t elapsed = interrupted ? std::min(process.durationMs, elapsedMs(process.start, when))
+                                        : process.durationMs;
+    const bool tint = process.command == QLatin1String("TINT");
+    if (tint)
+        dose(id.machineNumber, process.formula, elapsed);
+
+    auto ticket = m_tickets.find(process.ticket);
+    if (ticket != m_tickets.end()) {
+        ticket->final = true;
+        ticket->end = when;
+        if (interrupted) {
+            ticket->status = CmdStatus::CMD_INTERRUPTED;
+            ticket->percentage = runningPercentage(elapsed, process.durationMs);
+            ticket->result = failure(ProtoAnswer::RC_INTERRUPTED, Interrupted);
+        } else {
+            ticket->status = CmdStatus::CMD_DONE;
+            ticket->percentage = 100;
+            if (tint) {
+                QList<FormulaChannel> dispensed;
+                for (FormulaChannel channel : process.formula.channels()) {
+                    channel.advanceTo(ChannelIngredient::Done);
+                    dispensed.append(channel);
+                }
+                ticket->result = TintAnswer(dispensed).toXmlRpcValue();
+            } else {
+                ticket->result = okResult(XmlRpcValue::emptyStruct());
+            }
+        }
+    }
+    process = Process();
+}
+
+void SimDriverModel::dose(int dispenser, const Formula &formula, int64_t elapsed)
+{
+    const FW_Dispenser *config = m_configuration.getDispenserById(dispenser);
+    int64_t offset = 0;
+    for (const FormulaChannel &channel : formula.channels()) {
+        for (const ChannelIngredient &ingredient : channel.ingredients()) {
+            const int64_t time = std::max<int64_t>(1, ingredient.timeEstimate());
+            const double portion = elapsed >= offset + time ? 1.0
+                : elapsed <= offset                          ? 0.0
+                                                             : double(elapsed - offset) / double(time);
+            const FW_Circuit *circuit = config ? config->circuit(ingredient.position()) : nullptr;
+            const double cc = ingredient.unit() == ChannelIngredient::Weight && circuit && circuit->density() > 0.0
+                ? ingredient.amount() / circuit->density()
+                : ingredient.amount();
+            double &level = m_levels[qMakePair(dispenser, ingredient.position())];
+            level = std::max(0.0, level - cc * portion);
+        }
+        offset += channel.duration();
+    }
+}
+
+void SimDriverModel::purge(Clock::time_point now)
+{
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        if (it->lastUse + std::chrono::milliseconds(it->lifetimeMs) < now)
+            it = m_sessions.erase(it);
+        else
+            ++it;
+    }
+    for (auto it = m_tickets.begin(); it != m_tickets.end();) {
+        if (it->final && it->end + std::chrono::milliseconds(kTicketKeepMs) < now)
+            it = m_tickets.erase(it);
+        else
+            ++it;
+    }
+}
+
+SimDriverModel::Runtime *SimDriverModel::runtime(const MachineID &id)
+{
+    const auto it = m_machines.find(id);
+    return it != m_machines.end() ? &it.value() : nullptr;
+}
+
+int SimDriverModel::state(const Runtime &runtime) const
+{
+    if (!runtime.active)
+        return StateOff;
+    if (runtime.process.running)
+        return runtime.process.command == QLatin1String("TINT") ? StateDispensing : StateResetting;
+    return runtime.errors.isEmpty() ? StateReady : StateError;
+}
+
+QString SimDriverModel::stateText(int state)
+{
+    switch (state) {
+    case StateOff: return QStringLiteral("Not in service");
+    case StateReady: return QStringLiteral("Ready");
+    case StateResetting: return QStringLiteral("Reset");
+    case StateDispensing: return QStringLiteral("Dispensing");
+    case StateError: return QStringLiteral("Error");
+    }
+    return QString();
+}
+
+XmlRpcValue SimDriverModel::startProcess(const MachineID &machine, Runtime &runtime, const QString &command,
+                                         int64_t durationMs, const Formula &formula, Clock::time_point now)
+{
+    purge(now);
+    const int id = m_nextTicket++;
+    Ticket ticket;
+    ticket.command = command;
+    ticket.machine = machine;
+    ticket.start = now;
+    ticket.durationMs = durationMs;
+    ticket.status = CmdStatus::CMD_IN_PROGRESS;
+    m_tickets.insert(id, ticket);
+
+    Process &process = runtime.process;
+    process.running = true;
+    process.ticket = id;
+    process.command = command;
+    process.start = now;
+    process.durationMs = durationMs;
+    process.formula = formula;
+    changed();
+    return AsyncAnswer(id).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::refusal(const Runtime &runtime) const
+{
+    if (!runtime.active || runtime.process.running)
+        return failure(ProtoAnswer::RC_REFUSED, MachineBusy);
+    return XmlRpcValue();
+}

@@ -1,0 +1,217 @@
+#ifndef SIMDRIVERMODEL_H
+#define SIMDRIVERMODEL_H
+
+#include "FW_Configuration.h"
+#include "FW_ErrorList.h"
+#include "Formula.h"
+#include "MachineID.h"
+#include "SimScenario.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QHash>
+#include <QtCore/QMap>
+#include <QtCore/QPair>
+#include <QtCore/QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+//! The state of the simulated driver and of its machines: what the machines
+//! are doing, the sessions clients hold, and the tickets of long processes.
+//!
+//! Everything is guarded by one mutex; a condition variable is notified on
+//! every change, and changeCount() counts the changes, so that a caller can
+//! wait for the next one (waitForChange) without missing any. A process
+//! (RESET, TINT) runs on the clock: it records its start and duration, its
+//! progress is computed from the elapsed time when asked, and it ends (levels
+//! lowered, ticket final, machine idle) at the first look after its end
+//! time. Waiting calls wake at that moment too, so they see the end as it
+//! happens.
+//!
+//! Command methods return complete results ({"rc", "errors", "data"}) built
+//! with the library's answer classes; the caller has checked the session and
+//! that the machine is of a kind the command concerns. All methods are
+//! thread-safe.
+class SimDriverModel
+{
+public:
+    //! The driver's own error codes (TE10001..TE10009).
+    enum DriverErrorCode {
+        UnknownCommand = 10001,
+        InvalidSession = 10002,
+        MachineBusy = 10003,
+        InvalidParams = 10004,
+        UnknownMachine = 10005,
+        UnknownTicket = 10006,
+        NotSupported = 10007,
+        Interrupted = 10008,
+        CertificationFailed = 10009
+    };
+
+    //! Machine state codes of the statuses.
+    enum MachineState {
+        StateOff = 0,        //!< "Not in service"
+        StateReady = 1,      //!< "Ready"
+        StateResetting = 2,  //!< "Reset"
+        StateDispensing = 3, //!< "Dispensing"
+        StateError = 4       //!< "Error": idle with errors
+    };
+
+    static constexpr int kProtocolVersion = 1;
+    //! Finished tickets are kept at least this long.
+    static constexpr int kTicketKeepMs = 120000;
+
+    explicit SimDriverModel(const SimScenario &scenario = SimScenario::defaultScenario());
+    ~SimDriverModel();
+
+    SimDriverModel(const SimDriverModel &) = delete;
+    SimDriverModel &operator=(const SimDriverModel &) = delete;
+
+    //! The record of a driver error code, with %1 filled in.
+    static FW_Error driverError(int code, const QString &argument = QString());
+    //! A failed result: the return code and one driver error record.
+    static XmlRpc::XmlRpcValue failure(int rc, int code, const QString &argument = QString());
+
+    // --- Driver ---------------------------------------------------------------
+    QString driverVersion() const;
+    bool hasMachine(const MachineID &id) const;
+    //! GET_DISP_LIST (type 1) / GET_MIXER_LIST (type 4).
+    XmlRpc::XmlRpcValue machineList(int type) const;
+    //! GET_ACTIVE_DISP.
+    XmlRpc::XmlRpcValue activeMachines();
+
+    // --- Sessions -------------------------------------------------------------
+    //! LOGIN: a new session with a fresh driver nonce; lifetime in minutes.
+    //! Machine number 0 logs in to the driver's generic machine of the type
+    //! (MachineID), which clients do first; such a session addresses no machine.
+    XmlRpc::XmlRpcValue login(const MachineID &machine, const QString &clientID, int lifetimeMinutes);
+    //! GET_KEY: takes the client nonce, answers the driver key.
+    XmlRpc::XmlRpcValue getKey(const QString &sessionID, const QString &clientNonce);
+    //! CERTIFY_SESSION: a key that does not hold closes the session.
+    XmlRpc::XmlRpcValue certify(const QString &sessionID, const QString &loginKey);
+    XmlRpc::XmlRpcValue logout(const QString &sessionID);
+    //! The machine of a certified, unexpired session of a real machine
+    //! (number above 0); marks the session used.
+    bool sessionMachine(const QString &sessionID, MachineID *machine);
+    int sessionCount();
+
+    // --- Machine commands -----------------------------------------------------
+    XmlRpc::XmlRpcValue dispenserStatus(const MachineID &machine);
+    XmlRpc::XmlRpcValue mixerStatus(const MachineID &machine);
+    XmlRpc::XmlRpcValue machineErrors(const MachineID &machine);
+    XmlRpc::XmlRpcValue clearErrors(const MachineID &machine);
+    //! Starts RESET: a ticket answer, or a refusal.
+    XmlRpc::XmlRpcValue startReset(const MachineID &machine);
+    //! Starts TINT of the formula value (the command's first parameter).
+    XmlRpc::XmlRpcValue startTint(const MachineID &machine, const XmlRpc::XmlRpcValue &formula);
+    //! STOP: interrupts the running process, if any.
+    XmlRpc::XmlRpcValue stop(const MachineID &machine);
+    //! GET_CMD_STATUS.
+    XmlRpc::XmlRpcValue commandStatus(int ticket);
+    //! Waits until the ticket is final and gives its result; an interrupted
+    //! result at shutdown.
+    XmlRpc::XmlRpcValue waitForResult(int ticket);
+
+    // --- Looking in and changing the state (tests, tools) ---------------------
+    bool isBusy(const MachineID &machine);
+    double level(int dispenser, int position);
+    void setMachineErrors(const MachineID &machine, const FW_ErrorList &errors);
+    void setActive(const MachineID &machine, bool active);
+    //! Duration of later RESETs, ms.
+    void setResetMs(int ms);
+
+    // --- Waiting --------------------------------------------------------------
+    //! Grows by at least one with every change of the state.
+    uint64_t changeCount() const;
+    //! Waits until changeCount() differs from seen, the time is up or the
+    //! model is shut down; true when it changed.
+    bool waitForChange(uint64_t seen, int timeoutMs);
+    //! Calls blocked in waitForChange or waitForResult now.
+    int waitingCalls() const;
+    //! Waits until exactly count calls are waiting; false on timeout.
+    bool waitForWaitingCalls(int count, int timeoutMs) const;
+    //! Wakes every waiting call and makes later waits return at once.
+    void shutdown();
+    //! Lets waits wait again after shutdown().
+    void reopen();
+    bool isShutDown() const;
+
+private:
+    typedef std::chrono::steady_clock Clock;
+
+    struct Process
+    {
+        bool running = false;
+        int ticket = 0;
+        QString command;
+        Clock::time_point start;
+        int64_t durationMs = 0;
+        Formula formula; // TINT: channels with the dosing time of each ingredient
+    };
+    struct Runtime
+    {
+        bool active = true;
+        FW_ErrorList errors;
+        Process process;
+    };
+    struct Ticket
+    {
+        QString command;
+        MachineID machine;
+        Clock::time_point start;
+        int64_t durationMs = 0;
+        bool final = false;
+        int status = 1;
+        int percentage = 0;
+        Clock::time_point end;
+        XmlRpc::XmlRpcValue result;
+    };
+    struct SessionEntry
+    {
+        MachineID machine;
+        QString clientID;
+        int64_t lifetimeMs = 0;
+        Clock::time_point lastUse;
+        QString driverNonce;
+        QString clientNonce;
+        bool certified = false;
+    };
+
+    void changed();
+    //! Ends every process whose time is up.
+    void settle(Clock::time_point now);
+    //! The earliest end of a running process; max() when none runs.
+    Clock::time_point nextProcessEnd() const;
+    void finishProcess(const MachineID &id, Runtime &runtime, Clock::time_point now, bool interrupted);
+    void purge(Clock::time_point now);
+    Runtime *runtime(const MachineID &id);
+    int state(const Runtime &runtime) const;
+    static QString stateText(int state);
+    XmlRpc::XmlRpcValue startProcess(const MachineID &machine, Runtime &runtime, const QString &command,
+                                     int64_t durationMs, const Formula &formula, Clock::time_point now);
+    //! Lowers the levels by what the formula dosed within elapsedMs.
+    void dose(int dispenser, const Formula &formula, int64_t elapsedMs);
+    //! Refusal of a process command on a machine that is off or busy; invalid when it may start.
+    XmlRpc::XmlRpcValue refusal(const Runtime &runtime) const;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_cond;
+    uint64_t m_changes = 0;
+    int m_waiting = 0;
+    bool m_shutdown = false;
+
+    QString m_version;
+    int m_resetMs;
+    double m_dosingRate;
+    int m_channelMs;
+    FW_Configuration m_configuration;
+    QMap<MachineID, Runtime> m_machines;
+    QMap<QPair<int, int>, double> m_levels;
+    QHash<QString, SessionEntry> m_sessions;
+    QMap<int, Ticket> m_tickets;
+    int m_nextTicket = 1;
+};
+
+#endif // SIMDRIVERMODEL_H

@@ -1,0 +1,62 @@
+#ifndef SIMPROTOCOLHANDLER_H
+#define SIMPROTOCOLHANDLER_H
+
+#include "XmlRpcValue.h"
+
+#include <QtCore/QString>
+
+#include <memory>
+
+class DriverSimulator;
+class SimDriverModel;
+
+//! The driver protocol on top of a DriverSimulator: the methods
+//! "AXO.execute", "AXO.executeAsync" and "AXO.notifyChanged", answered from
+//! a SimDriverModel (docs/protocol.md, docs/simulator.md).
+//!
+//! It checks the call parameter, the command name against the catalogue, the
+//! call kind, and the session of commands addressed to a machine, then hands
+//! the command to the model. Notify-changed calls are held until the answer
+//! differs from "prev" or their timeout passes.
+//!
+//! A handler is a small value sharing its model: install() registers copies
+//! of it, so the simulator's methods keep the model alive for as long as
+//! they are registered. Held calls end when the model is shut down
+//! (shutdown()); do that before DriverSimulator::stop(), which waits for
+//! every call in progress. SimDriver does both in that order.
+class SimProtocolHandler
+{
+public:
+    //! Longest hold of a notify-changed call, whatever the caller asks, ms.
+    static constexpr int kMaxHoldMs = 600000;
+
+    explicit SimProtocolHandler(std::shared_ptr<SimDriverModel> model);
+
+    //! Registers the three methods on the simulator (replacing earlier ones).
+    void install(DriverSimulator &simulator) const;
+    //! Wakes every held call (each answers with its current result) and
+    //! makes later notify-changed calls answer at once.
+    void shutdown() const;
+
+    //! Serves one call of the method for call kind callType (1 sync, 2 async,
+    //! 4 notify-changed) with the method's parameters. A parameter that is
+    //! not a protocol call throws SimFault (code 1).
+    XmlRpc::XmlRpcValue handle(int callType, const XmlRpc::XmlRpcValue &params) const;
+
+    //! Whether a notify-changed call may hold the query.
+    static bool isHoldable(const QString &command);
+
+    std::shared_ptr<SimDriverModel> model() const { return m_model; }
+
+private:
+    XmlRpc::XmlRpcValue execute(int callType, const QString &command, const QString &session,
+                                const XmlRpc::XmlRpcValue &params) const;
+    XmlRpc::XmlRpcValue hold(const QString &command, const QString &session, const XmlRpc::XmlRpcValue &params,
+                             const XmlRpc::XmlRpcValue &previous, int intervalMs, int timeoutMs) const;
+    XmlRpc::XmlRpcValue handshake(const QString &command, const QString &session,
+                                  const XmlRpc::XmlRpcValue &params) const;
+
+    std::shared_ptr<SimDriverModel> m_model;
+};
+
+#endif // SIMPROTOCOLHANDLER_H
