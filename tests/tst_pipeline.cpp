@@ -304,6 +304,8 @@ TEST_F(PipelineTest, StopDuringTicketPollingEndsTheCommandAtOnce)
     ASSERT_TRUE(executedSpy.size() > 0 || executedSpy.wait(2000));
     EXPECT_TRUE(reset.hasExecutionErrors());
     EXPECT_TRUE(reset.errors().containsCode(QStringLiteral("TE00300")));
+    // The worker follows the caller's object until it is done with it.
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(3000));
 }
 
 TEST_F(PipelineTest, CallTimeLimitIsReported)

@@ -10,6 +10,23 @@
 #include <QtCore/QThread>
 #include <QtCore/QTimer>
 
+#include <atomic>
+
+namespace {
+std::atomic<int> s_runningWorkers{0};
+
+struct RunningWorker
+{
+    RunningWorker() { ++s_runningWorkers; }
+    ~RunningWorker() { --s_runningWorkers; }
+};
+} // namespace
+
+int NEQueueThread::runningWorkers()
+{
+    return s_runningWorkers.load();
+}
+
 NEQueueThread::NEQueueThread(const QList<NECommand *> &commands, bool copy) : m_copy(copy)
 {
     for (NECommand *command : commands)
@@ -53,6 +70,7 @@ bool NEQueueThread::abort() const
 
 bool NEQueueThread::executeCommands(bool pumped)
 {
+    const RunningWorker running;
     AXOCommData *store = AXOCommData::instance();
     for (NECommand *command : qAsConst(m_commands)) {
         if (!command) {
@@ -89,9 +107,12 @@ bool NEQueueThread::executeCommands(bool pumped)
                     sent = true;
                 }
                 if (status <= CmdStatus::CMD_DONE) {
+                    // The state first: once the executed signal is out, the
+                    // worker no longer touches the caller's object, which its
+                    // owner may then delete.
+                    command->setCmdState(NECommand::NECmdExecuted);
                     if (!silent)
                         store->NEEmitCommandExecutedSignal(*command);
-                    command->setCmdState(NECommand::NECmdExecuted);
                     break;
                 }
                 if (status == CmdStatus::CMD_IN_PROGRESS && sent && !silent)

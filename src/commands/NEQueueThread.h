@@ -28,6 +28,9 @@ public:
     bool executeCommands(bool pumped);
     void stopProcess();
 
+    //! Workers following commands right now, in any thread.
+    static int runningWorkers();
+
 private:
     bool abort() const;
 

@@ -8,7 +8,11 @@
 #include "NEDriverData.h"
 #include "NELogger.h"
 #include "NEMachineData.h"
+#include "NEQueueThread.h"
 #include "NEQueueThreadManager.h"
+
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QThread>
 #include "NEXmlRpcThread.h"
 
 
@@ -33,6 +37,14 @@ AXOCommData::AXOCommData(QObject *parent)
 
 AXOCommData::~AXOCommData()
 {
+    // Workers still following commands use the store: let them see the
+    // abort flag and leave first (each looks at it at least every 500 ms).
+    stopAllQueueThreads();
+    QElapsedTimer workers;
+    workers.start();
+    while (NEQueueThread::runningWorkers() > 0 && workers.elapsed() < 2000)
+        QThread::msleep(5);
+
     // Threads still here belong to drivers nobody closed: stop them first.
     QList<NEXmlRpcThread *> threads;
     {
