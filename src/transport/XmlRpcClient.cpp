@@ -163,6 +163,7 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     _isFault = false;
     _lastFailure = NoFailure;
 
+    const bool keptOpen = _connectionState == IDLE && !_eof;
     if (!setupConnection()) {
         _lastFailure = ConnectionSetup;
         XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_02 method %s (_connectionState %d).", method,
@@ -177,6 +178,8 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     }
 
     result.clear();
+    if (keptOpen && _connectionState == WRITE_REQUEST && _bytesWritten == 0 && !closeRequested())
+        writeAtOnce();
     _disp.work(timeoutSeconds);
 
     const bool complete = _connectionState == IDLE && !closeRequested();
@@ -191,6 +194,35 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_04 method %s (_connectionState %d).", method,
                     _connectionState);
     return false;
+}
+
+void XmlRpcClient::writeAtOnce()
+{
+    // The connection kept open since the last call can normally take the
+    // request without a wait for writability. Should it have broken in the
+    // meantime, the request is left to the dispatcher, whose wait reports
+    // the broken connection as it would have without this write.
+    XmlRpcUtil::log(5, "XmlRpcClient::writeRequest (attempt %d):\n%s\n", _sendAttempts + 1, _request.c_str());
+    int written = 0;
+    const bool ok = nbWrite(_request, &written);
+    _bytesWritten = written;
+    if (!ok)
+        return; // the wait reports it, quoting the error the write met when the socket keeps none
+    XmlRpcUtil::log(3, "XmlRpcClient::writeRequest: wrote %d of %d bytes.", _bytesWritten,
+                    static_cast<int>(_request.size()));
+    if (_bytesWritten == static_cast<int>(_request.size())) {
+        _header.clear();
+        _response.clear();
+        _connectionState = READ_HEADER;
+        _disp.setSourceEvents(this, XmlRpcDispatch::ReadableEvent | XmlRpcDispatch::Exception);
+    }
+}
+
+bool XmlRpcClient::responsePending() const
+{
+    // Data a TLS session has already taken off the socket shows in no wait.
+    SSL *session = getSslSession();
+    return session && SSL_has_pending(session) == 1;
 }
 
 bool XmlRpcClient::setupConnection()
@@ -389,8 +421,14 @@ unsigned XmlRpcClient::handleEvent(unsigned eventType)
         return 0;
     }
 
-    if (_connectionState == WRITE_REQUEST && !writeRequest())
-        return 0;
+    if (_connectionState == WRITE_REQUEST) {
+        if (!writeRequest())
+            return 0;
+        // The request has just gone out: wait for the answer rather than
+        // try a read that finds nothing yet.
+        if (_connectionState == READ_HEADER && !responsePending())
+            return XmlRpcDispatch::ReadableEvent | XmlRpcDispatch::Exception;
+    }
     if (_connectionState == READ_HEADER && !readHeader())
         return 0;
     if (_connectionState == READ_RESPONSE && !readResponse())
@@ -454,10 +492,13 @@ bool XmlRpcClient::parseHeader()
 
     for (size_t pos = 0; pos < size; ++pos) {
         const size_t left = size - pos;
-        if (left > 16 && strncasecmp(buffer + pos, "Content-length: ", 16) == 0) {
+        const char c = buffer[pos];
+        if (left > 16 && (c == 'C' || c == 'c') && strncasecmp(buffer + pos, "Content-length: ", 16) == 0) {
             valueStart = pos + 16;
             continue;
         }
+        if (c != '\r' && c != '\n')
+            continue;
         size_t blankLength = 0;
         if (left >= 5 && std::memcmp(buffer + pos, "\r\n\r\n", 4) == 0)
             blankLength = 4;

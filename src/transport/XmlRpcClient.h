@@ -115,6 +115,8 @@ protected:
 
 private:
     void closeConnection();
+    void writeAtOnce();
+    bool responsePending() const;
     bool setupSslContext();
     void endCall();
 

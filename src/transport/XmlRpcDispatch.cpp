@@ -9,6 +9,18 @@
 #include <poll.h>
 #include <vector>
 
+namespace {
+
+// Asked for with readability: the peer has ended its stream (poll reports
+// it along with POLLIN), so that a read goes on to notice the end.
+#ifdef POLLRDHUP
+const short kPeerClosedEvents = POLLRDHUP;
+#else
+const short kPeerClosedEvents = 0;
+#endif
+
+} // namespace
+
 XmlRpcDispatch::XmlRpcDispatch() : m_endTime(-1.0), m_doClear(false), m_inWork(false)
 {
 }
@@ -80,27 +92,46 @@ void XmlRpcDispatch::work(double timeoutSeconds)
 
 bool XmlRpcDispatch::waitFor(double timeoutSeconds)
 {
-    std::vector<pollfd> fds;
-    std::vector<XmlRpc::XmlRpcSource *> owners;
-    fds.reserve(m_sources.size());
-    owners.reserve(m_sources.size());
+    // What this wait watches: the poll entries and, alongside, their sources
+    // and masks. On the stack for the usual handful of sources.
+    struct Watched
+    {
+        XmlRpc::XmlRpcSource *source;
+        unsigned mask;
+    };
+    const size_t kOnStack = 8;
+    pollfd fdsOnStack[kOnStack];
+    Watched watchedOnStack[kOnStack];
+    std::vector<pollfd> fdsOnHeap;
+    std::vector<Watched> watchedOnHeap;
+    pollfd *fds = fdsOnStack;
+    Watched *watched = watchedOnStack;
+    if (m_sources.size() > kOnStack) {
+        fdsOnHeap.resize(m_sources.size());
+        watchedOnHeap.resize(m_sources.size());
+        fds = fdsOnHeap.data();
+        watched = watchedOnHeap.data();
+    }
+
+    size_t count = 0;
     for (const MonitoredSource &entry : m_sources) {
         const int fd = entry.source->getfd();
         if (fd < 0 || entry.mask == 0)
             continue;
         short events = 0;
         if (entry.mask & ReadableEvent)
-            events |= POLLIN;
+            events |= POLLIN | kPeerClosedEvents;
         if (entry.mask & WritableEvent)
             events |= POLLOUT;
         if (entry.mask & Exception)
             events |= POLLPRI;
-        fds.push_back(pollfd{fd, events, 0});
-        owners.push_back(entry.source);
+        fds[count] = pollfd{fd, events, 0};
+        watched[count] = Watched{entry.source, entry.mask};
+        ++count;
     }
 
     const int timeoutMs = timeoutSeconds < 0.0 ? -1 : static_cast<int>(std::ceil(timeoutSeconds * 1000.0));
-    const int result = ::poll(fds.data(), fds.size(), timeoutMs);
+    const int result = ::poll(fds, count, timeoutMs);
     if (result < 0) {
         if (errno == EINTR)
             return true;
@@ -108,31 +139,33 @@ bool XmlRpcDispatch::waitFor(double timeoutSeconds)
         return false;
     }
 
-    // Work over a copy: a handler may add or remove sources.
-    const std::list<MonitoredSource> snapshot = m_sources;
-    for (const MonitoredSource &entry : snapshot) {
+    // A handler may add or remove sources: go by what was watched.
+    for (size_t i = 0; i < count; ++i) {
+        XmlRpc::XmlRpcSource *source = watched[i].source;
+        const unsigned mask = watched[i].mask;
+        // A source listed twice goes by its first entry's events.
         size_t index = 0;
-        while (index < owners.size() && owners[index] != entry.source)
+        while (watched[index].source != source)
             ++index;
-        if (index == owners.size() || fds[index].revents == 0)
-            continue;
         const short revents = fds[index].revents;
+        if (revents == 0)
+            continue;
         const bool failed = (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
-        XmlRpc::XmlRpcSource *source = entry.source;
 
         // A failed socket is reported to a reader as readable (the read
         // tells what happened) and to a writer that is not reading as an
         // exception, which is how a refused connect shows.
-        bool readable = (entry.mask & ReadableEvent) && (revents & POLLIN || failed);
-        bool writable = (entry.mask & WritableEvent) && (revents & POLLOUT);
-        bool exception = (entry.mask & Exception) && (revents & POLLPRI);
-        if (failed && !(entry.mask & ReadableEvent) && (entry.mask & Exception)) {
+        bool readable = (mask & ReadableEvent) && (revents & POLLIN || failed);
+        bool writable = (mask & WritableEvent) && (revents & POLLOUT);
+        bool exception = (mask & Exception) && (revents & POLLPRI);
+        if (failed && !(mask & ReadableEvent) && (mask & Exception)) {
             writable = false;
             exception = true;
         }
         if (!readable && !writable && !exception)
             continue;
 
+        source->m_peerClosed = failed || (revents & kPeerClosedEvents) != 0;
         unsigned newMask = 0;
         if (readable)
             newMask |= source->handleEvent(ReadableEvent);

@@ -12,7 +12,12 @@
 namespace XmlRpc {
 
 XmlRpcSource::XmlRpcSource(int fd, bool useSSL)
-    : m_ssl(useSSL), m_fd(fd), m_sslSession(nullptr), m_deleteOnClose(false), m_keepOpen(false)
+    : m_ssl(useSSL),
+      m_fd(fd),
+      m_sslSession(nullptr),
+      m_deleteOnClose(false),
+      m_keepOpen(false),
+      m_peerClosed(false)
 {
 }
 
@@ -31,6 +36,7 @@ void XmlRpcSource::setfd(int fd)
 {
     std::lock_guard<std::mutex> lock(m_fdMutex);
     m_fd = fd;
+    m_peerClosed = false;
 }
 
 void XmlRpcSource::setSslSession(SSL *session)
@@ -117,6 +123,11 @@ bool XmlRpcSource::nbRead(std::string &data, bool *eof)
         XmlRpcUtil::log(5, "XmlRpcSource::nbRead: read/recv returned %d.", n);
         if (n > 0) {
             data.append(buffer, static_cast<size_t>(n));
+            // Less than asked for: the socket has nothing more for now, and
+            // the next wait tells when it has. When that wait saw the peer
+            // close, read on to notice the end of the stream here.
+            if (static_cast<size_t>(n) < sizeof buffer - 1 && !m_peerClosed)
+                return true;
         } else if (n == 0) {
             *eof = true;
             return true;

@@ -8,6 +8,8 @@
 
 typedef struct ssl_st SSL;
 
+class XmlRpcDispatch;
+
 namespace XmlRpc {
 
 //! A socket watched by the dispatcher, optionally carrying a TLS session.
@@ -43,6 +45,8 @@ public:
 
 protected:
     //! Reads what is available; false on a fatal error. Sets *eof when the peer closed.
+    //! Without TLS it returns once a read has emptied the socket, unless the
+    //! dispatcher's last wait saw the peer close: then it reads on to the end.
     bool nbRead(std::string &data, bool *eof);
     //! Writes from *bytesSoFar on; false on a fatal error.
     bool nbWrite(const std::string &data, int *bytesSoFar);
@@ -55,11 +59,16 @@ protected:
     bool m_ssl;
 
 private:
+    friend class ::XmlRpcDispatch;
+
     mutable std::mutex m_fdMutex;
     int m_fd;
     SSL *m_sslSession;
     bool m_deleteOnClose;
     bool m_keepOpen;
+    // Set by the dispatcher before it hands over events: its wait saw the
+    // peer end the stream, or the socket fail.
+    bool m_peerClosed;
 };
 
 } // namespace XmlRpc

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cctype>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -66,6 +67,83 @@ struct Base64Table
     }
 };
 const Base64Table kBase64Table;
+
+// Each character's six bits already shifted to their place among the 24
+// bits of a group of four. Characters outside the alphabet set the top
+// byte instead, so one test tells whether all four belong to it.
+struct Base64GroupTable
+{
+    static constexpr uint32_t kInvalid = 0xff000000u;
+    uint32_t shifted[4][256];
+    Base64GroupTable()
+    {
+        for (int position = 0; position < 4; ++position) {
+            for (int c = 0; c < 256; ++c) {
+                const int v = kBase64Table.value[c];
+                shifted[position][c] = v < 0 ? kInvalid : static_cast<uint32_t>(v) << (18 - 6 * position);
+            }
+        }
+    }
+    uint32_t group(const unsigned char *text) const
+    {
+        return shifted[0][text[0]] | shifted[1][text[1]] | shifted[2][text[2]] | shifted[3][text[3]];
+    }
+};
+const Base64GroupTable kBase64Groups;
+
+// The two characters of every 12-bit half of a group of three bytes.
+struct Base64PairTable
+{
+    uint16_t pair[4096]; // the first character at the lower address
+    Base64PairTable()
+    {
+        for (int i = 0; i < 4096; ++i) {
+            const char chars[2] = {kBase64Alphabet[i >> 6], kBase64Alphabet[i & 0x3f]};
+            std::memcpy(&pair[i], chars, 2);
+        }
+    }
+};
+const Base64PairTable kBase64Pairs;
+
+// Three bytes to four characters.
+inline char *encodeGroup(char *to, const unsigned char *from)
+{
+    const unsigned bits = (static_cast<unsigned>(from[0]) << 16) | (static_cast<unsigned>(from[1]) << 8) | from[2];
+    std::memcpy(to, &kBase64Pairs.pair[bits >> 12], 2);
+    std::memcpy(to + 2, &kBase64Pairs.pair[bits & 0xfff], 2);
+    return to + 4;
+}
+
+// Six bytes to eight characters; reads eight bytes from `from`.
+inline char *encodeTwoGroups(char *to, const unsigned char *from)
+{
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t word;
+    std::memcpy(&word, from, 8);
+    const uint64_t bits = __builtin_bswap64(word) >> 16; // the six bytes, first one highest
+    const uint64_t chars = static_cast<uint64_t>(kBase64Pairs.pair[(bits >> 36) & 0xfff])
+        | static_cast<uint64_t>(kBase64Pairs.pair[(bits >> 24) & 0xfff]) << 16
+        | static_cast<uint64_t>(kBase64Pairs.pair[(bits >> 12) & 0xfff]) << 32
+        | static_cast<uint64_t>(kBase64Pairs.pair[bits & 0xfff]) << 48;
+    std::memcpy(to, &chars, 8);
+    return to + 8;
+#else
+    return encodeGroup(encodeGroup(to, from), from + 3);
+#endif
+}
+
+// The characters that XML text must carry as entities.
+struct XmlSpecialTable
+{
+    bool special[256];
+    XmlSpecialTable()
+    {
+        std::memset(special, 0, sizeof special);
+        for (const Entity &e : kEntities)
+            special[static_cast<unsigned char>(e.raw)] = true;
+    }
+};
+const XmlSpecialTable kXmlSpecial;
 
 inline bool matchAt(const std::string &xml, size_t pos, const char *text, size_t length)
 {
@@ -169,7 +247,7 @@ void XmlRpcUtil::xmlEncodeAppend(std::string &out, const char *raw, size_t lengt
     size_t runStart = 0;
     for (size_t i = 0; i < length; ++i) {
         const char c = raw[i];
-        if (c != '<' && c != '>' && c != '&' && c != '\'' && c != '"')
+        if (!kXmlSpecial.special[static_cast<unsigned char>(c)])
             continue;
         out.append(raw + runStart, i - runStart);
         for (const Entity &e : kEntities) {
@@ -226,36 +304,91 @@ std::string XmlRpcUtil::xmlDecode(const std::string &encoded)
 
 void XmlRpcUtil::base64Encode(std::string &out, const unsigned char *data, size_t length, bool lineBreaks)
 {
-    const size_t groups = (length + 2) / 3;
-    out.reserve(out.size() + groups * 4 + (lineBreaks ? groups / 18 + 1 : 0));
-    int groupsOnLine = 0;
-    size_t i = 0;
-    char quad[4];
-    while (i < length) {
-        const size_t left = length - i;
-        const unsigned b0 = data[i];
-        const unsigned b1 = left > 1 ? data[i + 1] : 0;
-        const unsigned b2 = left > 2 ? data[i + 2] : 0;
-        quad[0] = kBase64Alphabet[b0 >> 2];
-        quad[1] = kBase64Alphabet[((b0 & 0x03) << 4) | (b1 >> 4)];
-        quad[2] = left > 1 ? kBase64Alphabet[((b1 & 0x0f) << 2) | (b2 >> 6)] : '=';
-        quad[3] = left > 2 ? kBase64Alphabet[b2 & 0x3f] : '=';
-        out.append(quad, 4);
-        i += left > 2 ? 3 : left;
-        if (lineBreaks && ++groupsOnLine == 18) {
-            out += '\n';
-            groupsOnLine = 0;
+    const size_t fullGroups = length / 3;
+    const size_t tail = length % 3;
+    const size_t groups = fullGroups + (tail ? 1 : 0);
+    const size_t start = out.size();
+    out.resize(start + groups * 4 + (lineBreaks ? groups / 18 : 0));
+    char *to = &out[0] + start;
+    const unsigned char *from = data;
+
+    size_t groupsLeft = fullGroups;
+    if (lineBreaks) {
+        // Whole lines of 18 groups, each followed by a line feed; two groups
+        // at a time while eight bytes are left to read.
+        for (; groupsLeft >= 18; groupsLeft -= 18) {
+            if (static_cast<size_t>(data + length - from) >= 56) {
+                for (int k = 0; k < 9; ++k, from += 6)
+                    to = encodeTwoGroups(to, from);
+            } else {
+                for (int k = 0; k < 18; ++k, from += 3)
+                    to = encodeGroup(to, from);
+            }
+            *to++ = '\n';
         }
+    }
+    for (; groupsLeft >= 2 && static_cast<size_t>(data + length - from) >= 8; groupsLeft -= 2, from += 6)
+        to = encodeTwoGroups(to, from);
+    for (; groupsLeft > 0; --groupsLeft, from += 3)
+        to = encodeGroup(to, from);
+
+    if (tail) {
+        const unsigned b0 = from[0];
+        const unsigned b1 = tail > 1 ? from[1] : 0;
+        to[0] = kBase64Alphabet[b0 >> 2];
+        to[1] = kBase64Alphabet[((b0 & 0x03) << 4) | (b1 >> 4)];
+        to[2] = tail > 1 ? kBase64Alphabet[(b1 & 0x0f) << 2] : '=';
+        to[3] = '=';
+        to += 4;
+        // The last group completes a line of its own.
+        if (lineBreaks && fullGroups % 18 == 17)
+            *to++ = '\n';
     }
 }
 
 void XmlRpcUtil::base64Decode(const char *text, size_t length, std::vector<unsigned char> &out)
 {
-    out.reserve(out.size() + length / 4 * 3);
+    // At most three bytes for every four characters; trimmed at the end.
+    const size_t start = out.size();
+    out.resize(start + length / 4 * 3 + 3);
+    unsigned char *to = out.data() + start;
+    const unsigned char *from = reinterpret_cast<const unsigned char *>(text);
+    const unsigned char *const end = from + length;
+    // Bits not yet written out: always fewer than eight.
     unsigned accumulator = 0;
     int bits = 0;
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
+    while (from < end) {
+        if (bits == 0) {
+            // The usual case: whole groups of four characters of the
+            // alphabet, three bytes each, up to a line break or the end.
+            while (end - from >= 4) {
+                const uint32_t group = kBase64Groups.group(from);
+                if (group & Base64GroupTable::kInvalid)
+                    break;
+                to[0] = static_cast<unsigned char>(group >> 16);
+                to[1] = static_cast<unsigned char>(group >> 8);
+                to[2] = static_cast<unsigned char>(group);
+                to += 3;
+                from += 4;
+            }
+        } else if (end - from >= 4) {
+            // Four characters of the alphabet while part of a byte is pending.
+            const uint32_t group = kBase64Groups.group(from);
+            if (!(group & Base64GroupTable::kInvalid)) {
+                const unsigned all = (accumulator << 24) | group;
+                to[0] = static_cast<unsigned char>(all >> (bits + 16));
+                to[1] = static_cast<unsigned char>(all >> (bits + 8));
+                to[2] = static_cast<unsigned char>(all >> bits);
+                to += 3;
+                accumulator = all & ((1u << bits) - 1);
+                from += 4;
+                continue;
+            }
+        }
+        if (from == end)
+            break;
+        // One character at a time: line breaks, other skipped characters, '='.
+        const unsigned char c = *from++;
         if (c == '=')
             break;
         const int v = kBase64Table.value[c];
@@ -265,9 +398,11 @@ void XmlRpcUtil::base64Decode(const char *text, size_t length, std::vector<unsig
         bits += 6;
         if (bits >= 8) {
             bits -= 8;
-            out.push_back(static_cast<unsigned char>((accumulator >> bits) & 0xff));
+            *to++ = static_cast<unsigned char>(accumulator >> bits);
+            accumulator &= (1u << bits) - 1;
         }
     }
+    out.resize(static_cast<size_t>(to - out.data()));
 }
 
 void XmlRpcUtil::log(int level, const char *format, ...)

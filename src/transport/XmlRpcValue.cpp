@@ -11,6 +11,7 @@
 #include <locale.h>
 #include <ostream>
 #include <sstream>
+#include <system_error>
 
 namespace XmlRpc {
 
@@ -40,11 +41,108 @@ const XmlRpcValue &invalidValue()
     return value;
 }
 
-inline void appendInt(std::string &out, int value)
+// A double in the given printf format, in the C locale.
+void appendDoubleFormatted(std::string &out, const char *format, double value)
 {
-    char buffer[16];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, static_cast<size_t>(result.ptr - buffer));
+    char buffer[256];
+    const locale_t previous = uselocale(cLocale());
+    int n = std::snprintf(buffer, sizeof buffer, format, value);
+    std::string large;
+    if (n >= static_cast<int>(sizeof buffer)) {
+        large.resize(static_cast<size_t>(n) + 1);
+        n = std::snprintf(&large[0], large.size(), format, value);
+    }
+    uselocale(previous);
+    if (n > 0)
+        out.append(large.empty() ? buffer : large.data(), static_cast<size_t>(n));
+}
+
+inline bool isDefaultDoubleFormat(const std::string &format)
+{
+    return format.size() == 2 && format[0] == '%' && format[1] == 'f';
+}
+
+// The longest "%f" text of a double: sign, 309 integer digits, point, six decimals.
+const size_t kMaxFixedDouble = 1 + 309 + 1 + 6;
+
+// Where the writer puts its text: most of it is short tags and numbers, so
+// it is gathered in a buffer on the stack and handed to the string in large
+// pieces. Long strings and binary data go to the string directly.
+class XmlSink
+{
+public:
+    static constexpr size_t kCapacity = 8192;
+    //! Pieces up to this size are gathered; longer ones go to the string.
+    static constexpr size_t kLongPiece = 1024;
+
+    explicit XmlSink(std::string &out) : m_out(out), m_pos(m_buffer) {}
+    XmlSink(const XmlSink &) = delete;
+    XmlSink &operator=(const XmlSink &) = delete;
+
+    //! Room for n (at most kCapacity) more characters; commit with advance().
+    char *room(size_t n)
+    {
+        if (static_cast<size_t>(m_buffer + kCapacity - m_pos) < n)
+            flush();
+        return m_pos;
+    }
+    void advance(char *to) { m_pos = to; }
+
+    template <size_t N>
+    void literal(const char (&text)[N])
+    {
+        char *to = room(N - 1);
+        std::memcpy(to, text, N - 1);
+        m_pos = to + N - 1;
+    }
+
+    //! The string with everything gathered so far, to append to directly.
+    std::string &out()
+    {
+        flush();
+        return m_out;
+    }
+
+    void flush()
+    {
+        m_out.append(m_buffer, static_cast<size_t>(m_pos - m_buffer));
+        m_pos = m_buffer;
+    }
+
+    //! Text with the five XML entities.
+    void encoded(const std::string &raw)
+    {
+        const size_t length = raw.size();
+        if (length > kLongPiece) {
+            XmlRpcUtil::xmlEncodeAppend(out(), raw.data(), length);
+            return;
+        }
+        char *to = room(length * 6); // "&quot;" is the longest replacement
+        for (const char c : raw) {
+            switch (c) {
+            case '<': std::memcpy(to, "&lt;", 4); to += 4; break;
+            case '>': std::memcpy(to, "&gt;", 4); to += 4; break;
+            case '&': std::memcpy(to, "&amp;", 5); to += 5; break;
+            case '\'': std::memcpy(to, "&apos;", 6); to += 6; break;
+            case '"': std::memcpy(to, "&quot;", 6); to += 6; break;
+            default: *to++ = c; break;
+            }
+        }
+        m_pos = to;
+    }
+
+private:
+    std::string &m_out;
+    char *m_pos;
+    char m_buffer[kCapacity];
+};
+
+// "%02d" of a value known to lie in 0..99.
+inline char *twoDigits(char *to, int value)
+{
+    to[0] = static_cast<char>('0' + value / 10);
+    to[1] = static_cast<char>('0' + value % 10);
+    return to + 2;
 }
 
 // The bytes from pos up to the next '<'; npos when there is none.
@@ -60,6 +158,33 @@ std::string formatTime(const struct tm &t)
     const int n = std::snprintf(buffer, sizeof buffer, "%04d%02d%02dT%02d:%02d:%02d", t.tm_year + 1900,
                                 t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return std::string(buffer, static_cast<size_t>(n < 19 ? n : 19));
+}
+
+inline bool inRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
+}
+
+// formatTime's text; the usual dates without printf.
+void appendTime(XmlSink &sink, const struct tm &t)
+{
+    if (inRange(t.tm_year, -1900, 9999 - 1900) && inRange(t.tm_mon, -1, 98) && inRange(t.tm_mday, 0, 99)
+        && inRange(t.tm_hour, 0, 99) && inRange(t.tm_min, 0, 99) && inRange(t.tm_sec, 0, 99)) {
+        const int year = t.tm_year + 1900;
+        char *to = twoDigits(sink.room(17), year / 100);
+        to = twoDigits(to, year % 100);
+        to = twoDigits(to, t.tm_mon + 1);
+        to = twoDigits(to, t.tm_mday);
+        *to++ = 'T';
+        to = twoDigits(to, t.tm_hour);
+        *to++ = ':';
+        to = twoDigits(to, t.tm_min);
+        *to++ = ':';
+        to = twoDigits(to, t.tm_sec);
+        sink.advance(to);
+        return;
+    }
+    sink.out() += formatTime(t);
 }
 
 inline bool tmEqual(const struct tm &a, const struct tm &b)
@@ -445,67 +570,93 @@ std::string XmlRpcValue::toXml() const
 
 void XmlRpcValue::appendXml(std::string &out) const
 {
-    switch (m_type) {
-    case TypeInvalid:
-        return;
-    case TypeBoolean:
-        out += m_value.asBool ? "<value><boolean>1</boolean></value>" : "<value><boolean>0</boolean></value>";
-        return;
-    case TypeInt:
-        out += "<value><i4>";
-        appendInt(out, m_value.asInt);
-        out += "</i4></value>";
-        return;
-    case TypeDouble: {
-        char buffer[256];
-        const locale_t previous = uselocale(cLocale());
-        int n = std::snprintf(buffer, sizeof buffer, doubleFormat().c_str(), m_value.asDouble);
-        std::string large;
-        if (n >= static_cast<int>(sizeof buffer)) {
-            large.resize(static_cast<size_t>(n) + 1);
-            n = std::snprintf(&large[0], large.size(), doubleFormat().c_str(), m_value.asDouble);
+    // A local class shares the member function's access to the values.
+    struct Writer
+    {
+        static void write(const XmlRpcValue &value, XmlSink &sink)
+        {
+            switch (value.m_type) {
+            case TypeInvalid:
+                return;
+            case TypeBoolean:
+                if (value.m_value.asBool)
+                    sink.literal("<value><boolean>1</boolean></value>");
+                else
+                    sink.literal("<value><boolean>0</boolean></value>");
+                return;
+            case TypeInt: {
+                sink.literal("<value><i4>");
+                char *to = sink.room(11);
+                sink.advance(std::to_chars(to, to + 11, value.m_value.asInt).ptr);
+                sink.literal("</i4></value>");
+                return;
+            }
+            case TypeDouble:
+                sink.literal("<value><double>");
+                writeDouble(value.m_value.asDouble, sink);
+                sink.literal("</double></value>");
+                return;
+            case TypeString:
+                sink.literal("<value>");
+                sink.encoded(*value.m_value.asString);
+                sink.literal("</value>");
+                return;
+            case TypeDateTime:
+                sink.literal("<value><dateTime.iso8601>");
+                appendTime(sink, *value.m_value.asTime);
+                sink.literal("</dateTime.iso8601></value>");
+                return;
+            case TypeBase64: {
+                sink.literal("<value><base64>");
+                const BinaryData &data = *value.m_value.asBinary;
+                std::string &text = sink.out();
+                // Room for the closing tags as well: no copy of a long text.
+                const size_t groups = (data.size() + 2) / 3;
+                text.reserve(text.size() + groups * 4 + groups / 18 + sizeof "</base64></value>");
+                XmlRpcUtil::base64Encode(text, data.data(), data.size(), true);
+                sink.literal("</base64></value>");
+                return;
+            }
+            case TypeArray:
+                sink.literal("<value><array><data>");
+                for (const XmlRpcValue &element : *value.m_value.asArray)
+                    write(element, sink);
+                sink.literal("</data></array></value>");
+                return;
+            case TypeStruct:
+                sink.literal("<value><struct>");
+                for (const auto &member : *value.m_value.asStruct) {
+                    sink.literal("<member><name>");
+                    sink.encoded(member.first);
+                    sink.literal("</name>");
+                    write(member.second, sink);
+                    sink.literal("</member>");
+                }
+                sink.literal("</struct></value>");
+                return;
+            }
         }
-        uselocale(previous);
-        out += "<value><double>";
-        if (n > 0)
-            out.append(large.empty() ? buffer : large.data(), static_cast<size_t>(n));
-        out += "</double></value>";
-        return;
-    }
-    case TypeString:
-        out += "<value>";
-        XmlRpcUtil::xmlEncodeAppend(out, m_value.asString->data(), m_value.asString->size());
-        out += "</value>";
-        return;
-    case TypeDateTime: {
-        out += "<value><dateTime.iso8601>";
-        out += formatTime(*m_value.asTime);
-        out += "</dateTime.iso8601></value>";
-        return;
-    }
-    case TypeBase64:
-        out += "<value><base64>";
-        XmlRpcUtil::base64Encode(out, m_value.asBinary->data(), m_value.asBinary->size(), true);
-        out += "</base64></value>";
-        return;
-    case TypeArray:
-        out += "<value><array><data>";
-        for (const XmlRpcValue &element : *m_value.asArray)
-            element.appendXml(out);
-        out += "</data></array></value>";
-        return;
-    case TypeStruct:
-        out += "<value><struct>";
-        for (const auto &member : *m_value.asStruct) {
-            out += "<member><name>";
-            XmlRpcUtil::xmlEncodeAppend(out, member.first.data(), member.first.size());
-            out += "</name>";
-            member.second.appendXml(out);
-            out += "</member>";
+
+        static void writeDouble(double d, XmlSink &sink)
+        {
+            const std::string &format = doubleFormat();
+            if (isDefaultDoubleFormat(format)) {
+                // Six decimals, the very text printf makes, without
+                // switching locales.
+                char *to = sink.room(kMaxFixedDouble);
+                const auto result = std::to_chars(to, to + kMaxFixedDouble, d, std::chars_format::fixed, 6);
+                if (result.ec == std::errc()) {
+                    sink.advance(result.ptr);
+                    return;
+                }
+            }
+            appendDoubleFormatted(sink.out(), format.c_str(), d);
         }
-        out += "</struct></value>";
-        return;
-    }
+    };
+
+    XmlSink sink(out);
+    Writer::write(*this, sink);
+    sink.flush();
 }
 
 // ---------------------------------------------------------------- reading
