@@ -142,17 +142,23 @@ void XmlRpcClient::endCall()
 bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpcValue &result,
                            double timeoutSeconds)
 {
-    XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s (_connectionState %d).", method, _connectionState);
     {
         std::lock_guard<std::mutex> lock(_callMutex);
         if (_executing.load()) {
-            XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_01 method %s (_connectionState %d).", method,
-                            _connectionState);
+            // The state belongs to the call running in another thread: it is
+            // only read (without a lock) when the transport is traced.
+            if (XmlRpcUtil::getVerbosity() >= 1) {
+                XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s (_connectionState %d).", method,
+                                _connectionState);
+                XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_01 method %s (_connectionState %d).", method,
+                                _connectionState);
+            }
             return false;
         }
         _executing.store(true);
         _executingThread = std::this_thread::get_id();
     }
+    XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s (_connectionState %d).", method, _connectionState);
     struct CallGuard
     {
         XmlRpcClient *client;
