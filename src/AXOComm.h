@@ -51,7 +51,6 @@
 #include "FW_Program.h"
 #include "FW_Scale.h"
 #include "FW_Version.h"
-#include "FW_XmlRpcReader.h"
 #include "FirmwareFile.h"
 #include "Formula.h"
 #include "FormulaChannel.h"
