@@ -219,9 +219,8 @@ XmlRpcValue SimDriverModel::certify(const QString &sessionID, const QString &log
     if (!holds) {
         m_sessions.erase(it);
         changed();
-        CertifySessionAnswer answer(false);
-        answer.appendError(driverError(CertificationFailed));
-        return answer.toXmlRpcValue();
+        // A refusal is the answer itself, not an error of the call.
+        return CertifySessionAnswer(false).toXmlRpcValue();
     }
     it->certified = true;
     it->driverNonce.clear(); // used up
