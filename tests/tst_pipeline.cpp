@@ -4,6 +4,7 @@
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
+#include "FW_Configuration.h"
 #include "GetSwVersionAnswer.h"
 #include "NCCommand.h"
 #include "NECmdManager.h"
@@ -11,6 +12,7 @@
 #include "NEDispCommand.h"
 #include "NEXmlRpcThread.h"
 #include "SimDriver.h"
+#include "SimDriverModel.h"
 #include "SimScenario.h"
 #include "XmlRpcErrorHandler.h"
 #include "XmlRpcUtil.h"
@@ -381,5 +383,64 @@ TEST(DriverProbe, PortScanFindsALocalDriverThatMoved)
     EXPECT_FALSE(AXOCommData::checkDriverConnection(gone));
     EXPECT_EQ(gone.port(), driver.port()); // unchanged on failure
     qunsetenv(AXOClientSettings::RootEnvironmentVariable);
+    AXOCommData::drop();
+}
+
+TEST_F(PipelineTest, SessionsAgainstTheDriver)
+{
+    ASSERT_TRUE(startDispenser1());
+    EXPECT_FALSE(NECmdManager::setSessions(driverID, {}, false));
+    ASSERT_TRUE(NECmdManager::setSessions(driverID, {kGenericDispenser, kDispenser1}, false));
+    const QString first = store->getSessionID(driverID, kDispenser1);
+    EXPECT_FALSE(first.isEmpty());
+    EXPECT_EQ(store->getFirstClientID(false), QStringLiteral("default"));
+
+    // Without force nothing changes; with force the machine logs in again
+    // (refused as a duplicate, which still counts) and keeps its session.
+    EXPECT_TRUE(NECmdManager::setSessions(driverID, {kDispenser1}, false));
+    EXPECT_EQ(store->getSessionID(driverID, kDispenser1), first);
+    EXPECT_TRUE(NECmdManager::setSessions(driverID, {kDispenser1}, true));
+    EXPECT_TRUE(store->getErrorList(driverID, kDispenser1).containsCode(QStringLiteral("TE00297")));
+
+    // A configuration without the machine logs it out, never the driver level.
+    EXPECT_FALSE(NECmdManager::refreshSessions(driverID, FW_Configuration()));
+    EXPECT_FALSE(store->existSession(driverID, kDispenser1));
+    EXPECT_TRUE(store->existSession(driverID, kGenericDispenser));
+    EXPECT_EQ(driver->model().sessionCount(), 1);
+}
+
+TEST(StoreRegistry, DriversSessionsAndClientID)
+{
+    AXOCommData *store = AXOCommData::instance();
+    EXPECT_EQ(store->getNextDriverID(), 1);
+    EXPECT_EQ(store->getDriverType(1), -1);
+    EXPECT_FALSE(store->isAXODriver(1) || store->isSlaveDriver(1));
+    store->addDriverParams(NEDriverParams(1, AXODriverConnection(QStringLiteral("127.0.0.1"), 1)));
+    store->addDriverParams(NEDriverParams(3, SlaveDriver));
+    EXPECT_EQ(store->getNextDriverID(), 4);
+    EXPECT_TRUE(store->isDriverLocalhost(1));
+    bool found = true;
+    EXPECT_FALSE(store->isDriverLocalhost(3, &found));
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(store->isSlaveDriver(3));
+
+    EXPECT_EQ(store->clientID(), QStringLiteral("default"));
+    store->setClientID(QString());
+    EXPECT_EQ(store->clientID(), QStringLiteral("default"));
+    EXPECT_TRUE(store->getFirstClientID(false).isEmpty());
+    EXPECT_EQ(store->getFirstClientID(true), QStringLiteral("default"));
+
+    const Session a(1, kDispenser1, QStringLiteral("host"), 20, QStringLiteral("a"), QString(), true);
+    const Session b(1, kDispenser1, QStringLiteral("host"), 20, QStringLiteral("b"), QString(), true);
+    EXPECT_TRUE(store->appendSession(a));
+    EXPECT_FALSE(store->appendSession(b)); // one per driver and machine
+    EXPECT_EQ(store->getSessionID(1, kDispenser1), QStringLiteral("a"));
+    EXPECT_EQ(store->getFirstClientID(false), QStringLiteral("host"));
+
+    // Closing every driver unregisters them and their queues, not the sessions.
+    store->closeAllConnections(-1, true);
+    EXPECT_TRUE(store->getDriverIDs().isEmpty());
+    EXPECT_TRUE(store->hasSessions());
+    EXPECT_TRUE(store->isQueueThreadsAbortSet());
     AXOCommData::drop();
 }
