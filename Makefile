@@ -10,13 +10,17 @@ JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD_DIR   ?= build
 SAN_DIR     ?= build-sanitize
 BENCH_DIR   ?= build-bench
+TSAN_DIR    ?= build-tsan
+FUZZ_DIR    ?= build-fuzz
+FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
 DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates \
                 qtbase5-dev libssl-dev libspdlog-dev libfmt-dev libgtest-dev libgmock-dev
+FUZZ_PACKAGES = clang libclang-rt-14-dev
 BENCH_PACKAGES = libbenchmark-dev libxmlrpc-c++8-dev python3
 
-.PHONY: all deps deps-bench build test test-sanitize demo bench install clean
+.PHONY: all deps deps-bench deps-fuzz build test test-sanitize test-tsan fuzz demo bench install clean
 
 all: build
 
@@ -25,6 +29,9 @@ deps:
 
 deps-bench:
 	@./.ci/install-deps $(DEPS_PACKAGES) $(BENCH_PACKAGES)
+
+deps-fuzz:
+	@./.ci/install-deps $(DEPS_PACKAGES) $(FUZZ_PACKAGES)
 
 $(BUILD_DIR)/CMakeCache.txt:
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
@@ -44,6 +51,17 @@ test-sanitize: deps $(SAN_DIR)/CMakeCache.txt
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+$(TSAN_DIR)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAXOCOMM_TSAN=ON $(CMAKE_FLAGS)
+
+test-tsan: deps $(TSAN_DIR)/CMakeCache.txt
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=0 exitcode=66 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan/suppressions.txt" \
+	  ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps-fuzz
+	@./tests/fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 demo: build
 	@./examples/demo.sh $(BUILD_DIR)
 
@@ -58,4 +76,4 @@ install: build
 	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX),)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -283,7 +283,9 @@ TEST_F(StoreTest, MissingThreadsAndDriverLevelFallback)
     EXPECT_EQ(manager.getCommandQueue(1, kDriverDispenser, StandardQueue)->count(), 1);
     EXPECT_TRUE(manager.removeCommandQueue(1, kDriverDispenser, StandardQueue));
     EXPECT_FALSE(manager.removeCommandQueue(1, kDriverDispenser, StandardQueue));
-    EXPECT_TRUE(reset.errors().isEmpty()); // dropped silently
+    // A removed queue fails what still waits in it: nothing is stranded.
+    EXPECT_TRUE(reset.errors().containsCode(QStringLiteral("TE00486")));
+    EXPECT_TRUE(reset.isFailed());
 
     // Unregistered drivers have no threads.
     NEDispCommand elsewhere(9, 1, QStringLiteral("RESET"));

@@ -44,13 +44,21 @@ std::unique_ptr<NECommand> runProtoCommand(int driverID, const MachineID &machin
     return cmd;
 }
 
+// The command's answer when it is of that class, whatever the status.
+template<typename Answer>
+std::unique_ptr<Answer> anyAnswerOf(const NECommand &cmd)
+{
+    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
+    if (!dynamic_cast<Answer *>(answer.get()))
+        return nullptr;
+    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+}
+
+// The answer of a command done successfully, when it is of that class.
 template<typename Answer>
 std::unique_ptr<Answer> answerOf(const NECommand &cmd)
 {
-    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
-    if (!cmd.isDoneSuccessfully() || !dynamic_cast<Answer *>(answer.get()))
-        return nullptr;
-    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+    return cmd.isDoneSuccessfully() ? anyAnswerOf<Answer>(cmd) : nullptr;
 }
 
 QString machineText(const MachineID &id)
@@ -124,7 +132,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
     try {
         const std::unique_ptr<NECommand> loginCmd =
             runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime));
-        const std::unique_ptr<LoginAnswer> login = answerOf<LoginAnswer>(*loginCmd);
+        const std::unique_ptr<LoginAnswer> login = anyAnswerOf<LoginAnswer>(*loginCmd);
         if (!login) {
             report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
             return false;
@@ -136,7 +144,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         GetKeyCmd::createSharedKey(clientKey, n);
         stepCode = "TE00031";
         const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, machineID, GetKeyCmd(sessionID, clientKey));
-        const std::unique_ptr<GetKeyAnswer> key = answerOf<GetKeyAnswer>(*keyCmd);
+        const std::unique_ptr<GetKeyAnswer> key = anyAnswerOf<GetKeyAnswer>(*keyCmd);
         if (!key) {
             report(driverID, machineID, QStringLiteral("Error in get key command"), "TE00178");
             return false;
@@ -146,7 +154,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         stepCode = "TE00030";
         const std::unique_ptr<NECommand> certifyCmd =
             runProtoCommand(driverID, machineID, CertifySessionCmd(sessionID, loginKey));
-        const std::unique_ptr<CertifySessionAnswer> certify = answerOf<CertifySessionAnswer>(*certifyCmd);
+        const std::unique_ptr<CertifySessionAnswer> certify = anyAnswerOf<CertifySessionAnswer>(*certifyCmd);
         if (!certify) {
             report(driverID, machineID, QStringLiteral("Error in certify session command"), "TE00179");
             return false;
@@ -293,6 +301,11 @@ bool NECmdManager::getDriverVersion(int driverID, QVersionNumber &version)
 
 bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSeconds)
 {
+    return pingEndpoint(connection, static_cast<double>(timeoutSeconds));
+}
+
+bool NECmdManager::pingEndpoint(const AXODriverConnection &connection, double timeoutSeconds)
+{
     const QByteArray host = connection.ipAddress().toLatin1();
     std::unique_ptr<XmlRpc::XmlRpcClient> client;
     if (AXOClientSettings::useOpenSsl()) {
@@ -305,8 +318,7 @@ bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSecond
         client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port()));
     }
     XmlRpc::XmlRpcValue result;
-    const bool answered =
-        client->execute("PING", XmlRpc::XmlRpcValue(), result, static_cast<double>(timeoutSeconds));
+    const bool answered = client->execute("PING", XmlRpc::XmlRpcValue(), result, timeoutSeconds);
     client->close();
     return answered;
 }

@@ -50,6 +50,8 @@ public:
     //! client, plain or TLS as the client settings file says. True when
     //! the driver answered within the time limit.
     static bool ping(const AXODriverConnection &connection, int timeoutSeconds);
+    //! The same with a limit in seconds as a double (negative: none).
+    static bool pingEndpoint(const AXODriverConnection &connection, double timeoutSeconds);
     //! Pings through the driver's running standard command thread.
     static bool ping(int driverID, int timeoutSeconds);
 

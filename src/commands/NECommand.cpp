@@ -366,6 +366,7 @@ void NECommand::setExecutionStatus(const CmdStatus &status)
 {
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus = status;
+    publishStatusLocked();
 }
 
 void NECommand::setExecutionStatus(const GetCommandStatusAnswer *answer)
@@ -374,6 +375,7 @@ void NECommand::setExecutionStatus(const GetCommandStatusAnswer *answer)
         return;
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus = answer->cmdStatus();
+    publishStatusLocked();
 }
 
 void NECommand::setExecutionStatus(const XmlRpcAnswer *answer)
@@ -386,6 +388,50 @@ void NECommand::setExecutionStatus(CmdStatus::CommandStatusList status)
 {
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus.setStatus(status);
+    publishStatusLocked();
+}
+
+void NECommand::publishStatusLocked()
+{
+    ++m_statusGeneration;
+    m_statusChanged.wakeAll();
+}
+
+NECommand::StatusSnapshot NECommand::statusSnapshot() const
+{
+    QMutexLocker locker(&m_statusMutex);
+    StatusSnapshot now;
+    now.status = m_executionStatus.status();
+    now.held = m_heldByThread;
+    now.generation = m_statusGeneration;
+    return now;
+}
+
+NECommand::StatusSnapshot NECommand::waitForStatusChange(quint64 seen, unsigned long ms) const
+{
+    QMutexLocker locker(&m_statusMutex);
+    if (m_statusGeneration == seen)
+        m_statusChanged.wait(&m_statusMutex, ms);
+    StatusSnapshot now;
+    now.status = m_executionStatus.status();
+    now.held = m_heldByThread;
+    now.generation = m_statusGeneration;
+    return now;
+}
+
+void NECommand::markTakenByThread()
+{
+    QMutexLocker locker(&m_statusMutex);
+    m_heldByThread = true;
+}
+
+void NECommand::releaseFromThread()
+{
+    QMutexLocker locker(&m_statusMutex);
+    if (m_executionStatus.status() > CmdStatus::CMD_DONE)
+        m_executionStatus.setStatus(CmdStatus::CMD_INTERRUPTED);
+    m_heldByThread = false;
+    publishStatusLocked();
 }
 
 void NECommand::setExecutionStatus(ProtoAnswer::ProtocolRetCode rc)
@@ -653,36 +699,40 @@ NECommand::NECmdState NECommand::cmdState() const
     return m_cmdState;
 }
 
+void NECommand::setStateField(NECmdState state)
+{
+    QMutexLocker locker(&m_stateMutex);
+    m_cmdState = state;
+}
+
 void NECommand::setCmdState(const NECmdState &state)
 {
-    {
-        QMutexLocker locker(&m_stateMutex);
-        m_cmdState = state;
-    }
-    if (!m_formulaProgressSupported)
-        return;
-
-    const MachineID dispenser(targetDispID(), MachineID::Dispenser);
-    AXOCommData *store = AXOCommData::instance();
-    if (state == NECmdEnqueued) {
-        createConnections();
-        Formula formula;
-        if (!getErogationFormula(formula))
-            return;
-        FormulaProgress progress;
-        if (!NECmdManager::getFormulaExecution(m_driverID, targetDispID(), formula, progress))
-            return;
-        setFormulaProgress(progress);
-        if (store->startDriverCommThread(m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread))
-            store->setActiveCircuitProcess(m_driverID, dispenser, CircuitProcess::Dispensing);
-    } else if (state == NECmdExecuted) {
-        store->stopDriverCommThread(m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread, true, false, false);
-        {
-            QMutexLocker locker(&m_progressMutex);
-            disconnectFormulaSlots();
+    // The bookkeeping first, the state last: a host that frees the command
+    // as soon as it reads a final state must find the library done with it.
+    if (m_formulaProgressSupported) {
+        const MachineID dispenser(targetDispID(), MachineID::Dispenser);
+        AXOCommData *store = AXOCommData::instance();
+        if (state == NECmdEnqueued) {
+            createConnections();
+            Formula formula;
+            FormulaProgress progress;
+            if (getErogationFormula(formula)
+                && NECmdManager::getFormulaExecution(m_driverID, targetDispID(), formula, progress)) {
+                setFormulaProgress(progress);
+                if (store->startDriverCommThread(m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread))
+                    store->setActiveCircuitProcess(m_driverID, dispenser, CircuitProcess::Dispensing);
+            }
+        } else if (state == NECmdExecuted) {
+            store->stopDriverCommThread(
+                m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread, true, false, false);
+            {
+                QMutexLocker locker(&m_progressMutex);
+                disconnectFormulaSlots();
+            }
+            clearFormulaProgress();
         }
-        clearFormulaProgress();
     }
+    setStateField(state);
 }
 
 void NECommand::createConnections()

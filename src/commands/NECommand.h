@@ -15,6 +15,7 @@
 #include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QVariant>
+#include <QtCore/QWaitCondition>
 
 #include <memory>
 
@@ -117,6 +118,26 @@ public:
     bool hasBeenInterrupted() const { return status() == CmdStatus::CMD_INTERRUPTED; }
     bool isFailed() const;
 
+    // Hand-over between the queue worker and the driver thread. A command
+    // taken from its queue is held by the driver thread until the thread
+    // releases it; the thread never touches it after the release, and the
+    // worker treats it as finished only once it is final and released.
+    struct StatusSnapshot
+    {
+        int status = CmdStatus::CMD_CREATED;
+        bool held = false;
+        quint64 generation = 0;
+    };
+    StatusSnapshot statusSnapshot() const;
+    //! Waits at most ms for a status change after generation seen; returns
+    //! the snapshot then.
+    StatusSnapshot waitForStatusChange(quint64 seen, unsigned long ms) const;
+    //! Called under the queue lock as a driver thread takes the command.
+    void markTakenByThread();
+    //! The driver thread's last touch: a status that is not final yet becomes
+    //! "interrupted", the hold ends and the waiting worker is woken.
+    void releaseFromThread();
+
     // Answer.
     //! Hands the driver's result to the protocol command for decoding.
     bool setAnswer(const XmlRpc::XmlRpcValue &result, bool async, FW_DriverError *error);
@@ -178,6 +199,11 @@ public slots:
     void NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID);
 
 private:
+    friend class NEQueueThread;
+    //! The state alone, without the formula-progress bookkeeping.
+    void setStateField(NECmdState state);
+    //! With m_statusMutex held: a new status generation, waiters woken.
+    void publishStatusLocked();
     void setDefaults();
     void freeOwned();
     int status() const;
@@ -201,6 +227,10 @@ private:
     bool m_formulaProgressSupported;
     QMetaObject::Connection m_executedConnection;
     QMetaObject::Connection m_statusConnection;
+
+    bool m_heldByThread = false;
+    quint64 m_statusGeneration = 0;
+    mutable QWaitCondition m_statusChanged;
 
     mutable QMutex m_statusMutex;
     mutable QMutex m_progressMutex;

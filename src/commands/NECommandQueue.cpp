@@ -39,6 +39,12 @@ NECommand *NECommandQueue::takeFirstItem()
     return m_items.isEmpty() ? nullptr : m_items.takeFirst();
 }
 
+void NECommandQueue::clear()
+{
+    while (NECommand *command = takeFirstItem())
+        command->setExecutionStatus(CmdStatus::CMD_INTERRUPTED);
+}
+
 void NECommandQueue::terminateAllCommands()
 {
     while (NECommand *command = takeFirstItem())

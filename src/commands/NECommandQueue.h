@@ -34,8 +34,11 @@ public:
     void addItem(NECommand *command);
     //! Removes and returns the first command; null when empty.
     NECommand *takeFirstItem();
-    //! Empties the queue; the commands are left as they are.
-    void clear() { m_items.clear(); }
+    //! Takes the command out if it is waiting here.
+    bool removeItem(NECommand *command) { return m_items.removeOne(command); }
+    //! Empties the queue; every waiting command ends "interrupted", without
+    //! an error record.
+    void clear();
     //! Fails every waiting command ("TE00486") and empties the queue.
     void terminateAllCommands();
 

@@ -38,7 +38,7 @@ QueueType NECommandQueueManager::routeQueueType(const NECommand &command)
     return StandardQueue;
 }
 
-bool NECommandQueueManager::addItem(NECommand *command)
+bool NECommandQueueManager::addItem(NECommand *command, NECommandQueue **taken)
 {
     if (!command)
         return false;
@@ -53,7 +53,17 @@ bool NECommandQueueManager::addItem(NECommand *command)
     if (!queue)
         return false;
     queue->addItem(command);
+    if (taken)
+        *taken = queue;
     return true;
+}
+
+bool NECommandQueueManager::removeItem(NECommand *command)
+{
+    for (NECommandQueue *queue : qAsConst(m_queues))
+        if (queue->removeItem(command))
+            return true;
+    return false;
 }
 
 bool NECommandQueueManager::clearCommandQueue(int driverID, const MachineID &machineID, QueueType type)
@@ -96,6 +106,7 @@ bool NECommandQueueManager::removeCommandQueue(int driverID, const MachineID &ma
     for (int i = m_queues.size() - 1; i >= 0; --i) {
         NECommandQueue *queue = m_queues.at(i);
         if (queue->driverID() == driverID && queue->machineID() == machineID && queue->type() == type) {
+            queue->terminateAllCommands();
             delete queue;
             m_queues.removeAt(i);
             return true;

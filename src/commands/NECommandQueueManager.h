@@ -29,8 +29,11 @@ public:
     //! Routes a command: stop, priority, configuration, scale or standard
     //! queue of its machine, else of the driver. False when its command
     //! thread does not exist or no queue takes it.
-    bool addItem(NECommand *command);
-    //! Drops the waiting commands without a failure record.
+    //! queue, when given, tells which queue took it.
+    bool addItem(NECommand *command, NECommandQueue **queue = nullptr);
+    //! Takes a waiting command out of whichever queue holds it.
+    bool removeItem(NECommand *command);
+    //! Ends the waiting commands "interrupted", without a failure record.
     bool clearCommandQueue(int driverID, const MachineID &machineID, QueueType type);
     bool existCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
     NECommandQueue *getCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
@@ -39,7 +42,8 @@ public:
     //! Fails the waiting commands ("TE00486") and deletes the driver's
     //! queues; -1: every queue.
     void removeAllCommandQueues(int driverID);
-    //! Deletes the last queue with that key; its commands are dropped silently.
+    //! Deletes the last queue with that key; its waiting commands fail
+    //! ("TE00486").
     bool removeCommandQueue(int driverID, const MachineID &machineID, QueueType type);
 
     //! The queue type a command goes to (before checking its thread).

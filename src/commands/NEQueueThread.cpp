@@ -4,7 +4,6 @@
 #include "CmdStatus.h"
 #include "FW_DriverError.h"
 #include "NECommand.h"
-#include "NEXmlRpcThread.h"
 
 #include <QtCore/QEventLoop>
 #include <QtCore/QThread>
@@ -20,6 +19,11 @@ struct RunningWorker
     RunningWorker() { ++s_runningWorkers; }
     ~RunningWorker() { --s_runningWorkers; }
 };
+
+FW_DriverError enqueueError(const char *code)
+{
+    return FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QLatin1String(code));
+}
 } // namespace
 
 int NEQueueThread::runningWorkers()
@@ -53,6 +57,7 @@ NEQueueThread::~NEQueueThread()
 
 void NEQueueThread::run()
 {
+    m_detached = true;
     executeCommands(false);
 }
 
@@ -72,69 +77,103 @@ bool NEQueueThread::executeCommands(bool pumped)
 {
     const RunningWorker running;
     AXOCommData *store = AXOCommData::instance();
-    for (NECommand *command : qAsConst(m_commands)) {
+    for (int i = 0; i < m_commands.size(); ++i) {
+        NECommand *command = m_commands.at(i);
         if (!command) {
-            store->setError(
-                FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00184")), false,
-                AXOCommData::EmitAlways);
+            store->setError(enqueueError("TE00184"), false, AXOCommData::EmitAlways);
+            endUnrun(i + 1);
             return false;
         }
+        const bool silent = command->silentExecution();
         if (store->isQueueThreadsAbortSet()) {
-            command->setCmdState(NECommand::NECmdAborted);
+            endUnrun(i);
             return true;
         }
+        // The state before the enqueue: from then on a driver thread may
+        // move it on.
+        command->setCmdState(NECommand::NECmdEnqueued);
         if (!store->enqueueCommand(command)) {
-            store->setError(command->driverID(), command->machineID(),
-                FW_DriverError(QStringLiteral("Internal error in command enqueuing"), QStringLiteral("TE00185")), false,
-                AXOCommData::EmitAlways);
+            const FW_DriverError error = enqueueError("TE00185");
+            store->setError(command->driverID(), command->machineID(), error, false, AXOCommData::EmitAlways);
+            command->setFailureExecution(error);
+            finish(command, NECommand::NECmdExecuted, silent);
+            endUnrun(i + 1);
             return false;
         }
-        command->setCmdState(NECommand::NECmdEnqueued);
-        const bool silent = command->silentExecution();
         if (!silent)
             store->NEEmitCommandEnqueuedSignal(*command);
-        {
-            QMutexLocker locker(&NEXmlRpcThread::commandSignalMutex);
-            NEXmlRpcThread::commandEnqueuedCondition.wakeAll();
-        }
-
-        bool sent = false;
-        for (;;) {
-            const int status = command->executionStatus().status();
-            if (status < CmdStatus::CMD_WAITING) {
-                if (!sent && !silent) {
-                    store->NEEmitCommandSentSignal(*command);
-                    sent = true;
-                }
-                if (status <= CmdStatus::CMD_DONE) {
-                    // The state first: once the executed signal is out, the
-                    // worker no longer touches the caller's object, which its
-                    // owner may then delete.
-                    command->setCmdState(NECommand::NECmdExecuted);
-                    if (!silent)
-                        store->NEEmitCommandExecutedSignal(*command);
-                    break;
-                }
-                if (status == CmdStatus::CMD_IN_PROGRESS && sent && !silent)
-                    store->NEEmitCommandProgressSignal(*command);
-            }
-            if (store->isQueueThreadsAbortSet()) {
-                command->setCmdState(NECommand::NECmdAborted);
-                return true;
-            }
-            if (pumped) {
-                QEventLoop loop;
-                QTimer::singleShot(50, &loop, &QEventLoop::quit);
-                loop.exec();
-            } else {
-                // Look again under the mutex: a command that ended between the
-                // read above and the wait must not cost a whole wait.
-                QMutexLocker locker(&NEXmlRpcThread::commandSignalMutex);
-                if (command->executionStatus().status() == status)
-                    NEXmlRpcThread::commandExecutedCondition.wait(
-                        &NEXmlRpcThread::commandSignalMutex, sent && !silent ? 500 : 100);
-            }
+        if (!follow(command, silent, pumped)) {
+            endUnrun(i + 1);
+            return true;
         }
     }
     return true;
+}
+
+bool NEQueueThread::follow(NECommand *command, bool silent, bool pumped)
+{
+    AXOCommData *store = AXOCommData::instance();
+    bool sent = false;
+    NECommand::StatusSnapshot now = command->statusSnapshot();
+    for (;;) {
+        if (now.status < CmdStatus::CMD_WAITING) {
+            if (!sent && !silent) {
+                store->NEEmitCommandSentSignal(*command);
+                sent = true;
+            }
+            if (now.status <= CmdStatus::CMD_DONE && !now.held) {
+                finish(command, NECommand::NECmdExecuted, silent);
+                return true;
+            }
+            if (now.status == CmdStatus::CMD_IN_PROGRESS && sent && !silent)
+                store->NEEmitCommandProgressSignal(*command);
+        }
+        // On shut-down a command still waiting in its queue is taken out and
+        // ends here; one a driver thread holds ends with the thread's stop.
+        if (store->isQueueThreadsAbortSet() && store->removeQueuedCommand(command)) {
+            command->setExecutionStatus(CmdStatus::CMD_INTERRUPTED);
+            finish(command, NECommand::NECmdAborted, silent);
+            return false;
+        }
+        if (pumped) {
+            QEventLoop loop;
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec();
+            now = command->statusSnapshot();
+        } else {
+            now = command->waitForStatusChange(now.generation, sent && !silent ? 500 : 100);
+        }
+    }
+}
+
+void NEQueueThread::finish(NECommand *command, int state, bool silent)
+{
+    const NECommand::NECmdState final = static_cast<NECommand::NECmdState>(state);
+    if (silent) {
+        command->setCmdState(final);
+        return;
+    }
+    AXOCommData *store = AXOCommData::instance();
+    if (m_detached && !m_copy) {
+        // The caller's object, which it may free as soon as it reads the
+        // final state: the signal carries a snapshot, the state comes last.
+        NECommand snapshot(*command);
+        snapshot.setStateField(final);
+        store->NEEmitCommandExecutedSignal(snapshot);
+        command->setCmdState(final);
+        return;
+    }
+    command->setCmdState(final);
+    store->NEEmitCommandExecutedSignal(*command);
+}
+
+void NEQueueThread::endUnrun(int first)
+{
+    for (int i = first; i < m_commands.size(); ++i) {
+        NECommand *command = m_commands.at(i);
+        if (!command)
+            continue;
+        command->setExecutionStatus(CmdStatus::CMD_INTERRUPTED);
+        finish(command, NECommand::NECmdAborted, command->silentExecution());
+    }
 }

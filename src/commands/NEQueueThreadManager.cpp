@@ -4,6 +4,8 @@
 #include "NECommand.h"
 #include "NEQueueThread.h"
 
+#include <QtCore/QMutex>
+#include <QtCore/QThread>
 #include <QtCore/QThreadPool>
 
 bool NEQueueThreadManager::execCommand(NECommand *command)
@@ -21,18 +23,45 @@ bool NEQueueThreadManager::execCommands(const QList<NECommand *> &commands)
     return worker.executeCommands(false);
 }
 
+namespace {
+
+QMutex s_poolMutex;
+
+// Starts the worker now: when every pool thread is taken, the pool grows.
+void startWorker(NEQueueThread *worker)
+{
+    worker->setAutoDelete(true);
+    QThreadPool *pool = NEQueueThreadManager::workerPool();
+    QMutexLocker locker(&s_poolMutex);
+    if (!pool->tryStart(worker)) {
+        pool->setMaxThreadCount(pool->maxThreadCount() + 1);
+        pool->start(worker, 0);
+    }
+}
+
+} // namespace
+
+QThreadPool *NEQueueThreadManager::workerPool()
+{
+    // Never deleted: workers may still be winding down while the process
+    // exits, and a pool's destructor would wait for them.
+    static QThreadPool *pool = [] {
+        QThreadPool *created = new QThreadPool();
+        created->setMaxThreadCount(qMax(4, QThread::idealThreadCount()));
+        created->setExpiryTimeout(30000);
+        return created;
+    }();
+    return pool;
+}
+
 bool NEQueueThreadManager::sendCommand(NECommand *command, bool copy)
 {
-    NEQueueThread *worker = new NEQueueThread(command, copy);
-    worker->setAutoDelete(true);
-    QThreadPool::globalInstance()->start(worker, 0);
+    startWorker(new NEQueueThread(command, copy));
     return true;
 }
 
 bool NEQueueThreadManager::sendCommands(const QList<NECommand *> &commands, bool copy)
 {
-    NEQueueThread *worker = new NEQueueThread(commands, copy);
-    worker->setAutoDelete(true);
-    QThreadPool::globalInstance()->start(worker, 0);
+    startWorker(new NEQueueThread(commands, copy));
     return true;
 }

@@ -68,6 +68,14 @@ void NELogger::fatal(const QString &message)
     writeLogMsg(spdlog::level::critical, message);
 }
 
+bool NELogger::isEnabled(int level) const
+{
+    if (!m_loggingEnabled || level < spdlog::level::trace || level > spdlog::level::critical)
+        return false;
+    const std::shared_ptr<spdlog::logger> logger = m_logger;
+    return logger && logger->should_log(static_cast<spdlog::level::level_enum>(level));
+}
+
 void NELogger::writeLogMsg(int level, const QString &message)
 {
     if (!m_loggingEnabled || level < spdlog::level::trace || level > spdlog::level::critical)

@@ -33,6 +33,10 @@ public:
     void fatal(const QString &message);
     //! The same at spdlog level 0 (trace) to 5 (critical); other levels are dropped.
     void writeLogMsg(int level, const QString &message);
+    //! Whether a message at that level would be written; lets hot paths skip
+    //! building texts nobody reads.
+    bool isEnabled(int level) const;
+    bool isDebugEnabled() const { return isEnabled(1); }
 
 protected:
     NELogger();

@@ -13,6 +13,7 @@
 
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QThread>
+#include <QtCore/QThreadPool>
 #include "NEXmlRpcThread.h"
 
 
@@ -37,15 +38,10 @@ AXOCommData::AXOCommData(QObject *parent)
 
 AXOCommData::~AXOCommData()
 {
-    // Workers still following commands use the store: let them see the
-    // abort flag and leave first (each looks at it at least every 500 ms).
+    // Workers still following commands use the store: they must see the
+    // abort and leave first, and the commands they follow must end, which
+    // the stopped threads see to (a stop ends any call in flight).
     stopAllQueueThreads();
-    QElapsedTimer workers;
-    workers.start();
-    while (NEQueueThread::runningWorkers() > 0 && workers.elapsed() < 2000)
-        QThread::msleep(5);
-
-    // Threads still here belong to drivers nobody closed: stop them first.
     QList<NEXmlRpcThread *> threads;
     {
         QMutexLocker locker(&m_threadMutex);
@@ -58,9 +54,21 @@ AXOCommData::~AXOCommData()
     }
     for (NEXmlRpcThread *thread : threads)
         thread->stopProcess();
+    {
+        QMutexLocker locker(&m_queueMutex);
+        m_queueManager->removeAllCommandQueues(-1);
+    }
+    QElapsedTimer workers;
+    workers.start();
+    while (NEQueueThread::runningWorkers() > 0 && workers.elapsed() < 5000)
+        QThread::msleep(2);
+    NEQueueThreadManager::workerPool()->waitForDone(1000);
+
     for (NEXmlRpcThread *thread : threads) {
-        waitForThread(thread, 5000);
-        delete thread;
+        // A thread that has not ended is left alone rather than deleted
+        // under its own feet.
+        if (waitForThread(thread, 5000))
+            delete thread;
     }
     m_queueManager.reset();
     m_cmdManager.reset();
@@ -76,9 +84,19 @@ AXOCommData *AXOCommData::instance()
 
 void AXOCommData::drop()
 {
+    // The instance stays reachable while it winds down: its threads and
+    // workers may still ask for it until they have ended.
+    static QMutex dropMutex;
+    QMutexLocker dropping(&dropMutex);
+    AXOCommData *dying = nullptr;
+    {
+        QMutexLocker locker(&s_instanceMutex);
+        dying = m_Instance;
+    }
+    delete dying;
     QMutexLocker locker(&s_instanceMutex);
-    delete m_Instance;
-    m_Instance = nullptr;
+    if (m_Instance == dying)
+        m_Instance = nullptr;
 }
 
 QString AXOCommData::clientID() const
@@ -169,6 +187,8 @@ int AXOCommData::getNextDriverID() const
 
 void AXOCommData::addDriverParams(const NEDriverParams &params)
 {
+    // A driver's start: commands run again after an earlier shut-down.
+    resetQueueThreadsAbort();
     NEDriverParamsList list = getDriverParamsList();
     list.appendNEDriverParams(params);
     setDriverParamsList(list);
@@ -305,6 +325,28 @@ bool AXOCommData::hasSessions() const
     return !m_sessions.isEmpty();
 }
 
+bool AXOCommData::hasSessions(int driverID) const
+{
+    QMutexLocker locker(&m_sessionMutex);
+    for (const Session &s : m_sessions)
+        if (s.driverID() == driverID)
+            return true;
+    return false;
+}
+
+int AXOCommData::removeDriverSessions(int driverID)
+{
+    QMutexLocker locker(&m_sessionMutex);
+    int removed = 0;
+    for (int i = m_sessions.size() - 1; i >= 0; --i) {
+        if (m_sessions.at(i).driverID() == driverID) {
+            m_sessions.removeAt(i);
+            ++removed;
+        }
+    }
+    return removed;
+}
+
 bool AXOCommData::removeSession(const QString &sessionID)
 {
     QMutexLocker locker(&m_sessionMutex);
@@ -328,15 +370,45 @@ bool AXOCommData::removeAllSessions()
 
 bool AXOCommData::enqueueCommand(NECommand *command)
 {
-    QMutexLocker locker(&m_queueMutex);
-    return m_queueManager->addItem(command);
+    int driverID = 0;
+    MachineID machineID;
+    QueueType type = NoQueue;
+    {
+        QMutexLocker locker(&m_queueMutex);
+        NECommandQueue *queue = nullptr;
+        if (!m_queueManager->addItem(command, &queue))
+            return false;
+        driverID = queue->driverID();
+        machineID = queue->machineID();
+        type = queue->type();
+    }
+    // Wake the one command thread that drains that queue.
+    const NEDriverParams::DriverThreadTypes threadType = NECommandQueueManager::getThreadType(type);
+    QReadLocker list(&m_threadListLock);
+    for (const auto &entry : m_threads) {
+        if (entry.first == driverID && entry.second->threadType() == threadType
+            && entry.second->machineID() == machineID) {
+            entry.second->notifyCommandEnqueued();
+            break;
+        }
+    }
+    return true;
 }
 
 NECommand *AXOCommData::takeFirstCommand(int driverID, const MachineID &machineID, QueueType queueType)
 {
     QMutexLocker locker(&m_queueMutex);
     NECommandQueue *queue = m_queueManager->getCommandQueue(driverID, machineID, queueType);
-    return queue ? queue->takeFirstItem() : nullptr;
+    NECommand *command = queue ? queue->takeFirstItem() : nullptr;
+    if (command)
+        command->markTakenByThread();
+    return command;
+}
+
+bool AXOCommData::removeQueuedCommand(NECommand *command)
+{
+    QMutexLocker locker(&m_queueMutex);
+    return m_queueManager->removeItem(command);
 }
 
 int AXOCommData::commandQueueCount(int driverID, const MachineID &machineID, QueueType queueType) const
@@ -474,21 +546,37 @@ bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID
                                         .arg(driverID));
         return false;
     }
-    if (!m_cmdManager)
-        m_cmdManager.reset(new NECmdManager());
+    {
+        QMutexLocker locker(&m_workerMutex);
+        if (!m_cmdManager)
+            m_cmdManager.reset(new NECmdManager());
+    }
     if (!createDriverCommThread(driverID, machineID, threadType))
         return false;
     QMutexLocker locker(&m_threadMutex);
     NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
     if (!thread)
         return false;
-    if (!thread->isRunning()) {
-        // A stopped thread may still be winding down before it can start again.
-        thread->wait(1000);
-        thread->prepareForStart();
+    if (thread->isRunning() && thread->isStopping()) {
+        // Stopped without waiting and still winding down: it will not take
+        // another command, so a fresh thread takes its place.
+        NEXmlRpcThread *fresh = createThreadObject(thread->driverParams(), machineID, threadType);
+        fresh->setRecursiveCounter(thread->recursiveCounter());
+        {
+            QWriteLocker list(&m_threadListLock);
+            for (auto &entry : m_threads)
+                if (entry.second == thread)
+                    entry.second = fresh;
+        }
+        m_retiredThreads.append(thread);
+        thread = fresh;
     }
+    reapRetiredThreads(false);
+    if (!thread->isRunning())
+        thread->prepareForStart();
     thread->start();
-    NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
+    if (NELogger::instance()->isDebugEnabled())
+        NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
     thread->setRecursiveCounter(thread->recursiveCounter() + 1);
     return true;
 }
@@ -514,6 +602,7 @@ bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
         thread->setRecursiveCounter(thread->recursiveCounter() - 1);
         return true;
     }
+    const QueueType queueType = thread->queueType();
     if (remove) {
         QWriteLocker list(&m_threadListLock);
         for (int i = 0; i < m_threads.size(); ++i) {
@@ -523,22 +612,37 @@ bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
             }
         }
     }
-    thread->stopProcess();
     // The stop closes the thread's connection under any call in flight, so
-    // the thread ends at once; it is never terminated by force.
-    const bool ended = waitForThread(thread, wait ? 1000 : 200);
+    // the thread ends at once; it is never terminated by force. Without
+    // wait it ends on its own.
+    thread->stopProcess();
+    const bool ended = wait ? waitForThread(thread, 1000) : !thread->isRunning();
     const QString info = thread->threadInfo();
     if (remove) {
-        if (ended || waitForThread(thread, 10000))
+        if (ended) {
+            thread->wait();
             delete thread;
-        else
+        } else {
             m_retiredThreads.append(thread);
-        QMutexLocker queueLocker(&m_queueMutex);
-        m_queueManager->removeCommandQueue(driverID, machineID, NECommandQueue::getTypeForCommThread(threadType));
+        }
+        // The queue goes with its last thread; its waiting commands fail.
+        bool served = false;
+        {
+            QReadLocker list(&m_threadListLock);
+            for (const auto &entry : m_threads)
+                served = served
+                    || (entry.first == driverID && entry.second->machineID() == machineID
+                        && entry.second->queueType() == queueType);
+        }
+        if (!served) {
+            QMutexLocker queueLocker(&m_queueMutex);
+            m_queueManager->removeCommandQueue(driverID, machineID, queueType);
+        }
     } else {
         thread->setRecursiveCounter(thread->recursiveCounter() - 1);
     }
-    NELogger::instance()->debug(QStringLiteral("STOP %1").arg(info));
+    if (NELogger::instance()->isDebugEnabled())
+        NELogger::instance()->debug(QStringLiteral("STOP %1").arg(info));
     return true;
 }
 
@@ -591,14 +695,24 @@ QList<MachineID> AXOCommData::getDriverCommThreadMachineIDs(int driverID,
 
 bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) const
 {
-    // Held for the ping: a stop, which needs this lock, cannot delete the
-    // thread under it. The driver-wide machine first, else the generic dispenser.
-    QMutexLocker locker(&m_threadMutex);
-    NEXmlRpcThread *thread =
-        getDriverCommThread(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread);
-    if (!thread)
-        thread = getDriverCommThread(driverID, MachineID(0, MachineID::Dispenser), NEDriverParams::StandardCommandsThread);
-    return thread && thread->pingDriver(timeoutSeconds);
+    // The driver-wide machine first, else the generic dispenser. The ping
+    // goes over a connection of its own: the thread's may be inside a long
+    // call, and no store lock is held while the driver answers.
+    NEDriverParams params;
+    {
+        QMutexLocker locker(&m_threadMutex);
+        const NEXmlRpcThread *thread =
+            getDriverCommThread(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread);
+        if (!thread)
+            thread = getDriverCommThread(driverID, MachineID(0, MachineID::Dispenser),
+                                         NEDriverParams::StandardCommandsThread);
+        if (!thread)
+            return false;
+        params = thread->driverParams();
+    }
+    if (params.isSlaveDriverType() || !params.axoDriverConnection())
+        return params.isSlaveDriverType();
+    return NECmdManager::pingEndpoint(*params.axoDriverConnection(), timeoutSeconds);
 }
 
 bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int)
@@ -636,8 +750,9 @@ void AXOCommData::closeAllConnections(int driverID, bool wait)
                 m_threads.removeAt(i);
         m_retiredThreads.append(stopping);
     }
+    // The waiting commands fail; those inside a call end with it. Commands
+    // of other drivers are not touched.
     removeAllCommandQueues(driverID);
-    stopAllQueueThreads();
     for (int id : getDriverIDs()) {
         if (driverID != -1 && id != driverID)
             continue;
@@ -654,7 +769,7 @@ void AXOCommData::reapRetiredThreads(bool wait)
 {
     for (int i = m_retiredThreads.size() - 1; i >= 0; --i) {
         NEXmlRpcThread *thread = m_retiredThreads.at(i);
-        if (wait ? waitForThread(thread, 1000) : thread->isFinished() || !thread->isRunning()) {
+        if (wait ? waitForThread(thread, 1000) : !thread->isRunning()) {
             thread->wait();
             delete thread;
             m_retiredThreads.removeAt(i);

@@ -107,12 +107,23 @@ public:
     QList<Session> getSessionList() const;
     QList<MachineID> getSessionsMachineIDs() const;
     bool hasSessions() const;
+    //! Whether any session of that driver is stored.
+    bool hasSessions(int driverID) const;
+    //! Forgets every session of the driver (it no longer knows them); the
+    //! number forgotten.
+    int removeDriverSessions(int driverID);
     bool removeSession(const QString &sessionID);
     bool removeAllSessions();
 
     // Command queues.
+    //! Routes the command to its queue and wakes the thread that drains it.
     bool enqueueCommand(NECommand *command);
+    //! The next command of the queue, now held by the calling driver thread
+    //! until it releases it (NECommand::releaseFromThread).
     NECommand *takeFirstCommand(int driverID, const MachineID &machineID, QueueType queueType);
+    //! Takes a command out of whichever queue still holds it; false when it
+    //! is in none (taken by a driver thread, or ended).
+    bool removeQueuedCommand(NECommand *command);
     int commandQueueCount(int driverID, const MachineID &machineID, QueueType queueType) const;
     bool existCommandQueue(int driverID, const MachineID &machineID, QueueType queueType) const;
     bool clearCommandQueue(int driverID, const MachineID &machineID, QueueType queueType);
@@ -121,6 +132,9 @@ public:
     // Queue workers.
     bool sendCommand(NECommand *cmd, bool blocking, bool copy);
     bool sendCommands(const QList<NECommand *> &cmds, bool blocking, bool copy);
+    //! Library shut-down: every queue worker stops following its commands
+    //! (those still queued end "interrupted"). Registering a driver again
+    //! (addDriverParams) clears it.
     void stopAllQueueThreads();
     void resetQueueThreadsAbort();
     bool isQueueThreadsAbortSet() const;
@@ -145,12 +159,14 @@ public:
     bool isDriverCommThreadActive(int driverID, const MachineID &machineID,
                                   NEDriverParams::DriverThreadTypes threadType) const;
     QList<MachineID> getDriverCommThreadMachineIDs(int driverID, NEDriverParams::DriverThreadTypes threadType) const;
-    //! Pings the driver through the standard command thread of the driver level.
+    //! Pings the driver of the driver level's standard command thread, over
+    //! a connection of its own; false when that thread does not exist.
     bool pingDriverCommThread(int driverID, double timeoutSeconds) const;
     //! Sets the circuit process a dispenser's circuits-process thread follows.
     bool setActiveCircuitProcess(int driverID, const MachineID &machineID, int circuitProcess);
     //! Stops every thread of the driver in parallel, fails its queued
-    //! commands and unregisters it; -1: every driver.
+    //! commands and unregisters it; -1: every driver. Other drivers'
+    //! commands go on.
     void closeAllConnections(int driverID, bool wait);
 
     // Errors.

@@ -19,11 +19,27 @@
 #include <QtCore/QElapsedTimer>
 
 #include <exception>
+#include <map>
 
-QWaitCondition NEXmlRpcThread::commandExecutedCondition;
-QWaitCondition NEXmlRpcThread::commandEnqueuedCondition;
-QMutex NEXmlRpcThread::commandSignalMutex;
-QMutex NEXmlRpcThread::sessionMutex;
+namespace {
+
+bool debugOn()
+{
+    return NELogger::instance()->isDebugEnabled();
+}
+
+} // namespace
+
+QMutex *NEXmlRpcThread::sessionMutex(int driverID)
+{
+    static QMutex mapMutex;
+    static std::map<int, std::unique_ptr<QMutex>> mutexes;
+    QMutexLocker locker(&mapMutex);
+    std::unique_ptr<QMutex> &mutex = mutexes[driverID];
+    if (!mutex)
+        mutex.reset(new QMutex());
+    return mutex.get();
+}
 
 NEXmlRpcThread::NEXmlRpcThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
     NEDriverParams::DriverThreadTypes threadType, QObject *parent)
@@ -138,16 +154,27 @@ void NEXmlRpcThread::setError(const FW_DriverError &error) const
     AXOCommData::instance()->setError(driverID(), m_machineID, error, false, AXOCommData::EmitAlways);
 }
 
+void NEXmlRpcThread::notifyCommandEnqueued()
+{
+    QMutexLocker locker(&m_abortMutex);
+    m_workPending = true;
+    m_waitCondition.wakeAll();
+}
+
+bool NEXmlRpcThread::drainsCommandQueue() const
+{
+    return m_threadType >= NEDriverParams::StandardCommandsThread
+        && m_threadType <= NEDriverParams::ScaleCommandsThread;
+}
+
 bool NEXmlRpcThread::stopProcess()
 {
-    NELogger::instance()->debug(QStringLiteral("STOP thread %1").arg(threadInfo()));
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("STOP thread %1").arg(threadInfo()));
+    // The flag wakes every wait of the thread; closing the connection ends
+    // a call in flight.
     setAbort(true);
-    if (!closeDriverConnection())
-        return false;
-    QMutexLocker locker(&commandSignalMutex);
-    commandEnqueuedCondition.wakeAll();
-    commandExecutedCondition.wakeAll();
-    return true;
+    return closeDriverConnection();
 }
 
 // ---------------------------------------------------------------- connection
@@ -335,34 +362,45 @@ bool NEXmlRpcThread::xmlrpc_execute(
 
 void NEXmlRpcThread::run()
 {
-    NELogger::instance()->debug(
-        QStringLiteral("START thread %1 - queue type: %2").arg(threadInfo()).arg(static_cast<int>(m_queueType)));
+    if (debugOn())
+        NELogger::instance()->debug(
+            QStringLiteral("START thread %1 - queue type: %2").arg(threadInfo()).arg(static_cast<int>(m_queueType)));
+    if (drainsCommandQueue()) {
+        drainQueue();
+        return;
+    }
+    // A polling kind without a loop of its own yet: it keeps its place in
+    // the registry and takes no command from the queue of its machine.
+    while (!abortOperations())
+        waitTimeoutAbort(1000);
+}
+
+void NEXmlRpcThread::drainQueue()
+{
     AXOCommData *store = AXOCommData::instance();
     const int driver = driverID();
     for (;;) {
         if (abortOperations())
             return;
-        int waiting = store->commandQueueCount(driver, m_machineID, m_queueType);
-        while (waiting > 0) {
-            if (pauseOperations() || abortOperations())
+        while (!pauseOperations() && !abortOperations()) {
+            NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType);
+            if (!cmd)
                 break;
-            if (NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType)) {
-                manageCommand(cmd);
-                QMutexLocker locker(&commandSignalMutex);
-                commandExecutedCondition.wakeAll();
-            }
-            waiting = store->commandQueueCount(driver, m_machineID, m_queueType);
+            manageCommand(cmd);
+            // The last touch: from here on the command belongs to its worker.
+            cmd->releaseFromThread();
         }
         {
-            // Look again under the mutex: a command enqueued since the last
-            // look must not wait for the next wake-up.
-            QMutexLocker locker(&commandSignalMutex);
-            if (!abortOperations()
-                && (pauseOperations() || store->commandQueueCount(driver, m_machineID, m_queueType) == 0))
-                commandEnqueuedCondition.wait(&commandSignalMutex, 100);
+            // A command enqueued since the last look has set the pending
+            // mark, so this wait cannot miss it.
+            QMutexLocker locker(&m_abortMutex);
+            if (!m_abort && !m_workPending)
+                m_waitCondition.wait(&m_abortMutex, 100);
+            m_workPending = false;
         }
         if (pauseOperations()) {
-            NELogger::instance()->debug(QStringLiteral("PAUSE thread %1").arg(threadInfo()));
+            if (debugOn())
+                NELogger::instance()->debug(QStringLiteral("PAUSE thread %1").arg(threadInfo()));
             waitTimeoutAbort(200);
         }
     }
@@ -381,87 +419,39 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
         return false;
     try {
         const QString name = cmd->command();
-        NELogger::instance()->debug(QStringLiteral("Management of cmd: %1").arg(name));
-        if (cmd->driverCallType() != AsyncCall)
+        const FunctionCallType callType = cmd->driverCallType();
+        const bool machineCommand = cmd->machineID().machineNumber != 0;
+        if (debugOn())
+            NELogger::instance()->debug(QStringLiteral("Management of cmd: %1").arg(name));
+        if (callType != AsyncCall)
             cmd->setExecutionStatus(CmdStatus::CMD_IN_PROGRESS);
 
         QString sessionID;
         FW_DriverError sessionError;
         if (!getSession(*cmd, sessionID, &sessionError))
             return cmd->setFailureExecution(sessionError);
-        if (!executeAXOCommandCall(sessionID, cmd))
-            return false;
-
-        if (cmd->driverCallType() == AsyncCall) {
-            NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1").arg(name));
-            const std::unique_ptr<ProtoAnswer> answer = cmd->getProtoAnswer();
-            const AsyncAnswer *ticket = dynamic_cast<const AsyncAnswer *>(answer.get());
-            if (!ticket)
-                return failCommand(cmd, "TE00298", QStringLiteral("Error creating async xml-rpc answer"));
-
-            std::unique_ptr<NECommand> statusCmd;
-            try {
-                const GetCommandStatusCmd query(ticket->ticketID());
-                statusCmd.reset(new NECommand(cmd->driverID(), cmd->machineID(), &query));
-            } catch (const FW_Exception &e) {
-                return cmd->setFailureExecution(e.error());
-            } catch (...) {
-                return failCommand(cmd, "TE00299", QStringLiteral("An error has occurred during command creation"));
-            }
-
-            NELogger::instance()->debug(QStringLiteral("Checking execution status of command %1 with ticket ID %2")
-                                            .arg(name)
-                                            .arg(ticket->ticketID()));
-            QElapsedTimer timer;
-            timer.start();
-            const qint64 limit = cmd->commandTimeout();
-            CmdStatus finalStatus;
-            bool finished = false;
-            std::unique_ptr<GetCommandStatusAnswer> finalAnswer;
-            for (;;) {
-                if (!executeAXOCommandCall(sessionID, statusCmd.get()))
-                    return failCommand(cmd, "TE00373", QStringLiteral("Error in command status send"));
-                const std::unique_ptr<ProtoAnswer> polled = statusCmd->getProtoAnswer();
-                const GetCommandStatusAnswer *statusAnswer = dynamic_cast<const GetCommandStatusAnswer *>(polled.get());
-                if (!statusAnswer)
-                    return failCommand(cmd, "TE00301", QStringLiteral("Error creating command status xml-rpc answer"));
-                const CmdStatus status = statusAnswer->cmdStatus();
-                NELogger::instance()->debug(
-                    QStringLiteral("Polling execution status of command: %1 -> command status: %2")
-                        .arg(name, CmdStatus::getDescription(status.status())));
-                if (status.isFinished()) {
-                    finalStatus = status;
-                    finalAnswer.reset(static_cast<GetCommandStatusAnswer *>(statusAnswer->clone()));
-                    finished = true;
-                    break;
-                }
-                cmd->setExecutionStatus(status);
-                waitTimeoutAbort(500);
-                if ((limit > 0 && timer.elapsed() >= limit) || abortOperations())
-                    break;
-            }
-            if (!finished) {
-                cmd->clearProtoAnswer();
-                return failCommand(cmd, "TE00300", QStringLiteral("Command timed out"));
-            }
-
-            FW_DriverError decodeError;
-            if (!cmd->setAnswer(finalStatus.resultValue(), false, &decodeError) && decodeError.isValid())
-                return cmd->setFailureExecution(decodeError);
-            bool decoded = false;
-            const XmlRpcAnswer result = finalStatus.getXmlRpcAnswer(&decoded);
-            if (!decoded)
-                return failCommand(cmd, "TE00302", QStringLiteral("Error in async command decoding"));
-            if (result.hasErrors()) {
-                cmd->setErrors(result.errors());
-                cmd->setExecutionStatus(finalAnswer.get());
-            } else if (result.isCmdFailed()) {
-                return failCommand(cmd, "TE00326", QStringLiteral("Internal error in driver command execution"));
-            } else {
-                cmd->setExecutionStatus(finalAnswer.get());
-            }
+        bool staleSession = false;
+        if (!executeCall(sessionID, cmd, machineCommand ? &staleSession : nullptr)) {
+            if (!staleSession)
+                return false;
+            // The driver no longer knows the session: it restarted, and with
+            // it every session of this driver is gone. Log in again and send
+            // the command once more (the driver refused it unrun).
+            const int removed = AXOCommData::instance()->removeDriverSessions(cmd->driverID());
+            NELogger::instance()->warning(
+                QStringLiteral("Driver %1 lost its sessions (%2 forgotten); logging in again")
+                    .arg(cmd->driverID())
+                    .arg(removed));
+            sessionID.clear();
+            if (!getSession(*cmd, sessionID, &sessionError))
+                return cmd->setFailureExecution(sessionError);
+            if (!executeAXOCommandCall(sessionID, cmd))
+                return false;
         }
-        NELogger::instance()->debug(QStringLiteral("Management of cmd: %1 finished successfully").arg(name));
+        if (callType == AsyncCall && !pollTicket(cmd, sessionID))
+            return false;
+        if (debugOn())
+            NELogger::instance()->debug(QStringLiteral("Management of cmd: %1 finished successfully").arg(name));
         return true;
     } catch (const FW_Exception &e) {
         return cmd->setFailureExecution(e.error());
@@ -470,7 +460,80 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
     }
 }
 
+bool NEXmlRpcThread::pollTicket(NECommand *cmd, const QString &sessionID)
+{
+    const QString name = cmd->command();
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1").arg(name));
+    const std::unique_ptr<ProtoAnswer> answer = cmd->getProtoAnswer();
+    const AsyncAnswer *ticket = dynamic_cast<const AsyncAnswer *>(answer.get());
+    if (!ticket)
+        return failCommand(cmd, "TE00298", QStringLiteral("Error creating async xml-rpc answer"));
+
+    std::unique_ptr<NECommand> statusCmd;
+    try {
+        const GetCommandStatusCmd query(ticket->ticketID());
+        statusCmd.reset(new NECommand(cmd->driverID(), cmd->machineID(), &query));
+    } catch (const FW_Exception &e) {
+        return cmd->setFailureExecution(e.error());
+    } catch (...) {
+        return failCommand(cmd, "TE00299", QStringLiteral("An error has occurred during command creation"));
+    }
+
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("Checking execution status of command %1 with ticket ID %2")
+                                        .arg(name)
+                                        .arg(ticket->ticketID()));
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 limit = cmd->commandTimeout();
+    std::unique_ptr<GetCommandStatusAnswer> finalAnswer;
+    for (;;) {
+        if (!executeAXOCommandCall(sessionID, statusCmd.get()))
+            return failCommand(cmd, "TE00373", QStringLiteral("Error in command status send"));
+        const std::unique_ptr<ProtoAnswer> polled = statusCmd->getProtoAnswer();
+        const GetCommandStatusAnswer *statusAnswer = dynamic_cast<const GetCommandStatusAnswer *>(polled.get());
+        if (!statusAnswer)
+            return failCommand(cmd, "TE00301", QStringLiteral("Error creating command status xml-rpc answer"));
+        const CmdStatus status = statusAnswer->cmdStatus();
+        if (debugOn())
+            NELogger::instance()->debug(QStringLiteral("Polling execution status of command: %1 -> command status: %2")
+                                            .arg(name, CmdStatus::getDescription(status.status())));
+        if (status.isFinished()) {
+            finalAnswer.reset(static_cast<GetCommandStatusAnswer *>(statusAnswer->clone()));
+            break;
+        }
+        cmd->setExecutionStatus(status);
+        waitTimeoutAbort(500);
+        if ((limit > 0 && timer.elapsed() >= limit) || abortOperations()) {
+            cmd->clearProtoAnswer();
+            return failCommand(cmd, "TE00300", QStringLiteral("Command timed out"));
+        }
+    }
+
+    const CmdStatus finalStatus = finalAnswer->cmdStatus();
+    FW_DriverError decodeError;
+    if (!cmd->setAnswer(finalStatus.resultValue(), false, &decodeError) && decodeError.isValid())
+        return cmd->setFailureExecution(decodeError);
+    bool decoded = false;
+    const XmlRpcAnswer result = finalStatus.getXmlRpcAnswer(&decoded);
+    if (!decoded)
+        return failCommand(cmd, "TE00302", QStringLiteral("Error in async command decoding"));
+    if (result.hasErrors()) {
+        cmd->setErrors(result.errors());
+    } else if (result.isCmdFailed()) {
+        return failCommand(cmd, "TE00326", QStringLiteral("Internal error in driver command execution"));
+    }
+    cmd->setExecutionStatus(finalAnswer.get());
+    return true;
+}
+
 bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *cmd) const
+{
+    return executeCall(sessionID, cmd, nullptr);
+}
+
+bool NEXmlRpcThread::executeCall(const QString &sessionID, NECommand *cmd, bool *staleSession) const
 {
     if (!cmd)
         return false;
@@ -481,11 +544,13 @@ bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *
             return failCommand(cmd, "TE00004", QStringLiteral("Invalid xml-rpc type for protocol command"));
         cmd->setCmdState(NECommand::NECmdSent);
 
+        const FunctionCallType callType = cmd->driverCallType();
         const qint64 callTimeout = cmd->callTimeout();
         const double limit = callTimeout > 0 ? static_cast<double>(callTimeout) / 1000.0 : -1.0;
         const QString name = cmd->command();
-        NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 START").arg(name));
-        const QByteArray method = ProtoCommandList::functionCallStr(cmd->driverCallType()).toLatin1();
+        if (debugOn())
+            NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 START").arg(name));
+        const QByteArray method = ProtoCommandList::functionCallStr(callType).toLatin1();
         if (abortOperations())
             return false;
 
@@ -501,10 +566,11 @@ bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *
                         driver.ipAddress())
                     .arg(driver.port()));
         }
-        NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 END").arg(name));
+        if (debugOn())
+            NELogger::instance()->debug(QStringLiteral("EXEC CMD: %1 END").arg(name));
 
         FW_DriverError decodeError;
-        if (!cmd->setAnswer(result, cmd->driverCallType() == AsyncCall, &decodeError)) {
+        if (!cmd->setAnswer(result, callType == AsyncCall, &decodeError)) {
             if (decodeError.isValid())
                 return cmd->setFailureExecution(decodeError);
             return failCommand(cmd, "TE00372", QStringLiteral("Error creating xml-rpc answer"));
@@ -513,9 +579,14 @@ bool NEXmlRpcThread::executeAXOCommandCall(const QString &sessionID, NECommand *
         const std::unique_ptr<XmlRpcAnswer> answer = cmd->getXmlRpcAnswer(&valid);
         if (!answer || !valid)
             return failCommand(cmd, "TE00146", QStringLiteral("Error creating xml-rpc answer"));
+        if (staleSession && answer->returnCode() == ProtoAnswer::RC_INVALID_SESSION) {
+            cmd->clearProtoAnswer();
+            *staleSession = true;
+            return false;
+        }
         if (answer->hasErrors())
             return cmd->setFailureExecution(answer->errors());
-        if (cmd->driverCallType() != AsyncCall)
+        if (callType != AsyncCall)
             cmd->setExecutionStatus(answer.get());
         return true;
     } catch (const XmlRpc::XmlRpcException &e) {
@@ -536,7 +607,7 @@ bool NEXmlRpcThread::getSession(const NECommand &cmd, QString &sessionID, FW_Dri
     if (abortOperations())
         return false;
 
-    QMutexLocker locker(&sessionMutex);
+    // The cheap look-ups first, without waiting for anybody.
     AXOCommData *store = AXOCommData::instance();
     const int driver = cmd.driverID();
     Session session;
@@ -544,40 +615,57 @@ bool NEXmlRpcThread::getSession(const NECommand &cmd, QString &sessionID, FW_Dri
         sessionID = session.getSessionID();
         return true;
     }
-
-    // No session stored: log in again, but only when none at all is left.
-    if (pingDriver(5.0) && !store->hasSessions()) {
-        bool loggedIn = false;
-        for (int attempt = 0; attempt < 3 && !loggedIn && !abortOperations(); ++attempt) {
-            loggedIn = NECmdManager::login(driver, MachineID(0, machine.machineType), store->clientID());
-            if (!loggedIn)
-                QThread::msleep(200);
+    if (!store->hasSessions(driver)) {
+        // One thread of the driver logs in again; the others wait for it and
+        // then find the sessions it stored.
+        QMutexLocker locker(sessionMutex(driver));
+        if (store->getSession(driver, machine, session) && session.machineID().machineNumber != 0) {
+            sessionID = session.getSessionID();
+            return true;
         }
-        if (loggedIn) {
-            bool stored = false;
-            QList<int> numbers;
-            if (NECmdManager::getDispenserList(driver, numbers)) {
-                QList<MachineID> ids;
-                for (int number : numbers)
-                    ids.append(MachineID(number, MachineID::Dispenser));
-                stored = NECmdManager::setSessions(driver, ids, true) || stored;
-            }
-            numbers.clear();
-            if (NECmdManager::getMixerList(driver, numbers)) {
-                QList<MachineID> ids;
-                for (int number : numbers)
-                    ids.append(MachineID(number, MachineID::Mixer));
-                stored = NECmdManager::setSessions(driver, ids, true) || stored;
-            }
-            if (stored) {
-                // Send the command with the session just made.
-                if (store->getSession(driver, machine, session))
-                    sessionID = session.getSessionID();
-                return true;
-            }
-        }
+        if (!store->hasSessions(driver) && relogin(cmd, sessionID))
+            return true;
     }
     if (error)
         *error = FW_DriverError(QStringLiteral("Invalid session for command"), QStringLiteral("TE00200"));
     return false;
+}
+
+bool NEXmlRpcThread::relogin(const NECommand &cmd, QString &sessionID) const
+{
+    const MachineID machine = cmd.machineID();
+    const int driver = cmd.driverID();
+    AXOCommData *store = AXOCommData::instance();
+    if (!pingDriver(5.0))
+        return false;
+    bool loggedIn = false;
+    for (int attempt = 0; attempt < 3 && !loggedIn && !abortOperations(); ++attempt) {
+        loggedIn = NECmdManager::login(driver, MachineID(0, machine.machineType), store->clientID());
+        if (!loggedIn)
+            waitTimeoutAbort(200);
+    }
+    if (!loggedIn)
+        return false;
+    bool stored = false;
+    QList<int> numbers;
+    if (NECmdManager::getDispenserList(driver, numbers)) {
+        QList<MachineID> ids;
+        for (int number : numbers)
+            ids.append(MachineID(number, MachineID::Dispenser));
+        stored = NECmdManager::setSessions(driver, ids, true) || stored;
+    }
+    numbers.clear();
+    if (NECmdManager::getMixerList(driver, numbers)) {
+        QList<MachineID> ids;
+        for (int number : numbers)
+            ids.append(MachineID(number, MachineID::Mixer));
+        stored = NECmdManager::setSessions(driver, ids, true) || stored;
+    }
+    if (!stored)
+        return false;
+    // Send the command with the session just made.
+    Session session;
+    if (store->getSession(driver, machine, session))
+        sessionID = session.getSessionID();
+    return true;
 }

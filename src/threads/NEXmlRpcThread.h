@@ -71,14 +71,16 @@ public:
     //! Whether closeDriverConnection() has closed the client.
     bool connectionClosed() const;
 
-    //! Process-wide: woken by command threads after every command, waited on by queue workers.
-    static QWaitCondition commandExecutedCondition;
-    //! Process-wide: woken by queue workers after enqueuing, waited on by idle command threads.
-    static QWaitCondition commandEnqueuedCondition;
-    //! The mutex of both conditions; held only around a wake or a wait.
-    static QMutex commandSignalMutex;
-    //! Serialises session look-up and re-login across all driver threads.
-    static QMutex sessionMutex;
+    //! Wakes the thread when it idles: a command was put into its queue.
+    void notifyCommandEnqueued();
+    //! Whether a stop has been asked for (the thread may still be ending).
+    bool isStopping() const { return abortOperations(); }
+    //! Whether this thread type drains its command queue (types 0 to 4).
+    bool drainsCommandQueue() const;
+
+    //! Serialises session look-up and re-login among the threads of one
+    //! driver; other drivers' look-ups never wait for it.
+    static QMutex *sessionMutex(int driverID);
 
 protected:
     void run() override;
@@ -103,6 +105,15 @@ protected:
 
 private:
     bool failCommand(NECommand *cmd, const char *code, const QString &message) const;
+    //! executeAXOCommandCall; with staleSession given, an answer that says
+    //! the driver does not know the session is reported there instead of
+    //! being recorded in the command.
+    bool executeCall(const QString &sessionID, NECommand *cmd, bool *staleSession) const;
+    bool pollTicket(NECommand *cmd, const QString &sessionID);
+    //! Logs the driver in again when it holds no session for it at all.
+    bool relogin(const NECommand &cmd, QString &sessionID) const;
+    //! The loop of the command threads.
+    void drainQueue();
     std::shared_ptr<NEXmlRpcClient> client() const;
 
     bool m_pause = false;
@@ -126,6 +137,8 @@ private:
     mutable QMutex m_abortMutex;
     mutable QWaitCondition m_waitCondition;
     bool m_connectionClosed = false;
+    //! Set (under m_abortMutex) when a command was enqueued for this thread.
+    bool m_workPending = false;
 };
 
 #endif // NEXMLRPCTHREAD_H
