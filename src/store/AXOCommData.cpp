@@ -442,7 +442,8 @@ bool AXOCommData::sendCommand(NECommand *cmd, bool blocking, bool copy)
 {
     if (!cmd)
         return false;
-    NELogger::instance()->debug(QStringLiteral("Sending command %1...").arg(cmd->command()));
+    if (NELogger::instance()->isDebugEnabled())
+        NELogger::instance()->debug(QStringLiteral("Sending command %1...").arg(cmd->command()));
     cmd->setBlockingCall(blocking);
     if (blocking)
         return NEQueueThreadManager::execCommand(cmd);
