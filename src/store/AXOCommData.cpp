@@ -14,12 +14,11 @@
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QThread>
 #include <QtCore/QThreadPool>
+#include "NEDriverThreadRegistry.h"
 #include "NEXmlRpcThread.h"
 
 
 #include <algorithm>
-#include <thread>
-#include <vector>
 
 AXOCommData *AXOCommData::m_Instance = nullptr;
 
@@ -29,6 +28,7 @@ QMutex s_instanceMutex;
 
 AXOCommData::AXOCommData(QObject *parent)
     : QObject(parent), m_queueManager(new NECommandQueueManager()), m_queueThreadManager(new NEQueueThreadManager()),
+      m_threads(new NEDriverThreadRegistry(this)),
       m_clientID(QStringLiteral("default"))
 {
     qRegisterMetaType<NECommand>("NECommand");
@@ -42,34 +42,15 @@ AXOCommData::~AXOCommData()
     // abort and leave first, and the commands they follow must end, which
     // the stopped threads see to (a stop ends any call in flight).
     stopAllQueueThreads();
-    QList<NEXmlRpcThread *> threads;
-    {
-        QMutexLocker locker(&m_threadMutex);
-        QWriteLocker list(&m_threadListLock);
-        for (const auto &entry : m_threads)
-            threads.append(entry.second);
-        m_threads.clear();
-        threads.append(m_retiredThreads);
-        m_retiredThreads.clear();
-    }
-    for (NEXmlRpcThread *thread : threads)
-        thread->stopProcess();
-    {
-        QMutexLocker locker(&m_queueMutex);
-        m_queueManager->removeAllCommandQueues(-1);
-    }
+    m_threads->stopAll();
+    removeAllCommandQueues(-1);
     QElapsedTimer workers;
     workers.start();
     while (NEQueueThread::runningWorkers() > 0 && workers.elapsed() < 5000)
         QThread::msleep(2);
     NEQueueThreadManager::workerPool()->waitForDone(1000);
-
-    for (NEXmlRpcThread *thread : threads) {
-        // A thread that has not ended is left alone rather than deleted
-        // under its own feet.
-        if (waitForThread(thread, 5000))
-            delete thread;
-    }
+    m_threads->deleteEnded(5000);
+    m_threads.reset();
     m_queueManager.reset();
     m_cmdManager.reset();
 }
@@ -383,16 +364,20 @@ bool AXOCommData::enqueueCommand(NECommand *command)
         type = queue->type();
     }
     // Wake the one command thread that drains that queue.
-    const NEDriverParams::DriverThreadTypes threadType = NECommandQueueManager::getThreadType(type);
-    QReadLocker list(&m_threadListLock);
-    for (const auto &entry : m_threads) {
-        if (entry.first == driverID && entry.second->threadType() == threadType
-            && entry.second->machineID() == machineID) {
-            entry.second->notifyCommandEnqueued();
-            break;
-        }
-    }
+    m_threads->notifyQueueThread(driverID, machineID, type);
     return true;
+}
+
+void AXOCommData::addCommandQueue(int driverID, const MachineID &machineID, QueueType type)
+{
+    QMutexLocker locker(&m_queueMutex);
+    m_queueManager->addCommandQueue(driverID, machineID, type);
+}
+
+void AXOCommData::removeCommandQueue(int driverID, const MachineID &machineID, QueueType type)
+{
+    QMutexLocker locker(&m_queueMutex);
+    m_queueManager->removeCommandQueue(driverID, machineID, type);
 }
 
 NECommand *AXOCommData::takeFirstCommand(int driverID, const MachineID &machineID, QueueType queueType)
@@ -487,55 +472,19 @@ bool AXOCommData::isQueueThreadsAbortSet() const
 NEXmlRpcThread *AXOCommData::getDriverCommThread(int driverID, const MachineID &machineID,
                                                  NEDriverParams::DriverThreadTypes threadType) const
 {
-    if (getDriverType(driverID) < 0)
-        return nullptr;
-    QReadLocker list(&m_threadListLock);
-    for (const auto &entry : m_threads)
-        if (entry.first == driverID && entry.second->machineID() == machineID
-            && entry.second->threadType() == threadType)
-            return entry.second;
-    return nullptr;
+    return m_threads->find(driverID, machineID, threadType);
 }
 
 bool AXOCommData::existsDriverCommThread(int driverID, const MachineID &machineID,
                                          NEDriverParams::DriverThreadTypes threadType) const
 {
-    return getDriverCommThread(driverID, machineID, threadType) != nullptr;
-}
-
-NEXmlRpcThread *AXOCommData::createThreadObject(const NEDriverParams &params, const MachineID &machineID,
-                                                NEDriverParams::DriverThreadTypes threadType) const
-{
-    // The polling threads run their own loops on the queue type of their
-    // kind; until a kind has a class of its own, the command thread serves it.
-    QueueType queueType = StandardQueue;
-    if (threadType >= NEDriverParams::StandardCommandsThread && threadType <= NEDriverParams::ScaleCommandsThread)
-        queueType = static_cast<QueueType>(threadType);
-    else if (threadType == NEDriverParams::ScaleWeightThread)
-        queueType = ScaleQueue;
-    return new NEXmlRpcThread(params, machineID, queueType, threadType);
+    return m_threads->find(driverID, machineID, threadType) != nullptr;
 }
 
 bool AXOCommData::createDriverCommThread(int driverID, const MachineID &machineID,
                                          NEDriverParams::DriverThreadTypes threadType)
 {
-    if (!NEDriverParams::isValidDriverThreadType(threadType))
-        return false;
-    QMutexLocker threadLocker(&m_threadMutex);
-    bool found = false;
-    const NEDriverParams params = getDriverParamsForDriver(driverID, &found);
-    if (!found)
-        return false;
-    if (getDriverCommThread(driverID, machineID, threadType))
-        return true;
-    NEXmlRpcThread *thread = createThreadObject(params, machineID, threadType);
-    {
-        QWriteLocker list(&m_threadListLock);
-        m_threads.append(qMakePair(driverID, thread));
-    }
-    QMutexLocker queueLocker(&m_queueMutex);
-    m_queueManager->addCommandQueue(driverID, machineID, thread->queueType());
-    return true;
+    return m_threads->create(driverID, machineID, threadType);
 }
 
 bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID,
@@ -552,146 +501,38 @@ bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID
         if (!m_cmdManager)
             m_cmdManager.reset(new NECmdManager());
     }
-    if (!createDriverCommThread(driverID, machineID, threadType))
-        return false;
-    QMutexLocker locker(&m_threadMutex);
-    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
-    if (!thread)
-        return false;
-    if (thread->isRunning() && thread->isStopping()) {
-        // Stopped without waiting and still winding down: it will not take
-        // another command, so a fresh thread takes its place.
-        NEXmlRpcThread *fresh = createThreadObject(thread->driverParams(), machineID, threadType);
-        fresh->setRecursiveCounter(thread->recursiveCounter());
-        {
-            QWriteLocker list(&m_threadListLock);
-            for (auto &entry : m_threads)
-                if (entry.second == thread)
-                    entry.second = fresh;
-        }
-        m_retiredThreads.append(thread);
-        thread = fresh;
-    }
-    reapRetiredThreads(false);
-    if (!thread->isRunning())
-        thread->prepareForStart();
-    thread->start();
-    if (NELogger::instance()->isDebugEnabled())
-        NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
-    thread->setRecursiveCounter(thread->recursiveCounter() + 1);
-    return true;
-}
-
-bool AXOCommData::waitForThread(NEXmlRpcThread *thread, unsigned long ms) const
-{
-    if (thread->wait(ms))
-        return true;
-    NELogger::instance()->error(
-        QStringLiteral("Thread did not stop within %1 ms: %2").arg(ms).arg(thread->threadInfo()));
-    return false;
+    return m_threads->start(driverID, machineID, threadType);
 }
 
 bool AXOCommData::stopDriverCommThread(int driverID, const MachineID &machineID,
                                        NEDriverParams::DriverThreadTypes threadType, bool wait, bool force,
                                        bool remove)
 {
-    QMutexLocker locker(&m_threadMutex);
-    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
-    if (!thread)
-        return true;
-    if (thread->recursiveCounter() != 1 && !force) {
-        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
-        return true;
-    }
-    const QueueType queueType = thread->queueType();
-    if (remove) {
-        QWriteLocker list(&m_threadListLock);
-        for (int i = 0; i < m_threads.size(); ++i) {
-            if (m_threads.at(i).second == thread) {
-                m_threads.removeAt(i);
-                break;
-            }
-        }
-    }
-    // The stop closes the thread's connection under any call in flight, so
-    // the thread ends at once; it is never terminated by force. Without
-    // wait it ends on its own.
-    thread->stopProcess();
-    const bool ended = wait ? waitForThread(thread, 1000) : !thread->isRunning();
-    const QString info = thread->threadInfo();
-    if (remove) {
-        if (ended) {
-            thread->wait();
-            delete thread;
-        } else {
-            m_retiredThreads.append(thread);
-        }
-        // The queue goes with its last thread; its waiting commands fail.
-        bool served = false;
-        {
-            QReadLocker list(&m_threadListLock);
-            for (const auto &entry : m_threads)
-                served = served
-                    || (entry.first == driverID && entry.second->machineID() == machineID
-                        && entry.second->queueType() == queueType);
-        }
-        if (!served) {
-            QMutexLocker queueLocker(&m_queueMutex);
-            m_queueManager->removeCommandQueue(driverID, machineID, queueType);
-        }
-    } else {
-        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
-    }
-    if (NELogger::instance()->isDebugEnabled())
-        NELogger::instance()->debug(QStringLiteral("STOP %1").arg(info));
-    return true;
+    return m_threads->stop(driverID, machineID, threadType, wait, force, remove);
 }
 
 bool AXOCommData::pauseDriverCommThread(int driverID, const MachineID &machineID,
                                         NEDriverParams::DriverThreadTypes threadType)
 {
-    QMutexLocker locker(&m_threadMutex);
-    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
-    if (!thread)
-        return false;
-    thread->setPauseFlag(true);
-    NELogger::instance()->debug(QStringLiteral("Thread toggle: %1 %2").arg(thread->threadInfo(), QStringLiteral("paused")));
-    return true;
+    return m_threads->setPaused(driverID, machineID, threadType, true);
 }
 
 bool AXOCommData::resumeDriverCommThread(int driverID, const MachineID &machineID,
                                          NEDriverParams::DriverThreadTypes threadType)
 {
-    QMutexLocker locker(&m_threadMutex);
-    NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
-    if (!thread)
-        return false;
-    thread->setPauseFlag(false);
-    NELogger::instance()->debug(
-        QStringLiteral("Thread toggle: %1 %2").arg(thread->threadInfo(), QStringLiteral("resumed")));
-    return true;
+    return m_threads->setPaused(driverID, machineID, threadType, false);
 }
 
 bool AXOCommData::isDriverCommThreadActive(int driverID, const MachineID &machineID,
                                            NEDriverParams::DriverThreadTypes threadType) const
 {
-    QMutexLocker locker(&m_threadMutex);
-    const NEXmlRpcThread *thread = getDriverCommThread(driverID, machineID, threadType);
-    return thread && !thread->getPauseFlag();
+    return m_threads->isActive(driverID, machineID, threadType);
 }
 
 QList<MachineID> AXOCommData::getDriverCommThreadMachineIDs(int driverID,
                                                             NEDriverParams::DriverThreadTypes threadType) const
 {
-    QList<MachineID> ids;
-    if (getDriverType(driverID) < 0)
-        return ids;
-    const bool anyType = !NEDriverParams::isValidDriverThreadType(threadType);
-    QReadLocker list(&m_threadListLock);
-    for (const auto &entry : m_threads)
-        if (entry.first == driverID && (anyType || entry.second->threadType() == threadType))
-            ids.append(entry.second->machineID());
-    return ids;
+    return m_threads->machineIDs(driverID, threadType);
 }
 
 bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) const
@@ -700,17 +541,10 @@ bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) cons
     // goes over a connection of its own: the thread's may be inside a long
     // call, and no store lock is held while the driver answers.
     NEDriverParams params;
-    {
-        QMutexLocker locker(&m_threadMutex);
-        const NEXmlRpcThread *thread =
-            getDriverCommThread(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread);
-        if (!thread)
-            thread = getDriverCommThread(driverID, MachineID(0, MachineID::Dispenser),
-                                         NEDriverParams::StandardCommandsThread);
-        if (!thread)
-            return false;
-        params = thread->driverParams();
-    }
+    if (!m_threads->threadParams(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread, &params)
+        && !m_threads->threadParams(driverID, MachineID(0, MachineID::Dispenser),
+                                    NEDriverParams::StandardCommandsThread, &params))
+        return false;
     if (params.isSlaveDriverType() || !params.axoDriverConnection())
         return params.isSlaveDriverType();
     return NECmdManager::pingEndpoint(*params.axoDriverConnection(), timeoutSeconds);
@@ -718,39 +552,12 @@ bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) cons
 
 bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int)
 {
-    QMutexLocker locker(&m_threadMutex);
-    return getDriverCommThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread) != nullptr;
+    return existsDriverCommThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread);
 }
 
 void AXOCommData::closeAllConnections(int driverID, bool wait)
 {
-    QList<NEXmlRpcThread *> stopping;
-    {
-        QMutexLocker locker(&m_threadMutex);
-        reapRetiredThreads(false);
-        {
-            QReadLocker list(&m_threadListLock);
-            for (const auto &entry : m_threads)
-                if (driverID == -1 || entry.first == driverID)
-                    stopping.append(entry.second);
-        }
-        // Tell every thread to stop at the same time: each stop closes a
-        // connection, which may take a moment on its own.
-        std::vector<std::thread> stops;
-        stops.reserve(static_cast<size_t>(stopping.size()));
-        for (NEXmlRpcThread *thread : stopping)
-            stops.emplace_back([thread] { thread->stopProcess(); });
-        for (std::thread &stop : stops)
-            stop.join();
-
-        // The stopped threads leave the list, so that a driver registered
-        // again under the same ID starts afresh.
-        QWriteLocker list(&m_threadListLock);
-        for (int i = m_threads.size() - 1; i >= 0; --i)
-            if (stopping.contains(m_threads.at(i).second))
-                m_threads.removeAt(i);
-        m_retiredThreads.append(stopping);
-    }
+    m_threads->closeDriver(driverID, wait);
     // The waiting commands fail; those inside a call end with it. Commands
     // of other drivers are not touched.
     removeAllCommandQueues(driverID);
@@ -759,22 +566,6 @@ void AXOCommData::closeAllConnections(int driverID, bool wait)
             continue;
         removeDriverParamsForDriver(id);
         removeDriverData(id);
-    }
-    if (wait) {
-        QMutexLocker locker(&m_threadMutex);
-        reapRetiredThreads(true);
-    }
-}
-
-void AXOCommData::reapRetiredThreads(bool wait)
-{
-    for (int i = m_retiredThreads.size() - 1; i >= 0; --i) {
-        NEXmlRpcThread *thread = m_retiredThreads.at(i);
-        if (wait ? waitForThread(thread, 1000) : !thread->isRunning()) {
-            thread->wait();
-            delete thread;
-            m_retiredThreads.removeAt(i);
-        }
     }
 }
 

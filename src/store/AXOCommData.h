@@ -21,6 +21,7 @@
 #include <memory>
 
 class MachineDriverStatusAnswer;
+class NEDriverThreadRegistry;
 class NECmdManager;
 class NECommand;
 class NECommandQueueManager;
@@ -33,7 +34,8 @@ class NEXmlRpcThread;
 //! host receives.
 //!
 //! Seven locks guard it, one per group of members, always taken in the
-//! order data -> thread -> parameter and thread -> queue. Signals are
+//! order data -> thread -> parameter and thread -> queue (the thread lock
+//! is the thread registry's). Signals are
 //! emitted after the locks are released, in the thread that caused them.
 class AXOCOMM_EXPORT AXOCommData : public QObject
 {
@@ -150,8 +152,8 @@ public:
                                NEDriverParams::DriverThreadTypes threadType);
     bool resumeDriverCommThread(int driverID, const MachineID &machineID,
                                 NEDriverParams::DriverThreadTypes threadType);
-    //! The thread of that key; null when none. The pointer stays valid only
-    //! while the caller holds the thread lock (the store's own operations).
+    //! The thread of that key; null when none. The pointer stays valid until
+    //! that thread is removed or its driver closed.
     NEXmlRpcThread *getDriverCommThread(int driverID, const MachineID &machineID,
                                         NEDriverParams::DriverThreadTypes threadType) const;
     bool existsDriverCommThread(int driverID, const MachineID &machineID,
@@ -228,13 +230,12 @@ private:
     explicit AXOCommData(QObject *parent = nullptr);
     ~AXOCommData() override;
 
+    friend class NEDriverThreadRegistry;
     bool removeDriverParamsForDriver(int driverID);
     bool removeDriverData(int driverID);
-    NEXmlRpcThread *createThreadObject(const NEDriverParams &params, const MachineID &machineID,
-                                       NEDriverParams::DriverThreadTypes threadType) const;
-    //! Waits for a stopped thread to end; a thread that does not is logged.
-    bool waitForThread(NEXmlRpcThread *thread, unsigned long ms) const;
-    void reapRetiredThreads(bool wait);
+    //! Under the queue lock, for the thread registry.
+    void addCommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    void removeCommandQueue(int driverID, const MachineID &machineID, QueueType type);
 
     static AXOCommData *m_Instance;
 
@@ -245,18 +246,11 @@ private:
     NEDriverParamsList m_driverParams;
     QList<Session> m_sessions;
     NEDriverDataList m_driverData;
-    QList<QPair<int, NEXmlRpcThread *>> m_threads;
-    //! Threads of closed drivers, deleted once they have ended.
-    QList<NEXmlRpcThread *> m_retiredThreads;
+    std::unique_ptr<NEDriverThreadRegistry> m_threads;
     QString m_clientID;
     CommLevel m_commLevel = CommLevel1;
     bool m_mixerMngm = false;
 
-    mutable QMutex m_threadMutex;
-    //! Guards the structure of the thread list alone, so that look-ups from
-    //! any thread (enqueueing runs under the queue lock) never race with a
-    //! change; a leaf lock, never held while another is taken.
-    mutable QReadWriteLock m_threadListLock;
     mutable QMutex m_workerMutex;
     mutable QMutex m_abortMutex;
     mutable QMutex m_queueMutex;

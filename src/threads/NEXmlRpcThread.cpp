@@ -429,7 +429,7 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
         QString sessionID;
         FW_DriverError sessionError;
         if (!getSession(*cmd, sessionID, &sessionError))
-            return cmd->setFailureExecution(sessionError);
+            return failSession(cmd, sessionError);
         bool staleSession = false;
         if (!executeCall(sessionID, cmd, machineCommand ? &staleSession : nullptr)) {
             if (!staleSession)
@@ -444,7 +444,7 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
                     .arg(removed));
             sessionID.clear();
             if (!getSession(*cmd, sessionID, &sessionError))
-                return cmd->setFailureExecution(sessionError);
+                return failSession(cmd, sessionError);
             if (!executeAXOCommandCall(sessionID, cmd))
                 return false;
         }
@@ -458,6 +458,13 @@ bool NEXmlRpcThread::manageCommand(NECommand *cmd)
     } catch (...) {
         return failCommand(cmd, "TE00147", QStringLiteral("Internal error in command management"));
     }
+}
+
+bool NEXmlRpcThread::failSession(NECommand *cmd, const FW_DriverError &error) const
+{
+    // Stopped before the look-up: no record; the release ends the command
+    // "interrupted".
+    return error.isValid() ? cmd->setFailureExecution(error) : false;
 }
 
 bool NEXmlRpcThread::pollTicket(NECommand *cmd, const QString &sessionID)

@@ -110,6 +110,7 @@ private:
     //! being recorded in the command.
     bool executeCall(const QString &sessionID, NECommand *cmd, bool *staleSession) const;
     bool pollTicket(NECommand *cmd, const QString &sessionID);
+    bool failSession(NECommand *cmd, const FW_DriverError &error) const;
     //! Logs the driver in again when it holds no session for it at all.
     bool relogin(const NECommand &cmd, QString &sessionID) const;
     //! The loop of the command threads.

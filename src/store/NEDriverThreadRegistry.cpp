@@ -1,0 +1,297 @@
+#include "NEDriverThreadRegistry.h"
+
+#include "AXOCommData.h"
+#include "NECmdManager.h"
+#include "NELogger.h"
+#include "NEXmlRpcThread.h"
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+bool debugOn()
+{
+    return NELogger::instance()->isDebugEnabled();
+}
+
+} // namespace
+
+NEDriverThreadRegistry::NEDriverThreadRegistry(AXOCommData *store) : m_store(store) { }
+
+NEDriverThreadRegistry::~NEDriverThreadRegistry()
+{
+    stopAll();
+    deleteEnded(5000);
+}
+
+NEXmlRpcThread *NEDriverThreadRegistry::createThreadObject(const NEDriverParams &params, const MachineID &machineID,
+                                                           NEDriverParams::DriverThreadTypes type) const
+{
+    // The polling kinds keep the queue type of their kind; until a kind has
+    // a class of its own its thread only holds its place.
+    QueueType queueType = StandardQueue;
+    if (type >= NEDriverParams::StandardCommandsThread && type <= NEDriverParams::ScaleCommandsThread)
+        queueType = static_cast<QueueType>(type);
+    else if (type == NEDriverParams::ScaleWeightThread)
+        queueType = ScaleQueue;
+    return new NEXmlRpcThread(params, machineID, queueType, type);
+}
+
+NEXmlRpcThread *NEDriverThreadRegistry::find(int driverID, const MachineID &machineID,
+                                             NEDriverParams::DriverThreadTypes type) const
+{
+    if (m_store->getDriverType(driverID) < 0)
+        return nullptr;
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && entry.second->machineID() == machineID && entry.second->threadType() == type)
+            return entry.second;
+    return nullptr;
+}
+
+bool NEDriverThreadRegistry::create(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type)
+{
+    if (!NEDriverParams::isValidDriverThreadType(type))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    bool found = false;
+    const NEDriverParams params = m_store->getDriverParamsForDriver(driverID, &found);
+    if (!found)
+        return false;
+    if (find(driverID, machineID, type))
+        return true;
+    NEXmlRpcThread *thread = createThreadObject(params, machineID, type);
+    {
+        QWriteLocker list(&m_listLock);
+        m_threads.append(qMakePair(driverID, thread));
+    }
+    m_store->addCommandQueue(driverID, machineID, thread->queueType());
+    return true;
+}
+
+bool NEDriverThreadRegistry::start(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type)
+{
+    if (!create(driverID, machineID, type))
+        return false;
+    QMutexLocker locker(&m_mutex);
+    NEXmlRpcThread *thread = find(driverID, machineID, type);
+    if (!thread)
+        return false;
+    if (thread->isRunning() && thread->isStopping()) {
+        // Stopped without waiting and still winding down: it will not take
+        // another command, so a fresh thread takes its place.
+        NEXmlRpcThread *fresh = createThreadObject(thread->driverParams(), machineID, type);
+        fresh->setRecursiveCounter(thread->recursiveCounter());
+        {
+            QWriteLocker list(&m_listLock);
+            for (auto &entry : m_threads)
+                if (entry.second == thread)
+                    entry.second = fresh;
+        }
+        m_retired.append(thread);
+        thread = fresh;
+    }
+    reapRetired(false);
+    if (!thread->isRunning())
+        thread->prepareForStart();
+    thread->start();
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
+    thread->setRecursiveCounter(thread->recursiveCounter() + 1);
+    return true;
+}
+
+bool NEDriverThreadRegistry::waitForThread(NEXmlRpcThread *thread, unsigned long ms) const
+{
+    if (thread->wait(ms))
+        return true;
+    NELogger::instance()->error(
+        QStringLiteral("Thread did not stop within %1 ms: %2").arg(ms).arg(thread->threadInfo()));
+    return false;
+}
+
+void NEDriverThreadRegistry::removeFromList(NEXmlRpcThread *thread)
+{
+    QWriteLocker list(&m_listLock);
+    for (int i = 0; i < m_threads.size(); ++i) {
+        if (m_threads.at(i).second == thread) {
+            m_threads.removeAt(i);
+            return;
+        }
+    }
+}
+
+bool NEDriverThreadRegistry::queueServed(int driverID, const MachineID &machineID, QueueType queueType) const
+{
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && entry.second->machineID() == machineID
+            && entry.second->queueType() == queueType)
+            return true;
+    return false;
+}
+
+bool NEDriverThreadRegistry::stop(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type,
+                                  bool wait, bool force, bool remove)
+{
+    QMutexLocker locker(&m_mutex);
+    NEXmlRpcThread *thread = find(driverID, machineID, type);
+    if (!thread)
+        return true;
+    if (thread->recursiveCounter() != 1 && !force) {
+        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
+        return true;
+    }
+    const QueueType queueType = thread->queueType();
+    if (remove)
+        removeFromList(thread);
+    // The stop closes the thread's connection under any call in flight, so
+    // the thread ends at once; it is never terminated by force. Without
+    // wait it ends on its own.
+    thread->stopProcess();
+    const bool ended = wait ? waitForThread(thread, 1000) : !thread->isRunning();
+    const QString info = debugOn() ? thread->threadInfo() : QString();
+    if (remove) {
+        if (ended) {
+            thread->wait();
+            delete thread;
+        } else {
+            m_retired.append(thread);
+        }
+        // The queue goes with the last thread that serves it; its waiting
+        // commands fail.
+        if (!queueServed(driverID, machineID, queueType))
+            m_store->removeCommandQueue(driverID, machineID, queueType);
+    } else {
+        thread->setRecursiveCounter(thread->recursiveCounter() - 1);
+    }
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("STOP %1").arg(info));
+    return true;
+}
+
+bool NEDriverThreadRegistry::setPaused(int driverID, const MachineID &machineID,
+                                       NEDriverParams::DriverThreadTypes type, bool paused)
+{
+    QMutexLocker locker(&m_mutex);
+    NEXmlRpcThread *thread = find(driverID, machineID, type);
+    if (!thread)
+        return false;
+    thread->setPauseFlag(paused);
+    if (debugOn())
+        NELogger::instance()->debug(QStringLiteral("Thread toggle: %1 %2")
+                                        .arg(thread->threadInfo(), paused ? QStringLiteral("paused")
+                                                                          : QStringLiteral("resumed")));
+    return true;
+}
+
+bool NEDriverThreadRegistry::isActive(int driverID, const MachineID &machineID,
+                                      NEDriverParams::DriverThreadTypes type) const
+{
+    QMutexLocker locker(&m_mutex);
+    const NEXmlRpcThread *thread = find(driverID, machineID, type);
+    return thread && !thread->getPauseFlag();
+}
+
+bool NEDriverThreadRegistry::threadParams(int driverID, const MachineID &machineID,
+                                          NEDriverParams::DriverThreadTypes type, NEDriverParams *params) const
+{
+    QMutexLocker locker(&m_mutex);
+    const NEXmlRpcThread *thread = find(driverID, machineID, type);
+    if (thread && params)
+        *params = thread->driverParams();
+    return thread != nullptr;
+}
+
+QList<MachineID> NEDriverThreadRegistry::machineIDs(int driverID, NEDriverParams::DriverThreadTypes type) const
+{
+    QList<MachineID> ids;
+    if (m_store->getDriverType(driverID) < 0)
+        return ids;
+    const bool anyType = !NEDriverParams::isValidDriverThreadType(type);
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && (anyType || entry.second->threadType() == type))
+            ids.append(entry.second->machineID());
+    return ids;
+}
+
+void NEDriverThreadRegistry::notifyQueueThread(int driverID, const MachineID &machineID, QueueType queueType) const
+{
+    const NEDriverParams::DriverThreadTypes type = static_cast<NEDriverParams::DriverThreadTypes>(queueType);
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads) {
+        if (entry.first == driverID && entry.second->threadType() == type && entry.second->machineID() == machineID) {
+            entry.second->notifyCommandEnqueued();
+            return;
+        }
+    }
+}
+
+void NEDriverThreadRegistry::closeDriver(int driverID, bool wait)
+{
+    QMutexLocker locker(&m_mutex);
+    reapRetired(false);
+    QList<NEXmlRpcThread *> stopping;
+    {
+        QReadLocker list(&m_listLock);
+        for (const auto &entry : m_threads)
+            if (driverID == -1 || entry.first == driverID)
+                stopping.append(entry.second);
+    }
+    // Tell every thread to stop at the same time: each stop closes a
+    // connection, which may take a moment on its own.
+    std::vector<std::thread> stops;
+    stops.reserve(static_cast<size_t>(stopping.size()));
+    for (NEXmlRpcThread *thread : stopping)
+        stops.emplace_back([thread] { thread->stopProcess(); });
+    for (std::thread &stop : stops)
+        stop.join();
+    // The stopped threads leave the list, so that a driver registered again
+    // under the same ID starts afresh.
+    for (NEXmlRpcThread *thread : stopping)
+        removeFromList(thread);
+    m_retired.append(stopping);
+    if (wait)
+        reapRetired(true);
+}
+
+void NEDriverThreadRegistry::stopAll()
+{
+    QMutexLocker locker(&m_mutex);
+    {
+        QWriteLocker list(&m_listLock);
+        for (const auto &entry : m_threads)
+            m_retired.append(entry.second);
+        m_threads.clear();
+    }
+    for (NEXmlRpcThread *thread : qAsConst(m_retired))
+        thread->stopProcess();
+}
+
+void NEDriverThreadRegistry::deleteEnded(unsigned long ms)
+{
+    QMutexLocker locker(&m_mutex);
+    for (int i = m_retired.size() - 1; i >= 0; --i) {
+        NEXmlRpcThread *thread = m_retired.at(i);
+        // A thread that has not ended is left alone rather than deleted
+        // under its own feet.
+        if (waitForThread(thread, ms)) {
+            delete thread;
+            m_retired.removeAt(i);
+        }
+    }
+}
+
+void NEDriverThreadRegistry::reapRetired(bool wait)
+{
+    for (int i = m_retired.size() - 1; i >= 0; --i) {
+        NEXmlRpcThread *thread = m_retired.at(i);
+        if (wait ? waitForThread(thread, 1000) : !thread->isRunning()) {
+            thread->wait();
+            delete thread;
+            m_retired.removeAt(i);
+        }
+    }
+}
