@@ -3,6 +3,10 @@
 #include "SimDriver.h"
 #include "SimScenario.h"
 
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
+#include <QtCore/QFileInfo>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +20,7 @@ namespace {
 void usage(std::ostream &out)
 {
     out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--scenario FILE]\n"
-           "                     [--verbose]\n"
+           "                     [--verbose] [--check]\n"
            "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
            "  --tls         serve TLS and require HTTP Basic authentication\n"
            "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
@@ -24,7 +28,8 @@ void usage(std::ostream &out)
            "  --key FILE    server key for --tls (default " << DriverSimulator::defaultKeyFile() << ")\n"
            "  --scenario FILE  machines and timings to start from (JSON; default: one dispenser\n"
            "                   and one mixer, as in sim/scenarios/default.json)\n"
-           "  --verbose     log connections and calls on stderr\n";
+           "  --verbose     log connections and calls on stderr\n"
+           "  --check       start serving, print the listening line and stop at once\n";
 }
 
 int badUsage(const std::string &message)
@@ -50,6 +55,31 @@ bool parsePort(const char *text, uint16_t *port)
     return true;
 }
 
+// The certificates of a --tls run without --cert/--key: those of the source
+// tree when it is there, else those installed beside the program
+// (<prefix>/share/axodriver-sim/certs). Empty when neither exists.
+bool findDefaultCertificates(const char *argv0, std::string *cert, std::string *key)
+{
+    if (QFileInfo::exists(QString::fromStdString(DriverSimulator::defaultCertFile()))
+        && QFileInfo::exists(QString::fromStdString(DriverSimulator::defaultKeyFile()))) {
+        *cert = DriverSimulator::defaultCertFile();
+        *key = DriverSimulator::defaultKeyFile();
+        return true;
+    }
+    QString program = QString::fromLocal8Bit(argv0);
+    if (!program.contains(QLatin1Char('/')))
+        program = QStringLiteral("/proc/self/exe");
+    const QDir bin = QFileInfo(QFileInfo(program).canonicalFilePath()).dir();
+    const QString installed = bin.absoluteFilePath(QStringLiteral("../share/axodriver-sim/certs"));
+    const QString certFile = installed + QStringLiteral("/server.pem");
+    const QString keyFile = installed + QStringLiteral("/server.key");
+    if (!QFileInfo::exists(certFile) || !QFileInfo::exists(keyFile))
+        return false;
+    *cert = QDir::cleanPath(certFile).toStdString();
+    *key = QDir::cleanPath(keyFile).toStdString();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -57,6 +87,7 @@ int main(int argc, char **argv)
     uint16_t port = 9333;
     bool tls = false;
     bool verbose = false;
+    bool check = false;
     std::string bind = "127.0.0.1";
     std::string cert;
     std::string key;
@@ -70,6 +101,8 @@ int main(int argc, char **argv)
             return 0;
         } else if (arg == "--tls") {
             tls = true;
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--verbose" || arg == "-v") {
             verbose = true;
         } else if (arg == "--port") {
@@ -99,6 +132,11 @@ int main(int argc, char **argv)
         return badUsage("--cert and --key need --tls");
     if (cert.empty() != key.empty())
         return badUsage("--cert and --key go together");
+    if (tls && cert.empty() && !findDefaultCertificates(argv[0], &cert, &key)) {
+        std::cerr << "axodriver-sim: no server certificate found (looked in " << DriverSimulator::defaultCertFile()
+                  << " and <prefix>/share/axodriver-sim/certs); give one with --cert FILE --key FILE\n";
+        return 1;
+    }
 
     // Every thread started from here on inherits the blocked signals; the
     // main thread takes them with sigwait. A shell starting the program in
@@ -139,6 +177,10 @@ int main(int argc, char **argv)
     std::printf("axodriver-sim listening on %s:%u (%s)\n", host.c_str(),
                 static_cast<unsigned>(simulator.port()), tls ? "tls" : "plain");
     std::fflush(stdout);
+    if (check) {
+        driver.stop();
+        return 0;
+    }
 
     int received = 0;
     while (sigwait(&stopSignals, &received) != 0) {

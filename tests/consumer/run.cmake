@@ -22,3 +22,20 @@ execute_process(COMMAND "${WORK}/build/consumer" RESULT_VARIABLE rc)
 if(rc)
   message(FATAL_ERROR "consumer failed: ${rc}")
 endif()
+
+# The installed programs start from the prefix alone: axocomm answers a bad
+# call with its usage (2) and a ping of a closed port with 1; the simulator
+# serves TLS with the certificates installed beside it.
+if(EXISTS "${WORK}/prefix/bin/axocomm")
+  execute_process(COMMAND "${WORK}/prefix/bin/axocomm" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+  if(NOT rc EQUAL 2)
+    message(FATAL_ERROR "installed axocomm did not start: ${rc}")
+  endif()
+endif()
+if(EXISTS "${WORK}/prefix/bin/axodriver-sim")
+  execute_process(COMMAND "${WORK}/prefix/bin/axodriver-sim" --tls --port 0 --check
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "installed axodriver-sim did not start: ${rc} ${out} ${err}")
+  endif()
+endif()
