@@ -83,28 +83,6 @@ bool decodeBase64(const std::string &text, std::string *out)
     return true;
 }
 
-bool parseContentLength(const std::vector<std::string> &values, size_t *length)
-{
-    bool have = false;
-    size_t result = 0;
-    for (const std::string &value : values) {
-        if (value.empty() || value.size() > 12)
-            return false;
-        size_t parsed = 0;
-        for (char c : value) {
-            if (c < '0' || c > '9')
-                return false;
-            parsed = parsed * 10 + static_cast<size_t>(c - '0');
-        }
-        if (have && parsed != result)
-            return false;
-        result = parsed;
-        have = true;
-    }
-    *length = result;
-    return have;
-}
-
 } // namespace
 
 DriverSimulator::DriverSimulator(Mode mode)
@@ -454,96 +432,10 @@ void DriverSimulator::serveConnection(std::unique_ptr<SimConnection> connection,
     std::string error;
     if (connection->handshake(&error)) {
         std::string buffer;
-        char chunk[kReadChunk];
-        bool open = true;
-        while (open) {
-            // Request head: skip stray line ends, then read up to the empty line.
-            size_t headEnd = std::string::npos;
-            size_t separator = 0;
-            bool closed = false;
-            for (;;) {
-                size_t lead = 0;
-                while (lead < buffer.size() && (buffer[lead] == '\r' || buffer[lead] == '\n'))
-                    ++lead;
-                buffer.erase(0, lead);
-                const size_t crlf = buffer.find("\r\n\r\n");
-                const size_t lf = buffer.find("\n\n");
-                if (crlf != std::string::npos && (lf == std::string::npos || crlf < lf)) {
-                    headEnd = crlf;
-                    separator = 4;
-                } else if (lf != std::string::npos) {
-                    headEnd = lf;
-                    separator = 2;
-                }
-                if (headEnd != std::string::npos || buffer.size() > kMaxHeadBytes)
-                    break;
-                const long n = connection->read(chunk, sizeof chunk);
-                if (n <= 0) {
-                    closed = true;
-                    break;
-                }
-                buffer.append(chunk, static_cast<size_t>(n));
-            }
-            if (closed)
-                break;
-
+        for (;;) {
             HttpRequest request;
-            if (headEnd == std::string::npos) {
-                recordRequest(buffer);
-                sendFinal(*connection, SimResponse::httpError(431, "request head too large", true));
+            if (!readRequest(*connection, buffer, request) || !handleRequest(*connection, request))
                 break;
-            }
-            const size_t bodyStart = headEnd + separator;
-            std::string reason;
-            int status = 0;
-            size_t contentLength = 0;
-            if (!request.parseHead(buffer.substr(0, headEnd), &reason)) {
-                status = 400;
-            } else if (request.method() != "POST") {
-                status = 405;
-                reason = "only POST is served";
-            } else if (request.hasHeader("Transfer-Encoding")) {
-                status = 501;
-                reason = "transfer codings are not supported";
-            } else if (!request.hasHeader("Content-Length")) {
-                status = 411;
-                reason = "Content-Length required";
-            } else if (!parseContentLength(request.headerValues("Content-Length"), &contentLength)) {
-                status = 400;
-                reason = "invalid Content-Length";
-            } else if (contentLength > kMaxBodyBytes) {
-                status = 413;
-                reason = "body too large";
-            }
-            if (status != 0) {
-                recordRequest(buffer.substr(0, bodyStart));
-                log("rejected request from " + connection->peer() + ": " + reason);
-                sendFinal(*connection, SimResponse::httpError(
-                                           status, reason, true, status == 405 ? "Allow: POST\r\n" : ""));
-                break;
-            }
-
-            if (request.headerHasToken("Expect", "100-continue") && buffer.size() < bodyStart + contentLength) {
-                if (!connection->write(SimResponse::kInterimContinue))
-                    break;
-            }
-            while (buffer.size() < bodyStart + contentLength) {
-                const long n = connection->read(chunk, sizeof chunk);
-                if (n <= 0) {
-                    closed = true;
-                    break;
-                }
-                buffer.append(chunk, static_cast<size_t>(n));
-            }
-            if (closed)
-                break;
-
-            const size_t end = bodyStart + contentLength;
-            request.raw().assign(buffer, 0, end);
-            request.body().assign(buffer, bodyStart, contentLength);
-            buffer.erase(0, end);
-            recordRequest(request.raw());
-            open = handleRequest(*connection, request);
         }
     } else {
         log("connection from " + connection->peer() + ": " + error);
@@ -557,6 +449,58 @@ void DriverSimulator::serveConnection(std::unique_ptr<SimConnection> connection,
     }
     log("connection from " + connection->peer() + " closed");
     connection.reset();
+}
+
+bool DriverSimulator::readRequest(SimConnection &connection, std::string &buffer, HttpRequest &request)
+{
+    char chunk[kReadChunk];
+    // Request head: skip stray line ends, then read up to the empty line.
+    size_t separator = 0;
+    size_t headEnd;
+    while ((headEnd = HttpRequest::findHeadEnd(buffer, &separator)) == std::string::npos
+           && buffer.size() <= kMaxHeadBytes) {
+        const long n = connection.read(chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buffer.append(chunk, static_cast<size_t>(n));
+    }
+    if (headEnd == std::string::npos) {
+        recordRequest(buffer);
+        sendFinal(connection, SimResponse::httpError(431, "request head too large", true));
+        return false;
+    }
+
+    const size_t bodyStart = headEnd + separator;
+    std::string reason;
+    size_t contentLength = 0;
+    const int status = request.parseHead(buffer.substr(0, headEnd), &reason)
+        ? request.check(kMaxBodyBytes, &contentLength, &reason)
+        : 400;
+    if (status != 0) {
+        recordRequest(buffer.substr(0, bodyStart));
+        log("rejected request from " + connection.peer() + ": " + reason);
+        sendFinal(connection,
+                  SimResponse::httpError(status, reason, true, status == 405 ? "Allow: POST\r\n" : ""));
+        return false;
+    }
+
+    if (request.headerHasToken("Expect", "100-continue") && buffer.size() < bodyStart + contentLength) {
+        if (!connection.write(SimResponse::kInterimContinue))
+            return false;
+    }
+    while (buffer.size() < bodyStart + contentLength) {
+        const long n = connection.read(chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buffer.append(chunk, static_cast<size_t>(n));
+    }
+
+    const size_t end = bodyStart + contentLength;
+    request.raw().assign(buffer, 0, end);
+    request.body().assign(buffer, bodyStart, contentLength);
+    buffer.erase(0, end);
+    recordRequest(request.raw());
+    return true;
 }
 
 bool DriverSimulator::handleRequest(SimConnection &connection, HttpRequest &request)

@@ -154,6 +154,9 @@ private:
     void acceptLoop();
     void reapWorkers(bool all);
     void serveConnection(std::unique_ptr<SimConnection> connection, std::shared_ptr<bool> done);
+    //! Reads the next request into request, answering one it refuses;
+    //! false when the connection is to be closed.
+    bool readRequest(SimConnection &connection, std::string &buffer, HttpRequest &request);
     //! Serves one request; false when the connection is to be closed.
     bool handleRequest(SimConnection &connection, HttpRequest &request);
     bool authorized(const HttpRequest &request) const;

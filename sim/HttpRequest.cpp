@@ -111,6 +111,72 @@ bool HttpRequest::parseHead(const std::string &head, std::string *error)
     return true;
 }
 
+size_t HttpRequest::findHeadEnd(std::string &buffer, size_t *separator)
+{
+    size_t lead = 0;
+    while (lead < buffer.size() && (buffer[lead] == '\r' || buffer[lead] == '\n'))
+        ++lead;
+    buffer.erase(0, lead);
+    const size_t crlf = buffer.find("\r\n\r\n");
+    const size_t lf = buffer.find("\n\n");
+    if (crlf != std::string::npos && (lf == std::string::npos || crlf < lf)) {
+        *separator = 4;
+        return crlf;
+    }
+    if (lf != std::string::npos) {
+        *separator = 2;
+        return lf;
+    }
+    return std::string::npos;
+}
+
+int HttpRequest::check(size_t maxBody, size_t *contentLength, std::string *error) const
+{
+    if (m_method != "POST") {
+        *error = "only POST is served";
+        return 405;
+    }
+    if (hasHeader("Transfer-Encoding")) {
+        *error = "transfer codings are not supported";
+        return 501;
+    }
+    if (!hasHeader("Content-Length")) {
+        *error = "Content-Length required";
+        return 411;
+    }
+    if (!parseContentLength(headerValues("Content-Length"), contentLength)) {
+        *error = "invalid Content-Length";
+        return 400;
+    }
+    if (*contentLength > maxBody) {
+        *error = "body too large";
+        return 413;
+    }
+    return 0;
+}
+
+bool HttpRequest::parseContentLength(const std::vector<std::string> &values, size_t *length)
+{
+    bool have = false;
+    size_t result = 0;
+    for (const std::string &value : values) {
+        if (value.empty() || value.size() > 12)
+            return false;
+        size_t parsed = 0;
+        for (char c : value) {
+            if (c < '0' || c > '9')
+                return false;
+            parsed = parsed * 10 + static_cast<size_t>(c - '0');
+        }
+        if (have && parsed != result)
+            return false;
+        result = parsed;
+        have = true;
+    }
+    *length = result;
+    return have;
+}
+
 bool HttpRequest::hasHeader(const std::string &name) const
 {
     for (const auto &field : m_headers) {

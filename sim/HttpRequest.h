@@ -1,6 +1,7 @@
 #ifndef HTTPREQUEST_H
 #define HTTPREQUEST_H
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,21 @@ public:
     //! ended by CRLF (a bare LF is tolerated), without the empty line that
     //! closes the head. On failure returns false and leaves a reason in *error.
     bool parseHead(const std::string &head, std::string *error);
+
+    //! Where the head of the next request ends in the bytes received so far.
+    //! Line ends ahead of the request line are dropped from buffer first.
+    //! Returns the length of the head up to its last line end and sets
+    //! *separator to the length of the line ends before the body (4 for
+    //! "\r\n\r\n", 2 for "\n\n"); npos while the head is incomplete.
+    static size_t findHeadEnd(std::string &buffer, size_t *separator);
+
+    //! Whether a parsed head asks for what the simulator serves: a POST
+    //! without transfer coding, with a Content-Length of at most maxBody.
+    //! Returns 0 and sets *contentLength, or the HTTP status to refuse the
+    //! request with and the reason in *error.
+    int check(size_t maxBody, size_t *contentLength, std::string *error) const;
+    //! All Content-Length fields: digits only, at most 12, all equal.
+    static bool parseContentLength(const std::vector<std::string> &values, size_t *length);
 
     const std::string &method() const { return m_method; }
     const std::string &target() const { return m_target; }

@@ -1,6 +1,6 @@
 // The XML-RPC client against the simulated driver: request bytes, response
-// headers, keep-alive, TLS with Basic authentication, time limits, faults,
-// and a call ended from another thread.
+// headers, keep-alive, TLS with Basic authentication, time limits in every
+// phase, faults, hostile nesting, and a call ended from another thread.
 
 #include "DriverSimulator.h"
 #include "NEXmlRpcClient.h"
@@ -10,6 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <mutex>
@@ -82,6 +88,136 @@ public:
 double secondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// levels arrays around an int: the text of a hostile, deeply nested value.
+std::string nestedArrays(int levels)
+{
+    std::string xml;
+    xml.reserve(static_cast<size_t>(levels) * 43 + 32);
+    for (int i = 0; i < levels; ++i)
+        xml += "<value><array><data>";
+    xml += "<value><i4>1</i4></value>";
+    for (int i = 0; i < levels; ++i)
+        xml += "</data></array></value>";
+    return xml;
+}
+
+// A TCP peer on 127.0.0.1 that accepts every connection and answers each
+// request with the same bytes, or, without an answer, never says anything.
+class RawServer
+{
+public:
+    explicit RawServer(std::string answer = std::string()) : m_answer(std::move(answer))
+    {
+        m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_listenFd, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(m_listenFd, 8) == 0
+            && ::getsockname(m_listenFd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~RawServer()
+    {
+        m_stopping = true;
+        ::shutdown(m_listenFd, SHUT_RDWR);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (int fd : m_accepted)
+                ::shutdown(fd, SHUT_RDWR);
+        }
+        m_thread.join();
+        for (int fd : m_accepted)
+            ::close(fd);
+        ::close(m_listenFd);
+    }
+
+    int port() const { return m_port; }
+    int accepted() const { return m_acceptedCount.load(); }
+
+private:
+    void serve()
+    {
+        while (!m_stopping) {
+            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                return;
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_accepted.push_back(fd);
+            }
+            ++m_acceptedCount;
+            if (!m_answer.empty())
+                answerRequests(fd);
+        }
+    }
+
+    // One connection at a time, kept open between requests.
+    void answerRequests(int fd)
+    {
+        std::string received;
+        char chunk[4096];
+        for (;;) {
+            const size_t headEnd = received.find("\r\n\r\n");
+            const size_t field = received.find("Content-length: ");
+            if (headEnd != std::string::npos && field != std::string::npos) {
+                const size_t end = headEnd + 4 + std::stoul(received.substr(field + 16));
+                if (received.size() >= end) {
+                    received.erase(0, end);
+                    const ssize_t sent = ::send(fd, m_answer.data(), m_answer.size(), MSG_NOSIGNAL);
+                    if (sent != static_cast<ssize_t>(m_answer.size()))
+                        return;
+                    continue;
+                }
+            }
+            const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+            if (n <= 0)
+                return;
+            received.append(chunk, static_cast<size_t>(n));
+        }
+    }
+
+    const std::string m_answer;
+    int m_listenFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_acceptedCount{0};
+    std::mutex m_mutex;
+    std::vector<int> m_accepted;
+    std::thread m_thread;
+};
+
+// Sends bytes to 127.0.0.1:port and returns all that comes back until the
+// peer closes (or 10 s pass).
+std::string exchangeRaw(int port, const std::string &bytes)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    timeval limit{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+        size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            sent += static_cast<size_t>(n);
+        }
+        char chunk[4096];
+        ssize_t n;
+        while ((n = ::recv(fd, chunk, sizeof chunk, 0)) > 0)
+            answer.append(chunk, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return answer;
 }
 
 class ClientTest : public ::testing::Test
@@ -189,6 +325,9 @@ TEST(XmlRpcResponseHeader, IncompleteAndInvalidHeaders)
     EXPECT_TRUE(errors.contains("Invalid Content-length specified (0)."));
     EXPECT_FALSE(client.header("HTTP/1.1 200 OK\r\nContent-length: -3\r\n\r\nx"));
     EXPECT_TRUE(errors.contains("Invalid Content-length specified (-3)."));
+    // A length beyond an int is not taken modulo 2^32 (this one would be 5).
+    EXPECT_FALSE(client.header("HTTP/1.1 200 OK\r\nContent-length: 4294967301\r\n\r\nhello"));
+    EXPECT_TRUE(errors.contains("Invalid Content-length specified (4294967301)."));
 }
 
 TEST_F(ClientTest, PingOverKeepAliveConnection)
@@ -325,6 +464,53 @@ TEST_F(ClientTest, SecondCallAndCloseFromAnotherThread)
     EXPECT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
 }
 
+TEST_F(ClientTest, SimulatorRefusesDeeplyNestedRequestAndStaysUp)
+{
+    const auto post = [](const std::string &param) {
+        const std::string body = "<?xml version=\"1.0\"?>\r\n<methodCall><methodName>PING</methodName><params><param>"
+            + param + "</param></params></methodCall>\r\n";
+        return "POST /RPC2 HTTP/1.1\r\nConnection: close\r\nContent-Type: text/xml\r\nContent-Length: "
+            + std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    // About 2 MB of nested arrays: a bad request, not a dead simulator.
+    const std::string refused = exchangeRaw(sim.port(), post(nestedArrays(50000)));
+    EXPECT_EQ(refused.rfind("HTTP/1.1 400 ", 0), 0u) << refused.substr(0, 200);
+    EXPECT_NE(refused.find("malformed param 1"), std::string::npos) << refused;
+
+    // Nesting up to the limit is served.
+    const std::string served = exchangeRaw(sim.port(), post(nestedArrays(XmlRpcValue::MaxNestingDepth)));
+    EXPECT_EQ(served.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << served.substr(0, 200);
+    EXPECT_NE(served.find("PONG"), std::string::npos);
+
+    XmlRpcClient client("127.0.0.1", sim.port());
+    XmlRpcValue result;
+    EXPECT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+}
+
+TEST(XmlRpcHostileResponse, DeeplyNestedResultFailsTheCall)
+{
+    ErrorCapture errors;
+    const auto answer = [](int levels) {
+        const std::string body = "<?xml version=\"1.0\"?>\r\n<methodResponse><params><param>" + nestedArrays(levels)
+            + "</param></params></methodResponse>\r\n";
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-length: " + std::to_string(body.size())
+            + "\r\n\r\n" + body;
+    };
+    RawServer hostile(answer(50000));
+    XmlRpcClient client("127.0.0.1", hostile.port());
+    XmlRpcValue result;
+    EXPECT_FALSE(client.execute("PING", XmlRpcValue(), result, 10.0));
+    EXPECT_EQ(client.lastFailure(), XmlRpcClient::ResponseParse);
+    EXPECT_FALSE(result.valid());
+    EXPECT_TRUE(errors.contains("Error in XmlRpcClient::parseResponse: Invalid response value")) << errors.all();
+
+    // The limit leaves room for any real answer.
+    RawServer fair(answer(XmlRpcValue::MaxNestingDepth));
+    XmlRpcClient fairClient("127.0.0.1", fair.port());
+    EXPECT_TRUE(fairClient.execute("PING", XmlRpcValue(), result, 10.0)) << errors.all();
+    EXPECT_EQ(result.getType(), XmlRpcValue::TypeArray);
+}
+
 TEST_F(ClientTest, RefusedConnectionIsAConnectionError)
 {
     const int port = sim.port();
@@ -396,4 +582,54 @@ TEST_F(TlsClientTest, PlainClientAgainstTlsDriverFails)
     XmlRpcClient plain("127.0.0.1", sim.port());
     XmlRpcValue result;
     EXPECT_FALSE(plain.execute("PING", XmlRpcValue(), result, 2.0));
+}
+
+TEST(XmlRpcTimeLimit, TlsCallToPeersThatNeverHandshake)
+{
+    ErrorCapture errors;
+    RawServer silent;
+    DriverSimulator plain(DriverSimulator::Plain);
+    ASSERT_TRUE(plain.start()) << plain.errorString();
+    const std::string ca = DriverSimulator::defaultCaFile();
+
+    // One accepts and never answers; the other speaks plain HTTP and waits
+    // for the end of a request head that a TLS greeting does not have.
+    for (const int port : {silent.port(), static_cast<int>(plain.port())}) {
+        XmlRpcClient client("127.0.0.1", port, "user", "secret", ca.c_str(), true);
+        XmlRpcValue result;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(client.execute("PING", XmlRpcValue(), result, 1.0)) << port;
+        EXPECT_LT(secondsSince(start), 1.5) << port;
+        EXPECT_EQ(client.lastFailure(), XmlRpcClient::ConnectionSetup) << port;
+        EXPECT_EQ(client.connectionState(), XmlRpcClient::NO_CONNECTION) << port;
+    }
+    EXPECT_EQ(silent.accepted(), 1);
+    EXPECT_TRUE(errors.contains("SSL_connect failed: time limit reached")) << errors.all();
+}
+
+TEST(XmlRpcTimeLimit, CloseFromAnotherThreadEndsHandshakeWithoutLimit)
+{
+    ErrorCapture errors;
+    RawServer silent;
+    const std::string ca = DriverSimulator::defaultCaFile();
+    NEXmlRpcClient client("127.0.0.1", silent.port(), "user", "secret", ca.c_str(), true);
+    auto call = std::async(std::launch::async, [&client] {
+        XmlRpcValue result;
+        const bool ok = client.execute("PING", XmlRpcValue(), result, -1.0);
+        return std::make_pair(ok, client.lastFailure());
+    });
+    for (int i = 0; i < 500 && silent.accepted() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(silent.accepted(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // well inside the handshake
+
+    const auto closing = std::chrono::steady_clock::now();
+    client.close();
+    ASSERT_EQ(call.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    const auto outcome = call.get();
+    EXPECT_LT(secondsSince(closing), 1.0);
+    EXPECT_FALSE(outcome.first);
+    EXPECT_EQ(outcome.second, XmlRpcClient::ConnectionSetup);
+    EXPECT_EQ(client.connectionState(), XmlRpcClient::NO_CONNECTION);
+    EXPECT_TRUE(errors.contains("SSL_connect failed")) << errors.all();
 }

@@ -68,6 +68,23 @@ void expectRejected(const std::string &value)
     EXPECT_FALSE(v.valid()) << value;
 }
 
+// levels arrays ("a") or structs ("s", member "m") around inner, the kinds
+// taken from pattern in turn.
+std::string nested(int levels, const std::string &inner, const std::string &pattern = "a")
+{
+    std::string open, close;
+    for (int i = 0; i < levels; ++i) {
+        if (pattern[static_cast<size_t>(i) % pattern.size()] == 'a') {
+            open += "<value><array><data>";
+            close.insert(0, "</data></array></value>");
+        } else {
+            open += "<value><struct><member><name>m</name>";
+            close.insert(0, "</member></struct></value>");
+        }
+    }
+    return open + inner + close;
+}
+
 } // namespace
 
 TEST(XmlRpcValueModel, TypeCodesAndDeepCopies)
@@ -364,6 +381,42 @@ TEST(XmlRpcValueRead, FailuresRestoreOffsetAndInvalidate)
     const XmlRpcValue bad(std::string("<value><nope/></value>"), &offset);
     EXPECT_FALSE(bad.valid());
     EXPECT_EQ(offset, 0);
+}
+
+TEST(XmlRpcValueRead, NestingDepthLimit)
+{
+    const int limit = XmlRpcValue::MaxNestingDepth;
+    EXPECT_GE(limit, 64);
+    const std::string leaf = "<value><i4>7</i4></value>";
+
+    // Exactly at the limit a value parses, down to the innermost element.
+    for (const char *pattern : {"a", "s", "as"}) {
+        const XmlRpcValue deep = parsed(nested(limit, leaf, pattern));
+        const XmlRpcValue *walk = &deep;
+        for (int level = 0; level < limit && walk->valid(); ++level)
+            walk = walk->getType() == XmlRpcValue::TypeArray ? &(*walk)[0] : &(*walk)["m"];
+        EXPECT_EQ(*walk, XmlRpcValue(7)) << pattern;
+    }
+    EXPECT_EQ(parsed(nested(limit - 1, "<value><array><data/></array></value>")).size(), 1);
+
+    // One level more fails like any malformed value, an empty container too.
+    for (const char *pattern : {"a", "s", "as", "sa"})
+        expectRejected(nested(limit + 1, leaf, pattern));
+    expectRejected(nested(limit, "<value><array><data/></array></value>"));
+    expectRejected(nested(limit, "<value><struct></struct></value>"));
+
+    // Far deeper (about 2 MB of text), closed or cut off: rejected without
+    // running out of stack.
+    expectRejected(nested(50000, leaf));
+    expectRejected(nested(50000, leaf, "as"));
+    std::string unclosed;
+    for (int i = 0; i < 50000; ++i)
+        unclosed += "<value><array><data>";
+    expectRejected(unclosed);
+
+    // A deep value among its siblings fails the whole array.
+    expectRejected("<value><array><data><value><i4>1</i4></value>" + nested(limit, leaf)
+                   + "</data></array></value>");
 }
 
 TEST(XmlRpcValueRoundTrip, NestedValuesOfEveryKind)

@@ -6,10 +6,15 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 
 namespace XmlRpc {
 
@@ -48,6 +53,25 @@ std::string sslErrorText()
     const unsigned long code = ERR_get_error();
     const char *text = ERR_error_string(code, nullptr);
     return text ? text : "";
+}
+
+// Why a handshake step failed: OpenSSL's own error, else what the socket said.
+std::string handshakeErrorText(int sslCode)
+{
+    if (ERR_peek_error() != 0)
+        return sslErrorText();
+    if (sslCode == SSL_ERROR_SYSCALL)
+        return errno != 0 ? XmlRpcSocket::getErrorMsg() : std::string("connection closed by peer");
+    return "SSL error " + std::to_string(sslCode);
+}
+
+// poll()'s wait in milliseconds for seconds left (negative: no limit), in
+// pieces of at most a day so that a long limit cannot overflow.
+int pollMilliseconds(double seconds)
+{
+    if (seconds < 0.0)
+        return -1;
+    return static_cast<int>(std::ceil(std::min(seconds, 86400.0) * 1000.0));
 }
 
 } // namespace
@@ -168,6 +192,7 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     _sendAttempts = 0;
     _isFault = false;
     _lastFailure = NoFailure;
+    _deadline = timeoutSeconds < 0.0 ? -1.0 : XmlRpcDispatch::getTime() + timeoutSeconds;
 
     const bool keptOpen = _connectionState == IDLE && !_eof;
     if (!setupConnection()) {
@@ -186,7 +211,7 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     result.clear();
     if (keptOpen && _connectionState == WRITE_REQUEST && _bytesWritten == 0 && !closeRequested())
         writeAtOnce();
-    _disp.work(timeoutSeconds);
+    _disp.work(timeLeft());
 
     const bool complete = _connectionState == IDLE && !closeRequested();
     if (complete && parseResponse(result)) {
@@ -229,6 +254,45 @@ bool XmlRpcClient::responsePending() const
     // Data a TLS session has already taken off the socket shows in no wait.
     SSL *session = getSslSession();
     return session && SSL_has_pending(session) == 1;
+}
+
+bool XmlRpcClient::responseBuffered() const
+{
+    // Decrypted bytes a read left in the session: readable without a wait.
+    SSL *session = getSslSession();
+    return session && SSL_pending(session) > 0;
+}
+
+double XmlRpcClient::timeLeft() const
+{
+    if (_deadline < 0.0)
+        return -1.0;
+    const double left = _deadline - XmlRpcDispatch::getTime();
+    return left > 0.0 ? left : 0.0;
+}
+
+bool XmlRpcClient::waitForSocket(int fd, bool writable, std::string *reason)
+{
+    for (;;) {
+        if (closeRequested()) {
+            *reason = "closed from another thread";
+            return false;
+        }
+        const double left = timeLeft();
+        if (left == 0.0) {
+            *reason = "time limit reached";
+            return false;
+        }
+        pollfd entry{fd, static_cast<short>(writable ? POLLOUT : POLLIN), 0};
+        const int ready = ::poll(&entry, 1, pollMilliseconds(left));
+        // Ready or failed: the next step on the socket tells which.
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR) {
+            *reason = XmlRpcSocket::getErrorMsg();
+            return false;
+        }
+    }
 }
 
 bool XmlRpcClient::setupConnection()
@@ -297,7 +361,7 @@ bool XmlRpcClient::doConnect()
         return false;
     }
 
-    if (!m_ssl && !XmlRpcSocket::setNonBlocking(fd)) {
+    if (!XmlRpcSocket::setNonBlocking(fd)) {
         const std::string reason = XmlRpcSocket::getErrorMsg();
         closeConnection();
         XmlRpcUtil::error("Error in XmlRpcClient::doConnect: Could not set socket to non-blocking IO mode (%s).",
@@ -312,29 +376,43 @@ bool XmlRpcClient::doConnect()
         return false;
     }
 
-    if (!m_ssl)
-        return true;
+    // A plain connection completes under the dispatcher's wait.
+    return !m_ssl || connectTls(fd);
+}
+
+// Waits for the connection, then runs the handshake, all on the non-blocking
+// socket within the call's time limit. close() from another thread shuts the
+// socket down, which ends either wait at once.
+bool XmlRpcClient::connectTls(int fd)
+{
+    std::string reason;
+    int error = 0;
+    if (!waitForSocket(fd, true, &reason) || (error = XmlRpcSocket::pendingError(fd)) != 0) {
+        if (error != 0)
+            reason = XmlRpcSocket::getErrorMsg(error);
+        closeConnection();
+        XmlRpcUtil::error("Error in XmlRpcClient::doConnect: Could not connect to server (%s).", reason.c_str());
+        return false;
+    }
 
     freeSslSession();
     SSL *session = SSL_new(_sslContext);
     if (!session) {
-        const std::string reason = sslErrorText();
+        reason = sslErrorText();
         closeConnection();
         XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to create SSL handle: %s.", reason.c_str());
         return false;
     }
     setSslSession(session);
     if (SSL_set_fd(session, fd) != 1) {
-        const std::string reason = sslErrorText();
+        reason = sslErrorText();
         freeSslSession();
         closeConnection();
         XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to bind socket to SSL handle: %s.", reason.c_str());
         return false;
     }
     SSL_set_connect_state(session);
-    ERR_clear_error();
-    if (SSL_connect(session) != 1 || closeRequested()) {
-        const std::string reason = sslErrorText();
+    if (!handshake(session, fd, &reason) || closeRequested()) {
         // The session never completed a handshake: free it without a
         // close_notify on a socket that may be gone.
         SSL_free(session);
@@ -344,8 +422,25 @@ bool XmlRpcClient::doConnect()
         return false;
     }
     XmlRpcUtil::log(5, "Connected to %d", static_cast<int>(reinterpret_cast<intptr_t>(session)));
-    XmlRpcSocket::setNonBlocking(fd);
     return true;
+}
+
+bool XmlRpcClient::handshake(SSL *session, int fd, std::string *reason)
+{
+    for (;;) {
+        ERR_clear_error();
+        errno = 0;
+        const int result = SSL_connect(session);
+        if (result == 1)
+            return true;
+        const int code = SSL_get_error(session, result);
+        if (code != SSL_ERROR_WANT_READ && code != SSL_ERROR_WANT_WRITE) {
+            *reason = handshakeErrorText(code);
+            return false;
+        }
+        if (!waitForSocket(fd, code == SSL_ERROR_WANT_WRITE, reason))
+            return false;
+    }
 }
 
 bool XmlRpcClient::generateRequest(const char *method, const XmlRpcValue &params)
@@ -435,10 +530,15 @@ unsigned XmlRpcClient::handleEvent(unsigned eventType)
         if (_connectionState == READ_HEADER && !responsePending())
             return XmlRpcDispatch::ReadableEvent | XmlRpcDispatch::Exception;
     }
-    if (_connectionState == READ_HEADER && !readHeader())
-        return 0;
-    if (_connectionState == READ_RESPONSE && !readResponse())
-        return 0;
+    // A read stops now and then so that the time limit is checked; what a
+    // TLS session then still holds shows in no wait and is read here.
+    do {
+        if (_connectionState == READ_HEADER && !readHeader())
+            return 0;
+        if (_connectionState == READ_RESPONSE && !readResponse())
+            return 0;
+    } while ((_connectionState == READ_HEADER || _connectionState == READ_RESPONSE) && responseBuffered()
+             && timeLeft() != 0.0);
 
     return _connectionState == WRITE_REQUEST ? XmlRpcDispatch::WritableEvent | XmlRpcDispatch::Exception
                                              : XmlRpcDispatch::ReadableEvent | XmlRpcDispatch::Exception;
@@ -534,12 +634,13 @@ bool XmlRpcClient::parseHeader()
         return false;
     }
 
-    _contentLength = std::atoi(buffer + valueStart);
-    if (_contentLength <= 0) {
-        XmlRpcUtil::error("Error in XmlRpcClient::readHeader: Invalid Content-length specified (%d).",
-                          _contentLength);
+    // Beyond an int is as invalid as zero: never read modulo 2^32.
+    const long length = std::strtol(buffer + valueStart, nullptr, 10);
+    if (length <= 0 || length > INT_MAX) {
+        XmlRpcUtil::error("Error in XmlRpcClient::readHeader: Invalid Content-length specified (%ld).", length);
         return false;
     }
+    _contentLength = static_cast<int>(length);
 
     XmlRpcUtil::log(4, "client read content length: %d", _contentLength);
     _response.assign(_header, bodyStart, std::string::npos);

@@ -18,6 +18,9 @@ namespace XmlRpc {
 //! One XML-RPC call at a time against one endpoint, over HTTP/1.1 with
 //! keep-alive, plain or inside TLS with Basic authentication.
 //!
+//! A call's time limit covers all of it: connecting, the TLS handshake,
+//! writing the request and reading the response, a reconnection included.
+//!
 //! close() may be called from another thread while execute() runs: the call
 //! in flight then ends at once with a failure and the executing thread closes
 //! the connection itself before execute() returns.
@@ -117,13 +120,20 @@ private:
     void closeConnection();
     void writeAtOnce();
     bool responsePending() const;
+    bool responseBuffered() const;
     bool setupSslContext();
+    bool connectTls(int fd);
+    bool waitForSocket(int fd, bool writable, std::string *reason);
+    bool handshake(SSL *session, int fd, std::string *reason);
+    //! Seconds left of the call's time limit (0 once it has run out); negative: no limit.
+    double timeLeft() const;
     void endCall();
 
     std::mutex _callMutex; // guards _executing against close() from other threads
     std::thread::id _executingThread;
     std::atomic<bool> _closeRequested;
     CallFailure _lastFailure = NoFailure;
+    double _deadline = -1.0; // of the call in flight, XmlRpcDispatch::getTime() seconds; negative: none
 };
 
 } // namespace XmlRpc

@@ -3,6 +3,7 @@
 #include "XmlRpcSource.h"
 #include "XmlRpcUtil.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -130,7 +131,10 @@ bool XmlRpcDispatch::waitFor(double timeoutSeconds)
         ++count;
     }
 
-    const int timeoutMs = timeoutSeconds < 0.0 ? -1 : static_cast<int>(std::ceil(timeoutSeconds * 1000.0));
+    // At most a day per wait: a longer limit goes on in the next wait
+    // instead of overflowing the milliseconds.
+    const int timeoutMs =
+        timeoutSeconds < 0.0 ? -1 : static_cast<int>(std::ceil(std::min(timeoutSeconds, 86400.0) * 1000.0));
     const int result = ::poll(fds, count, timeoutMs);
     if (result < 0) {
         if (errno == EINTR)

@@ -85,6 +85,15 @@ int XmlRpcSocket::getSocketError(int fd)
     return error;
 }
 
+int XmlRpcSocket::pendingError(int fd)
+{
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+        return errno;
+    return error;
+}
+
 std::string XmlRpcSocket::getErrorMsg()
 {
     return getErrorMsg(getError());

@@ -21,6 +21,9 @@ public:
     static int getError();
     //! The pending error of a socket (SO_ERROR), or the last error.
     static int getSocketError(int fd);
+    //! The pending error of a socket (SO_ERROR): 0 once a connect in
+    //! progress has succeeded.
+    static int pendingError(int fd);
     static std::string getErrorMsg();
     static std::string getErrorMsg(int error);
 };

@@ -11,6 +11,14 @@
 
 namespace XmlRpc {
 
+namespace {
+
+// Reads of one nbRead() call: about a megabyte, then the caller gets to
+// check its time limit even while a peer keeps sending.
+const int kReadsPerCall = 256;
+
+} // namespace
+
 XmlRpcSource::XmlRpcSource(int fd, bool useSSL)
     : m_ssl(useSSL),
       m_fd(fd),
@@ -98,7 +106,7 @@ bool XmlRpcSource::nbRead(std::string &data, bool *eof)
     }
     *eof = false;
     char buffer[4096];
-    for (;;) {
+    for (int reads = 1;; ++reads) {
         int n;
         if (m_ssl) {
             ERR_clear_error();
@@ -106,6 +114,8 @@ bool XmlRpcSource::nbRead(std::string &data, bool *eof)
             XmlRpcUtil::log(5, "XmlRpcSource::nbRead: read/recv returned %d.", n);
             if (n > 0) {
                 data.append(buffer, static_cast<size_t>(n));
+                if (reads == kReadsPerCall)
+                    return true;
                 continue;
             }
             const int reason = SSL_get_error(m_sslSession, n);
@@ -126,7 +136,7 @@ bool XmlRpcSource::nbRead(std::string &data, bool *eof)
             // Less than asked for: the socket has nothing more for now, and
             // the next wait tells when it has. When that wait saw the peer
             // close, read on to notice the end of the stream here.
-            if (static_cast<size_t>(n) < sizeof buffer - 1 && !m_peerClosed)
+            if ((static_cast<size_t>(n) < sizeof buffer - 1 && !m_peerClosed) || reads == kReadsPerCall)
                 return true;
         } else if (n == 0) {
             *eof = true;

@@ -47,6 +47,9 @@ protected:
     //! Reads what is available; false on a fatal error. Sets *eof when the peer closed.
     //! Without TLS it returns once a read has emptied the socket, unless the
     //! dispatcher's last wait saw the peer close: then it reads on to the end.
+    //! Either way it returns after about a megabyte, so that a peer that
+    //! keeps sending cannot hold the caller past its time limit; a TLS
+    //! session may then hold decrypted bytes that no wait shows (SSL_pending).
     bool nbRead(std::string &data, bool *eof);
     //! Writes from *bytesSoFar on; false on a fatal error.
     bool nbWrite(const std::string &data, int *bytesSoFar);

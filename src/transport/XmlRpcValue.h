@@ -120,8 +120,13 @@ public:
     void appendXml(std::string &out) const;
     //! Parses one "value" element starting at *offset and moves *offset past
     //! it. On failure returns false, restores *offset and leaves the value
-    //! invalid.
+    //! invalid. Arrays and structs nested deeper than MaxNestingDepth fail
+    //! like any other malformed value.
     bool fromXml(const std::string &xml, int *offset);
+
+    //! How many arrays and structs a parsed value may hold inside one
+    //! another: a value of exactly this depth parses, one level more does not.
+    static constexpr int MaxNestingDepth = 256;
 
     //! A readable one-line form for diagnostics.
     std::string toText() const;
@@ -130,7 +135,13 @@ public:
     static void setDoubleFormat(const char *format);
 
 private:
-    bool parseValue(const std::string &xml, int *offset);
+    // Reading; depth counts the arrays and structs around the value.
+    bool parseNested(const std::string &xml, int *offset, int depth);
+    bool parseValue(const std::string &xml, int *offset, int depth);
+    bool parseTyped(const std::string &xml, int *offset, int depth, const char **closingTag, bool *empty);
+    bool parseText(const std::string &xml, int *offset, const char **closingTag, bool *empty);
+    bool parseArray(const std::string &xml, int *offset, int depth);
+    bool parseStruct(const std::string &xml, int *offset, int depth);
     void assertType(Type t) const;
     void assertArray(int size);
     void assertStruct();
