@@ -1,60 +1,61 @@
 // The command pipeline against the simulated driver, in-process on loopback.
 //
-//   exec/blocking     NECmdManager::executeCommand(blocking) of GET_SW_VERSION
-//                     on the driver level (machine 0, dispenser): the caller
-//                     enqueues, the driver thread of that queue makes the call
-//                     on its kept-alive connection and decodes the answer, the
+//   exec/blocking     NECmdManager::executeCommand(&cmd, true, false) of
+//                     GET_SW_VERSION on the driver level (the generic
+//                     dispenser {0, 1}): the caller enqueues, the standard
+//                     thread of the driver level makes the call on its
+//                     kept-alive connection and decodes the answer, the
 //                     caller wakes and returns. One call at a time.
-//   exec/raw          XmlRpcClient::execute of the very same request ("AXO.execute"
-//                     with the command's parameter) on one kept-alive client of
-//                     our own: the floor of exec/blocking.
+//   exec/raw          XmlRpcClient::execute of the very same request
+//                     ("AXO.execute" with the command's parameter, the
+//                     command's time limit) on one kept-alive client of our
+//                     own: the floor of exec/blocking. At start-up both
+//                     requests are made once and the bytes the simulator
+//                     received (head and body) must be equal.
 //   exec/alternating  one of each in turn, each timed on its own, so that both
 //                     meet the same load on the machine (information).
+//   Counter new_connections: connections the simulator accepted during a
+//   repetition; 0 when every call went over a kept-alive connection.
+//   Counter status_changes (exec/blocking): status changes published per
+//   command; each wakes the caller when it is waiting.
 //
 //   throughput/one-queue       kCommands non-blocking copies of GET_ERRORS to
-//                              dispenser 1, then waiting until all are
-//                              executed; commands per second.
-//   throughput/four-machines   the same spread over dispensers 1 to 4, whose
-//                              queues are drained by four driver threads in
+//                              dispenser 1: its priority queue, drained by its
+//                              priority command thread; timed from the first
+//                              submission to the last executed signal;
+//                              commands per second.
+//   throughput/four-machines   the same spread over dispensers 1 to 4: four
+//                              queues drained by four command threads in
 //                              parallel.
-//   throughput/driver-queue    kCommands copies of GET_SW_VERSION through the
-//                              standard queue of the driver level (information).
+//   throughput/driver-queue    (information) GET_SW_VERSION through the
+//                              standard queue of the driver level.
+//   Each starts with one untimed round: the worker pool grows to a thread
+//   per command in flight, and the timed rounds find those threads waiting.
+//   Counter pool_threads: the size the worker pool has grown to.
+//
+//   Which queue a command goes to: a command that does not address a machine
+//   (GET_SW_VERSION, GET_CMD_STATUS, ...) belongs to the driver level whatever
+//   machine it is made for; the machine-level queries the simulator answers
+//   (GET_ERRORS, GET_DISP_STATUS, CLEAR_ERRORS) are high-priority commands and
+//   go to the priority queue of their machine; a dispenser's standard queue
+//   carries its processes (RESET, TINT), for which the simulator is no
+//   measure of throughput: every process start looks through all tickets of
+//   the last two minutes under the model's lock.
+//
+//   stop/idle, stop/four-tints, close/ten-threads-in-calls: see
+//   bench_commands_stop.cpp.
 //
 //   The driver of these benchmarks is the default scenario with dispensers 2
-//   to 4 added. As an application would, it runs the standard thread of the
-//   driver level and the standard and priority threads of each dispenser
-//   (nine command threads), and every dispenser is logged in.
-//
-//   GET_ERRORS rather than a standard-queue command: every machine-level
-//   synchronous query the simulator answers (GET_ERRORS, GET_DISP_STATUS,
-//   CLEAR_ERRORS) is a high-priority command and is routed to the machine's
-//   priority queue; its standard queue only carries the long processes
-//   (RESET, TINT), which take seconds. Both throughput figures therefore go
-//   through priority queues, one against four.
-//
-//   Non-blocking commands are followed by queue workers on Qt's global
-//   thread pool, and each worker sleeps until its command is done. With the
-//   default pool (one thread per core) the queues would hold at most that
-//   many commands, which would measure the pool, not the queues. The
-//   throughput benchmarks set the pool to kPoolThreads threads: two workers
-//   per queue of four-machines (one waiting behind the one in the call keeps
-//   the queue fed), eight for one-queue. More threads make both slower, not
-//   faster: every finished command wakes every waiting worker.
-//
-//   close/ten-threads-in-calls  a fresh simulator and driver each iteration,
-//                               with ten command threads (the driver level
-//                               and dispensers 1 to 9, sessions put in the
-//                               store directly), each inside a call the
-//                               simulator never answers, then
-//                               closeAllConnections(driver, false), timed
-//                               (manual time). Counters per repetition:
-//                               close_p50_ms and close_max_ms (the call),
-//                               threads_done_p50_ms and threads_done_max_ms
-//                               (from the call until all ten threads ended).
+//   to 4 added and formula channels lasting kTintChannelMs. As an
+//   application would, it runs the standard thread of the driver level and
+//   the standard, priority and stop threads of each dispenser (thirteen
+//   command threads), and every dispenser is logged in.
 //
 // Every call of the exec benchmarks is timed on its own; the counters p50_us,
 // p90_us, p99_us and max_us are taken over the calls of one repetition, and
 // over_10ms counts the calls that took longer than 10 ms.
+
+#include "bench_commands.h"
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
@@ -62,7 +63,7 @@
 #include "NECmdManager.h"
 #include "NECommand.h"
 #include "NEDispCommand.h"
-#include "NEXmlRpcThread.h"
+#include "NEQueueThreadManager.h"
 #include "ProtoCommandList.h"
 #include "SimDriver.h"
 #include "SimScenario.h"
@@ -71,48 +72,26 @@
 #include "XmlRpcUtil.h"
 #include "XmlRpcValue.h"
 
-#include <benchmark/benchmark.h>
-
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEvent>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QThreadPool>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <vector>
+#include <thread>
 
 using XmlRpc::XmlRpcClient;
 using XmlRpc::XmlRpcValue;
-typedef std::chrono::steady_clock Clock;
 
-namespace {
-
-const MachineID kDriverLevel(0, MachineID::Dispenser);
-const int kDispensers = 4;       // dispensers of the throughput scenario
-const int kCommands = 200;       // commands of one throughput round
-const int kPoolThreads = 8;      // global pool size of the throughput benchmarks
-const int kCloseMachines = 9;    // dispensers of the close benchmark, plus the driver level
-const int kCloseIterations = 8;  // closes per repetition
-const int kClosePoolThreads = 16; // global pool size of the close benchmark: a worker per busy thread
+namespace commandbench {
 
 [[noreturn]] void die(const std::string &message)
 {
     std::fprintf(stderr, "axocomm_bench_commands: %s\n", message.c_str());
     std::exit(1);
 }
-
-class QuietErrors : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    void error(const char *) override {}
-};
 
 double microsSince(Clock::time_point start, Clock::time_point stop)
 {
@@ -125,7 +104,7 @@ double percentile(std::vector<double> &values, int percent)
     return values[std::min(values.size() - 1, values.size() * static_cast<size_t>(percent) / 100)];
 }
 
-void reportLatencies(benchmark::State &state, std::vector<double> &micros, const std::string &prefix = "")
+void reportLatencies(benchmark::State &state, std::vector<double> &micros, const std::string &prefix)
 {
     if (micros.empty())
         return;
@@ -142,34 +121,114 @@ double maxOf(const std::vector<double> &values)
     return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
 }
 
-// Deletes the command copies the pool workers handed back to this thread.
-void deleteFinishedCopies()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// ---------------------------------------------------------------- set-up
-
-// The simulated driver of the exec and throughput benchmarks: the default
-// scenario with dispensers 2 to 4 added, registered in the store with the
-// standard thread of the driver level and the standard and priority threads
-// of every dispenser, each dispenser logged in.
-struct Setup
-{
-    std::unique_ptr<SimDriver> driver;
-    std::unique_ptr<XmlRpcClient> raw;
-    int driverID = 0;
-};
-
 Setup &setup()
 {
     static Setup s;
     return s;
 }
 
+void ExecutedSignals::watch(const QString &name)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_name = name;
+    m_executed = m_failed = 0;
+    m_target = 1;
+}
+
+void ExecutedSignals::count(const NECommand &cmd)
+{
+    const QString name = cmd.command();
+    const bool done = cmd.isDoneSuccessfully();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (name != m_name)
+        return;
+    ++m_executed;
+    if (!done)
+        ++m_failed;
+    if (m_executed == m_target)
+        m_cond.notify_all();
+}
+
+bool ExecutedSignals::waitFor(int count, int timeoutMs)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_target = count;
+    return m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_executed >= count; });
+}
+
+int ExecutedSignals::failed()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failed;
+}
+
+ExecutedSignals &executedSignals()
+{
+    static ExecutedSignals counter;
+    return counter;
+}
+
+bool isFinal(const NECommand &cmd)
+{
+    const NECommand::NECmdState state = cmd.cmdState();
+    return state == NECommand::NECmdExecuted || state == NECommand::NECmdAborted;
+}
+
+bool waitUntilFinal(const NECommand &cmd, int timeoutMs)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!isFinal(cmd)) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+bool releaseWhenFinal(std::unique_ptr<NECommand> &cmd, int timeoutMs)
+{
+    if (!cmd)
+        return true;
+    if (!waitUntilFinal(*cmd, timeoutMs)) {
+        (void)cmd.release(); // the library may still use it
+        return false;
+    }
+    cmd.reset();
+    return true;
+}
+
+void waitForWorkers(int timeoutMs)
+{
+    // Polled rather than QThreadPool::waitForDone(), which also ends every
+    // idle thread of the pool: the next round would start them all anew.
+    const QThreadPool *pool = NEQueueThreadManager::workerPool();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (pool->activeThreadCount() > 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Copies with live signal connections are deleted in their own thread.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace commandbench
+
+using namespace commandbench;
+
+namespace {
+
+const int kCommands = 200; // commands of one throughput round
+
+class QuietErrors : public XmlRpc::XmlRpcErrorHandler
+{
+public:
+    void error(const char *) override {}
+};
+
+// ---------------------------------------------------------------- set-up
+
 SimScenario fourDispensers()
 {
     SimScenario scenario = SimScenario::defaultScenario();
+    scenario.setChannelMs(kTintChannelMs);
     const FW_Dispenser *first = scenario.configuration().getDispenserById(1);
     if (!first)
         die("the default scenario has no dispenser 1");
@@ -187,53 +246,26 @@ SimScenario fourDispensers()
     return scenario;
 }
 
-void prepare()
+void startDispensers(AXOCommData *store, int driverID)
 {
-    Setup &s = setup();
-    s.driver.reset(new SimDriver(fourDispensers()));
-    if (!s.driver->start())
-        die("simulator: " + s.driver->simulator().errorString());
-
-    AXOCommData *store = AXOCommData::instance();
-    store->resetQueueThreadsAbort();
-    s.driverID = store->getNextDriverID();
-    store->addDriverParams(
-        NEDriverParams(s.driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), s.driver->port())));
-    if (!store->startDriverCommThread(s.driverID, kDriverLevel, NEDriverParams::StandardCommandsThread))
-        die("cannot start the driver-level thread");
-
     QList<int> listed;
-    if (!NECmdManager::getDispenserList(s.driverID, listed) || listed.size() != kDispensers)
+    if (!NECmdManager::getDispenserList(driverID, listed) || listed.size() != kDispensers)
         die("the simulator does not list four dispensers");
     QList<MachineID> dispensers;
     for (int n = 1; n <= kDispensers; ++n)
         dispensers.append(MachineID(n, MachineID::Dispenser));
-    store->updateMachineDataList(s.driverID, dispensers, MachineID::Dispenser);
+    store->updateMachineDataList(driverID, dispensers, MachineID::Dispenser);
     for (const MachineID &id : dispensers) {
-        if (!store->startDriverCommThread(s.driverID, id, NEDriverParams::StandardCommandsThread)
-            || !store->startDriverCommThread(s.driverID, id, NEDriverParams::PriorityCommandsThread))
-            die("cannot start the threads of a dispenser");
-        if (!NECmdManager::login(s.driverID, id, QStringLiteral("bench")))
+        for (NEDriverParams::DriverThreadTypes type :
+             { NEDriverParams::StandardCommandsThread, NEDriverParams::PriorityCommandsThread,
+               NEDriverParams::StopCommandsThread }) {
+            if (!store->startDriverCommThread(driverID, id, type))
+                die("cannot start the threads of a dispenser");
+        }
+        if (!NECmdManager::login(driverID, id, QStringLiteral("bench")))
             die("login failed");
     }
-
-    s.raw.reset(new XmlRpcClient("127.0.0.1", s.driver->port()));
 }
-
-void finish()
-{
-    Setup &s = setup();
-    s.raw.reset();
-    AXOCommData *store = AXOCommData::instance();
-    store->closeAllConnections(-1, true);
-    store->removeAllSessions();
-    QThreadPool::globalInstance()->waitForDone(5000);
-    deleteFinishedCopies();
-    AXOCommData::drop();
-    s.driver.reset();
-}
-
-// ---------------------------------------------------------------- exec
 
 // A fresh command each call, as an application makes them; built outside
 // the timed section.
@@ -248,6 +280,7 @@ struct RawRequest
 {
     QByteArray method;
     XmlRpcValue params;
+    double timeoutSeconds = -1.0;
 };
 
 RawRequest rawRequest()
@@ -257,6 +290,8 @@ RawRequest rawRequest()
     RawRequest request;
     request.params = cmd->toXmlRpcValue(QString(), &ok);
     request.method = ProtoCommandList::functionCallStr(cmd->driverCallType()).toLatin1();
+    const qint64 limitMs = cmd->callTimeout();
+    request.timeoutSeconds = limitMs > 0 ? static_cast<double>(limitMs) / 1000.0 : -1.0;
     if (!ok || !request.params.valid() || request.method != "AXO.execute")
         die("cannot build the raw request");
     return request;
@@ -266,14 +301,80 @@ bool rawCall(const RawRequest &request)
 {
     XmlRpcClient &client = *setup().raw;
     XmlRpcValue result;
-    return client.execute(request.method.constData(), request.params, result, 5.0) && !client.isFault()
-        && result.getType() == XmlRpcValue::TypeStruct && result.hasMember("rc") && result["rc"].asInt() == 0;
+    return client.execute(request.method.constData(), request.params, result, request.timeoutSeconds)
+        && !client.isFault() && result.getType() == XmlRpcValue::TypeStruct && result.hasMember("rc")
+        && result["rc"].asInt() == 0;
 }
+
+// exec/blocking and exec/raw must put the same bytes on the wire.
+void checkSameRequest()
+{
+    Setup &s = setup();
+    const std::unique_ptr<NECommand> cmd = versionCommand();
+    if (!NECmdManager::executeCommand(cmd.get(), true, false) || !cmd->isDoneSuccessfully())
+        die("GET_SW_VERSION failed");
+    const std::string library = s.driver->simulator().lastRequest();
+    if (!rawCall(rawRequest()))
+        die("raw AXO.execute failed");
+    const std::string raw = s.driver->simulator().lastRequest();
+    if (library.empty() || library != raw)
+        die("the blocking command and the raw call send different requests:\n" + library + "\n----\n" + raw);
+    benchmark::AddCustomContext("exec_request_bytes", std::to_string(library.size()));
+}
+
+void prepare()
+{
+    Setup &s = setup();
+    s.driver.reset(new SimDriver(fourDispensers()));
+    if (!s.driver->start())
+        die("simulator: " + s.driver->simulator().errorString());
+
+    AXOCommData *store = AXOCommData::instance();
+    s.driverID = store->getNextDriverID();
+    store->addDriverParams(
+        NEDriverParams(s.driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), s.driver->port())));
+    if (!store->startDriverCommThread(s.driverID, kDriverLevel, NEDriverParams::StandardCommandsThread))
+        die("cannot start the driver-level thread");
+    startDispensers(store, s.driverID);
+    s.raw.reset(new XmlRpcClient("127.0.0.1", s.driver->port()));
+    checkSameRequest();
+}
+
+void finish()
+{
+    Setup &s = setup();
+    s.raw.reset();
+    AXOCommData *store = AXOCommData::instance();
+    store->closeAllConnections(-1, true);
+    store->removeAllSessions();
+    waitForWorkers(5000);
+    AXOCommData::drop();
+    s.driver.reset();
+}
+
+// ---------------------------------------------------------------- exec
+
+// Connections the simulator accepts while a repetition runs.
+class NewConnections
+{
+public:
+    NewConnections() : m_before(setup().driver->simulator().connectionsAccepted()) {}
+    void report(benchmark::State &state) const
+    {
+        state.counters["new_connections"] =
+            static_cast<double>(setup().driver->simulator().connectionsAccepted() - m_before);
+    }
+
+private:
+    uint64_t m_before;
+};
 
 void execBlocking(benchmark::State &state)
 {
+    const NewConnections connections;
     std::vector<double> micros;
     micros.reserve(1 << 16);
+    double statusChanges = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         const std::unique_ptr<NECommand> cmd = versionCommand();
@@ -286,12 +387,18 @@ void execBlocking(benchmark::State &state)
             break;
         }
         micros.push_back(microsSince(start, stop));
+        statusChanges += static_cast<double>(cmd->statusSnapshot().generation);
     }
     reportLatencies(state, micros);
+    connections.report(state);
+    // Each status change wakes the caller, which waits for the final one.
+    if (!micros.empty())
+        state.counters["status_changes"] = statusChanges / static_cast<double>(micros.size());
 }
 
 void execRaw(benchmark::State &state)
 {
+    const NewConnections connections;
     const RawRequest request = rawRequest();
     std::vector<double> micros;
     micros.reserve(1 << 16);
@@ -306,6 +413,7 @@ void execRaw(benchmark::State &state)
         micros.push_back(microsSince(start, stop));
     }
     reportLatencies(state, micros);
+    connections.report(state);
 }
 
 void execAlternating(benchmark::State &state)
@@ -341,89 +449,72 @@ void execAlternating(benchmark::State &state)
 
 // ---------------------------------------------------------------- throughput
 
-// Counts the executed signals of non-blocking commands; connected once,
-// directly, so the count is taken in the worker that emits.
-struct ExecutedCounter
+// One round of kCommands non-blocking copies of the prototypes, taken in
+// turn; the time from the first submission to the last executed signal, or
+// an error text.
+double throughputRound(const std::vector<std::unique_ptr<NECommand>> &prototypes, std::string *error)
 {
-    std::mutex mutex;
-    std::condition_variable cond;
-    int executed = 0;
-    int failed = 0;
-
-    void reset()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        executed = failed = 0;
+    ExecutedSignals &executed = executedSignals();
+    executed.watch(prototypes.front()->command());
+    const auto start = Clock::now();
+    int sent = 0;
+    for (; sent < kCommands; ++sent) {
+        NECommand *prototype = prototypes[static_cast<size_t>(sent) % prototypes.size()].get();
+        if (!NECmdManager::executeCommand(prototype, false, true)) {
+            *error = "a command was refused";
+            break;
+        }
     }
-    void count(const NECommand &cmd)
-    {
-        const bool done = cmd.isDoneSuccessfully();
-        std::lock_guard<std::mutex> lock(mutex);
-        ++executed;
-        if (!done)
-            ++failed;
-        cond.notify_all();
-    }
-    //! False when not all arrived within the time.
-    bool waitFor(int count, int timeoutMs)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return executed >= count; });
-    }
-};
-
-ExecutedCounter &executedCounter()
-{
-    static ExecutedCounter counter;
-    return counter;
+    const bool all = executed.waitFor(sent, 30000);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    // The copies are gone before the next round starts.
+    waitForWorkers(5000);
+    if (error->empty() && (!all || executed.failed() > 0))
+        *error = all ? "commands failed" : "commands did not finish within 30 s";
+    return seconds;
 }
 
-// One round of kCommands non-blocking copies of the prototypes, taken in
-// turn, timed from the first submission to the last executed signal.
 void runThroughput(benchmark::State &state, const std::vector<std::unique_ptr<NECommand>> &prototypes)
 {
-    QThreadPool::globalInstance()->setMaxThreadCount(kPoolThreads);
-    ExecutedCounter &counter = executedCounter();
+    std::string error;
+    throughputRound(prototypes, &error);
+    if (!error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
     for (auto _ : state) {
-        counter.reset();
-        const auto start = Clock::now();
-        for (int i = 0; i < kCommands; ++i) {
-            if (!NECmdManager::executeCommand(prototypes[static_cast<size_t>(i) % prototypes.size()].get(), false,
-                                              true)) {
-                state.SkipWithError("a command was refused");
-                return;
-            }
-        }
-        const bool all = counter.waitFor(kCommands, 30000);
-        const auto stop = Clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-        QThreadPool::globalInstance()->waitForDone(5000);
-        deleteFinishedCopies();
-        if (!all || counter.failed > 0) {
-            state.SkipWithError(all ? "commands failed" : "commands did not finish within 30 s");
+        const double seconds = throughputRound(prototypes, &error);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
             return;
         }
+        state.SetIterationTime(seconds);
     }
     state.SetItemsProcessed(state.iterations() * kCommands);
     state.counters["queues"] = static_cast<double>(prototypes.size());
+    state.counters["pool_threads"] = NEQueueThreadManager::workerPool()->maxThreadCount();
 }
 
-std::vector<std::unique_ptr<NECommand>> errorQueries(int dispensers)
+// One prototype per dispenser, each of which must stay on its dispenser.
+std::vector<std::unique_ptr<NECommand>> dispenserCommands(const char *name, int dispensers)
 {
     std::vector<std::unique_ptr<NECommand>> prototypes;
-    for (int n = 1; n <= dispensers; ++n)
-        prototypes.emplace_back(new NEDispCommand(setup().driverID, n, QStringLiteral("GET_ERRORS")));
+    for (int n = 1; n <= dispensers; ++n) {
+        prototypes.emplace_back(new NEDispCommand(setup().driverID, n, QLatin1String(name)));
+        if (prototypes.back()->machineID() != MachineID(n, MachineID::Dispenser))
+            die(std::string(name) + " does not address a dispenser");
+    }
     return prototypes;
 }
 
 void throughputOneQueue(benchmark::State &state)
 {
-    runThroughput(state, errorQueries(1));
+    runThroughput(state, dispenserCommands("GET_ERRORS", 1));
 }
 
 void throughputFourMachines(benchmark::State &state)
 {
-    runThroughput(state, errorQueries(kDispensers));
+    runThroughput(state, dispenserCommands("GET_ERRORS", kDispensers));
 }
 
 void throughputDriverQueue(benchmark::State &state)
@@ -431,119 +522,6 @@ void throughputDriverQueue(benchmark::State &state)
     std::vector<std::unique_ptr<NECommand>> prototypes;
     prototypes.push_back(versionCommand());
     runThroughput(state, prototypes);
-}
-
-// ---------------------------------------------------------------- close
-
-struct CloseRound
-{
-    double closeMs = 0.0;
-    double threadsDoneMs = 0.0;
-    bool ok = false;
-    std::string error;
-};
-
-// One driver with ten threads inside calls that are never answered, closed.
-CloseRound closeRound()
-{
-    CloseRound round;
-    SimDriver driver;
-    if (!driver.start()) {
-        round.error = "simulator: " + driver.simulator().errorString();
-        return round;
-    }
-    driver.simulator().setNeverAnswer(true);
-
-    AXOCommData *store = AXOCommData::instance();
-    const int driverID = store->getNextDriverID();
-    store->addDriverParams(NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), driver.port())));
-
-    QList<QPair<MachineID, NEDriverParams::DriverThreadTypes>> threads;
-    threads.append(qMakePair(kDriverLevel, NEDriverParams::StandardCommandsThread));
-    std::vector<std::unique_ptr<NECommand>> busy;
-    busy.emplace_back(new NECommand(driverID, kDriverLevel, QStringLiteral("GET_SW_VERSION")));
-    for (int n = 1; n <= kCloseMachines; ++n) {
-        const MachineID machine(n, MachineID::Dispenser);
-        store->appendSession(Session(driverID, machine, QStringLiteral("bench"), 20,
-                                     QStringLiteral("close%1-%2").arg(driverID).arg(n), QString(), true));
-        threads.append(qMakePair(machine, NEDriverParams::PriorityCommandsThread));
-        busy.emplace_back(new NEDispCommand(driverID, n, QStringLiteral("GET_ERRORS")));
-    }
-    QList<NEXmlRpcThread *> started;
-    for (const auto &thread : threads) {
-        if (!store->startDriverCommThread(driverID, thread.first, thread.second)) {
-            round.error = "cannot start a command thread";
-            break;
-        }
-        NEXmlRpcThread *const object = store->getDriverCommThread(driverID, thread.first, thread.second);
-        if (!object) {
-            round.error = "a command thread is missing";
-            break;
-        }
-        started.append(object);
-    }
-    if (round.error.empty()) {
-        for (const auto &cmd : busy)
-            if (!NECmdManager::executeCommand(cmd.get(), false, false))
-                round.error = "a command was refused";
-    }
-    if (round.error.empty()
-        && !driver.simulator().waitForRequestsReceived(static_cast<uint64_t>(busy.size()), 5000))
-        round.error = "the calls did not reach the simulator";
-
-    if (round.error.empty()) {
-        const auto start = Clock::now();
-        store->closeAllConnections(driverID, false);
-        const auto closed = Clock::now();
-        bool ended = true;
-        for (NEXmlRpcThread *thread : qAsConst(started))
-            ended = thread->wait(5000) && ended;
-        const auto done = Clock::now();
-        round.closeMs = microsSince(start, closed) / 1000.0;
-        round.threadsDoneMs = microsSince(start, done) / 1000.0;
-        round.ok = ended;
-        if (!ended)
-            round.error = "a thread did not end within 5 s";
-    } else {
-        store->closeAllConnections(driverID, true);
-    }
-
-    // The workers end once their commands are final; the commands must live until then.
-    QThreadPool::globalInstance()->waitForDone(5000);
-    for (const auto &cmd : busy) {
-        if (round.ok && !cmd->isFailed()) {
-            round.ok = false;
-            round.error = "a command ended without failing: " + cmd->command().toStdString();
-        }
-    }
-    for (int n = 1; n <= kCloseMachines; ++n)
-        store->removeSession(QStringLiteral("close%1-%2").arg(driverID).arg(n));
-    // Closing stops every queue worker of the process; let the next ones run.
-    store->resetQueueThreadsAbort();
-    driver.simulator().setNeverAnswer(false);
-    return round;
-}
-
-void closeTenThreadsInCalls(benchmark::State &state)
-{
-    QThreadPool::globalInstance()->setMaxThreadCount(kClosePoolThreads);
-    std::vector<double> closeMs, doneMs;
-    for (auto _ : state) {
-        const CloseRound round = closeRound();
-        if (!round.ok) {
-            state.SkipWithError(round.error.c_str());
-            break;
-        }
-        state.SetIterationTime(round.closeMs / 1000.0);
-        closeMs.push_back(round.closeMs);
-        doneMs.push_back(round.threadsDoneMs);
-    }
-    if (closeMs.empty())
-        return;
-    state.counters["close_max_ms"] = maxOf(closeMs);
-    state.counters["threads_done_max_ms"] = maxOf(doneMs);
-    state.counters["close_p50_ms"] = percentile(closeMs, 50);
-    state.counters["threads_done_p50_ms"] = percentile(doneMs, 50);
 }
 
 } // namespace
@@ -564,11 +542,10 @@ int main(int argc, char **argv)
     QuietErrors quiet;
     XmlRpc::XmlRpcErrorHandler *const previousErrors = XmlRpcUtil::getErrorHandler();
     XmlRpcUtil::setErrorHandler(&quiet);
-    const int poolThreads = QThreadPool::globalInstance()->maxThreadCount();
 
     prepare();
     QObject::connect(AXOCommData::instance(), &AXOCommData::NECommandExecutedSignal,
-                     [](const NECommand &cmd) { executedCounter().count(cmd); });
+                     [](const NECommand &cmd) { executedSignals().count(cmd); });
 
     benchmark::RegisterBenchmark("exec/blocking", execBlocking)->UseRealTime();
     benchmark::RegisterBenchmark("exec/raw", execRaw)->UseRealTime();
@@ -576,18 +553,14 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("throughput/one-queue", throughputOneQueue)->UseManualTime();
     benchmark::RegisterBenchmark("throughput/four-machines", throughputFourMachines)->UseManualTime();
     benchmark::RegisterBenchmark("throughput/driver-queue", throughputDriverQueue)->UseManualTime();
-    benchmark::RegisterBenchmark("close/ten-threads-in-calls", closeTenThreadsInCalls)
-        ->UseManualTime()
-        ->Iterations(kCloseIterations)
-        ->Unit(benchmark::kMillisecond)
-        ->ComputeStatistics("max", maxOf);
-    benchmark::AddCustomContext("throughput_pool_threads", std::to_string(kPoolThreads));
+    registerStopBenchmarks();
+    registerCloseBenchmark();
     benchmark::AddCustomContext("throughput_commands_per_round", std::to_string(kCommands));
+    benchmark::AddCustomContext("tint_channel_ms", std::to_string(kTintChannelMs));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
     finish();
-    QThreadPool::globalInstance()->setMaxThreadCount(poolThreads);
     XmlRpcUtil::setErrorHandler(previousErrors);
     qunsetenv(AXOClientSettings::RootEnvironmentVariable);
     return 0;

@@ -6,6 +6,7 @@
 #include "AXOCommData.h"
 #include "FW_Configuration.h"
 #include "GetSwVersionAnswer.h"
+#include "HostSpy.h"
 #include "NCCommand.h"
 #include "NECmdManager.h"
 #include "NECommand.h"
@@ -24,7 +25,6 @@
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QThread>
 #include <QtCore/QThreadPool>
-#include <QtTest/QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,7 @@ protected:
     int driverID = 0;
 };
 
-QList<int> events(const QSignalSpy &spy)
+QList<int> events(const HostSpy &spy)
 {
     QList<int> list;
     for (const QList<QVariant> &args : spy)
@@ -106,8 +106,8 @@ QList<int> events(const QSignalSpy &spy)
 
 TEST_F(PipelineTest, BlockingCommandWithSignalsInOrder)
 {
-    QSignalSpy statusSpy(store, &AXOCommData::NECommandExecutionStatusSignal);
-    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy statusSpy(store, &AXOCommData::NECommandExecutionStatusSignal);
+    HostSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
     NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
     ASSERT_TRUE(NECmdManager::executeCommand(&version, true, false));
     EXPECT_TRUE(version.isDoneSuccessfully()) << qPrintable(version.errors().toText());
@@ -137,7 +137,7 @@ TEST_F(PipelineTest, BlockingCommandWithSignalsInOrder)
 
 TEST_F(PipelineTest, NonBlockingCopiesAndSignalsReachTheHostThread)
 {
-    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
     // A receiver in this thread gets the command by value through a queued connection.
     QObject receiver;
     QThread *deliveredIn = nullptr;
@@ -179,7 +179,7 @@ TEST_F(PipelineTest, AsyncCommandWithProgressAndFinalStatus)
 {
     ASSERT_TRUE(loginDispenser1());
     EXPECT_TRUE(store->existSession(driverID, kDispenser1));
-    QSignalSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
+    HostSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
     NEDispCommand reset(driverID, 1, QStringLiteral("RESET"));
     ASSERT_TRUE(reset.isAsyncCommandCall());
     ASSERT_TRUE(NECmdManager::executeCommand(&reset, true, false));
@@ -257,7 +257,7 @@ TEST_F(PipelineTest, PauseHoldsCommandsUntilResume)
 {
     ASSERT_TRUE(store->pauseDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
     EXPECT_FALSE(store->isDriverCommThreadActive(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
-    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
     NECommand version(driverID, kGenericDispenser, QStringLiteral("GET_SW_VERSION"));
     ASSERT_TRUE(NECmdManager::executeCommand(&version, false, true));
     EXPECT_FALSE(executedSpy.wait(600));
@@ -298,8 +298,8 @@ TEST_F(PipelineTest, NestedStartsAndStops)
 TEST_F(PipelineTest, StopDuringTicketPollingEndsTheCommandAtOnce)
 {
     ASSERT_TRUE(loginDispenser1());
-    QSignalSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
-    QSignalSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy progressSpy(store, &AXOCommData::NECommandProgressSignal);
+    HostSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
     NEDispCommand reset(driverID, 1, QStringLiteral("RESET"));
     ASSERT_TRUE(NECmdManager::executeCommand(&reset, false, false));
     ASSERT_TRUE(progressSpy.wait(5000));
