@@ -38,18 +38,22 @@ QueueType NECommandQueueManager::routeQueueType(const NECommand &command)
     return StandardQueue;
 }
 
-bool NECommandQueueManager::addItem(NECommand *command, NECommandQueue **taken)
+NECommandQueue *NECommandQueueManager::routeQueue(const NECommand *command) const
 {
     if (!command)
-        return false;
+        return nullptr;
     const QueueType type = routeQueueType(*command);
     const int driverID = command->driverID();
     const MachineID machineID = command->machineID();
     if (!AXOCommData::instance()->existsDriverCommThread(driverID, machineID, getThreadType(type)))
-        return false;
+        return nullptr;
     NECommandQueue *queue = getCommandQueue(driverID, machineID, type);
-    if (!queue)
-        queue = getCommandQueue(driverID, MachineID(0, MachineID::Dispenser), type);
+    return queue ? queue : getCommandQueue(driverID, MachineID(0, MachineID::Dispenser), type);
+}
+
+bool NECommandQueueManager::addItem(NECommand *command, NECommandQueue **taken)
+{
+    NECommandQueue *queue = routeQueue(command);
     if (!queue)
         return false;
     queue->addItem(command);

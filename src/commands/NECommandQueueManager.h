@@ -26,10 +26,12 @@ public:
     void addCommandQueue(int driverID, const MachineID &machineID, QueueType type);
     //! Appends the queue and takes it over, without any check.
     void addCommandQueue(NECommandQueue *queue);
-    //! Routes a command: stop, priority, configuration, scale or standard
-    //! queue of its machine, else of the driver. False when its command
-    //! thread does not exist or no queue takes it.
-    //! queue, when given, tells which queue took it.
+    //! The queue of a command: stop, priority, configuration, scale or
+    //! standard queue of its machine, else of the driver. Null when its
+    //! command thread does not exist or no queue takes it.
+    NECommandQueue *routeQueue(const NECommand *command) const;
+    //! Appends the command to its queue (routeQueue); false when none takes
+    //! it. queue, when given, tells which queue took it.
     bool addItem(NECommand *command, NECommandQueue **queue = nullptr);
     //! Takes a waiting command out of whichever queue holds it.
     bool removeItem(NECommand *command);

@@ -4,6 +4,7 @@
 #include "CmdStatus.h"
 #include "FW_DriverError.h"
 #include "NECommand.h"
+#include "NEXmlRpcThread.h"
 
 #include <QtCore/QEventLoop>
 #include <QtCore/QThread>
@@ -92,7 +93,13 @@ bool NEQueueThread::executeCommands(bool pumped)
         // The state before the enqueue: from then on a driver thread may
         // move it on.
         command->setCmdState(NECommand::NECmdEnqueued);
-        if (!store->enqueueCommand(command)) {
+        // A short command whose thread is idle runs here, through that
+        // thread's pipeline, rather than waking it and sleeping until it is
+        // done; a ticket-followed one goes to the thread, so that its
+        // progress is reported while it runs.
+        NEXmlRpcThread *idle = !pumped && command->driverCallType() != AsyncCall ? store->claimIdleThread(command)
+                                                                                 : nullptr;
+        if (!idle && !store->enqueueCommand(command)) {
             const FW_DriverError error = enqueueError("TE00185");
             store->setError(command->driverID(), command->machineID(), error, false, AXOCommData::EmitAlways);
             command->setFailureExecution(error);
@@ -102,6 +109,8 @@ bool NEQueueThread::executeCommands(bool pumped)
         }
         if (!silent)
             store->NEEmitCommandEnqueuedSignal(*command);
+        if (idle)
+            idle->runClaimed(command);
         if (!follow(command, silent, pumped)) {
             endUnrun(i + 1);
             return true;

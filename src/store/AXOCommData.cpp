@@ -390,6 +390,18 @@ NECommand *AXOCommData::takeFirstCommand(int driverID, const MachineID &machineI
     return command;
 }
 
+NEXmlRpcThread *AXOCommData::claimIdleThread(NECommand *command)
+{
+    QMutexLocker locker(&m_queueMutex);
+    const NECommandQueue *queue = m_queueManager->routeQueue(command);
+    if (!queue || queue->count() > 0)
+        return nullptr;
+    NEXmlRpcThread *thread = m_threads->claimIdle(queue->driverID(), queue->machineID(), queue->type());
+    if (thread)
+        command->markTakenByThread();
+    return thread;
+}
+
 bool AXOCommData::removeQueuedCommand(NECommand *command)
 {
     QMutexLocker locker(&m_queueMutex);

@@ -123,6 +123,12 @@ public:
     //! The next command of the queue, now held by the calling driver thread
     //! until it releases it (NECommand::releaseFromThread).
     NECommand *takeFirstCommand(int driverID, const MachineID &machineID, QueueType queueType);
+    //! For a caller about to wait for the command: when the command's queue
+    //! is empty and its thread idle, that thread is claimed for the caller,
+    //! which then runs the command through it (NEXmlRpcThread::runClaimed)
+    //! instead of enqueueing it; the command is held as if the thread had
+    //! taken it. Null when the command must be enqueued.
+    NEXmlRpcThread *claimIdleThread(NECommand *command);
     //! Takes a command out of whichever queue still holds it; false when it
     //! is in none (taken by a driver thread, or ended).
     bool removeQueuedCommand(NECommand *command);

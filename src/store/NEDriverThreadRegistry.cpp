@@ -217,6 +217,16 @@ QList<MachineID> NEDriverThreadRegistry::machineIDs(int driverID, NEDriverParams
     return ids;
 }
 
+NEXmlRpcThread *NEDriverThreadRegistry::claimIdle(int driverID, const MachineID &machineID, QueueType queueType) const
+{
+    const NEDriverParams::DriverThreadTypes type = static_cast<NEDriverParams::DriverThreadTypes>(queueType);
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && entry.second->threadType() == type && entry.second->machineID() == machineID)
+            return entry.second->tryClaimForCaller() ? entry.second : nullptr;
+    return nullptr;
+}
+
 void NEDriverThreadRegistry::notifyQueueThread(int driverID, const MachineID &machineID, QueueType queueType) const
 {
     const NEDriverParams::DriverThreadTypes type = static_cast<NEDriverParams::DriverThreadTypes>(queueType);

@@ -50,6 +50,9 @@ public:
     bool threadParams(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type,
                       NEDriverParams *params) const;
     QList<MachineID> machineIDs(int driverID, NEDriverParams::DriverThreadTypes type) const;
+    //! The command thread that drains that queue, claimed for the caller
+    //! (NEXmlRpcThread::tryClaimForCaller); null when it is busy or absent.
+    NEXmlRpcThread *claimIdle(int driverID, const MachineID &machineID, QueueType queueType) const;
     //! Wakes the command thread that drains that queue.
     void notifyQueueThread(int driverID, const MachineID &machineID, QueueType queueType) const;
     //! Stops every thread of the driver (-1: all) in parallel; they leave the

@@ -55,6 +55,10 @@ NEXmlRpcThread::NEXmlRpcThread(const NEDriverParams &driverParams, const Machine
 NEXmlRpcThread::~NEXmlRpcThread()
 {
     closeDriverConnection();
+    // A caller running a command through this thread finishes first (the
+    // closed connection ends its call).
+    m_runMutex.lock();
+    m_runMutex.unlock();
     QMutexLocker locker(&m_clientPointerMutex);
     m_client.reset();
 }
@@ -159,6 +163,20 @@ void NEXmlRpcThread::notifyCommandEnqueued()
     QMutexLocker locker(&m_abortMutex);
     m_workPending = true;
     m_waitCondition.wakeAll();
+}
+
+bool NEXmlRpcThread::tryClaimForCaller()
+{
+    if (!drainsCommandQueue() || !isRunning() || pauseOperations() || abortOperations())
+        return false;
+    return m_runMutex.tryLock();
+}
+
+void NEXmlRpcThread::runClaimed(NECommand *cmd)
+{
+    manageCommand(cmd);
+    cmd->releaseFromThread();
+    m_runMutex.unlock();
 }
 
 bool NEXmlRpcThread::drainsCommandQueue() const
@@ -383,6 +401,7 @@ void NEXmlRpcThread::drainQueue()
         if (abortOperations())
             return;
         while (!pauseOperations() && !abortOperations()) {
+            QMutexLocker running(&m_runMutex);
             NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType);
             if (!cmd)
                 break;

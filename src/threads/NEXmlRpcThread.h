@@ -75,6 +75,15 @@ public:
     void notifyCommandEnqueued();
     //! Whether a stop has been asked for (the thread may still be ending).
     bool isStopping() const { return abortOperations(); }
+    //! A caller that would otherwise hand a command to this idle thread and
+    //! sleep until it is done may run it through the thread's pipeline and
+    //! connection itself, saving two thread hand-offs. Only one command runs
+    //! through a thread at a time, the thread's own or a caller's: the claim
+    //! fails while the thread is busy, paused, stopping or not running.
+    bool tryClaimForCaller();
+    //! Runs a claimed command (held, see NECommand::markTakenByThread) in
+    //! the calling thread, releases it and ends the claim.
+    void runClaimed(NECommand *cmd);
     //! Whether this thread type drains its command queue (types 0 to 4).
     bool drainsCommandQueue() const;
 
@@ -138,6 +147,9 @@ private:
     mutable QMutex m_abortMutex;
     mutable QWaitCondition m_waitCondition;
     bool m_connectionClosed = false;
+    //! Held while a command runs through this thread, by the thread or by a
+    //! caller that claimed it.
+    QMutex m_runMutex;
     //! Set (under m_abortMutex) when a command was enqueued for this thread.
     bool m_workPending = false;
 };
