@@ -366,7 +366,7 @@ void NECommand::setExecutionStatus(const CmdStatus &status)
 {
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus = status;
-    publishStatusLocked();
+    publishStatusLocked(true);
 }
 
 void NECommand::setExecutionStatus(const GetCommandStatusAnswer *answer)
@@ -375,7 +375,7 @@ void NECommand::setExecutionStatus(const GetCommandStatusAnswer *answer)
         return;
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus = answer->cmdStatus();
-    publishStatusLocked();
+    publishStatusLocked(false);
 }
 
 void NECommand::setExecutionStatus(const XmlRpcAnswer *answer)
@@ -388,13 +388,17 @@ void NECommand::setExecutionStatus(CmdStatus::CommandStatusList status)
 {
     QMutexLocker locker(&m_statusMutex);
     m_executionStatus.setStatus(status);
-    publishStatusLocked();
+    publishStatusLocked(false);
 }
 
-void NECommand::publishStatusLocked()
+void NECommand::publishStatusLocked(bool progress)
 {
+    // While a driver thread holds the command its worker cannot finish it
+    // anyway: only progress is worth a wake-up then, the release brings the
+    // rest. Wakes are costly thread switches on the path of every command.
     ++m_statusGeneration;
-    m_statusChanged.wakeAll();
+    if (progress || !m_heldByThread)
+        m_statusChanged.wakeAll();
 }
 
 NECommand::StatusSnapshot NECommand::statusSnapshot() const
@@ -427,11 +431,34 @@ void NECommand::markTakenByThread()
 
 void NECommand::releaseFromThread()
 {
+    CompletionHook hook;
+    {
+        QMutexLocker locker(&m_statusMutex);
+        if (m_executionStatus.status() > CmdStatus::CMD_DONE)
+            m_executionStatus.setStatus(CmdStatus::CMD_INTERRUPTED);
+        m_heldByThread = false;
+        hook.swap(m_completionHook);
+        publishStatusLocked(false);
+    }
+    if (hook)
+        hook();
+}
+
+bool NECommand::setCompletionHook(CompletionHook hook)
+{
     QMutexLocker locker(&m_statusMutex);
-    if (m_executionStatus.status() > CmdStatus::CMD_DONE)
-        m_executionStatus.setStatus(CmdStatus::CMD_INTERRUPTED);
-    m_heldByThread = false;
-    publishStatusLocked();
+    if (!m_heldByThread && m_executionStatus.status() <= CmdStatus::CMD_DONE)
+        return false;
+    m_completionHook = std::move(hook);
+    return true;
+}
+
+NECommand::CompletionHook NECommand::takeCompletionHook()
+{
+    QMutexLocker locker(&m_statusMutex);
+    CompletionHook hook;
+    hook.swap(m_completionHook);
+    return hook;
 }
 
 void NECommand::setExecutionStatus(ProtoAnswer::ProtocolRetCode rc)

@@ -17,6 +17,7 @@
 #include <QtCore/QVariant>
 #include <QtCore/QWaitCondition>
 
+#include <functional>
 #include <memory>
 
 class Formula;
@@ -134,6 +135,15 @@ public:
     StatusSnapshot waitForStatusChange(quint64 seen, unsigned long ms) const;
     //! Called under the queue lock as a driver thread takes the command.
     void markTakenByThread();
+
+    //! What finishes a command nobody waits for (a non-blocking send): run
+    //! once by whoever ends it (the driver thread's release, or the end of
+    //! its queue), after that one's last touch.
+    using CompletionHook = std::function<void()>;
+    //! Installs the hook; false, installing nothing, when the command has
+    //! already ended (final and not held): the caller finishes it itself.
+    bool setCompletionHook(CompletionHook hook);
+    CompletionHook takeCompletionHook();
     //! The driver thread's last touch: a status that is not final yet becomes
     //! "interrupted", the hold ends and the waiting worker is woken.
     void releaseFromThread();
@@ -202,8 +212,9 @@ private:
     friend class NEQueueThread;
     //! The state alone, without the formula-progress bookkeeping.
     void setStateField(NECmdState state);
-    //! With m_statusMutex held: a new status generation, waiters woken.
-    void publishStatusLocked();
+    //! With m_statusMutex held: a new status generation; waiters woken for
+    //! progress, or when no driver thread holds the command.
+    void publishStatusLocked(bool progress);
     void setDefaults();
     void freeOwned();
     int status() const;
@@ -229,6 +240,7 @@ private:
     QMetaObject::Connection m_statusConnection;
 
     bool m_heldByThread = false;
+    CompletionHook m_completionHook;
     quint64 m_statusGeneration = 0;
     mutable QWaitCondition m_statusChanged;
 

@@ -43,6 +43,21 @@ public:
     void terminateAllCommands();
 
     static bool checkType(QueueType type);
+
+    //! While one lives in a thread, the completion hooks of the commands
+    //! that thread ends in a queue run only when it goes: made before a lock
+    //! is taken, it runs them after the lock is released.
+    class DeferCompletions
+    {
+    public:
+        DeferCompletions();
+        ~DeferCompletions();
+        DeferCompletions(const DeferCompletions &) = delete;
+        DeferCompletions &operator=(const DeferCompletions &) = delete;
+
+    private:
+        bool m_owner = false;
+    };
     //! The queue a command thread of that type drains: 1 to 4 their own, else 0.
     static QueueType getTypeForCommThread(int threadType);
 

@@ -186,3 +186,62 @@ void NEQueueThread::endUnrun(int first)
         finish(command, NECommand::NECmdAborted, command->silentExecution());
     }
 }
+
+void NEQueueThread::sendDetached(NECommand *original, bool copy)
+{
+    AXOCommData *store = AXOCommData::instance();
+    NECommand *command = copy ? new NECommand(*original) : original;
+    if (store->isQueueThreadsAbortSet()) {
+        command->setExecutionStatus(CmdStatus::CMD_INTERRUPTED);
+        finishDetached(command, copy, NECommand::NECmdAborted, false);
+        return;
+    }
+    // A command handed over again starts afresh.
+    command->setExecutionStatus(CmdStatus::CMD_WAITING);
+    command->setCmdState(NECommand::NECmdEnqueued);
+    if (!store->enqueueCommand(command)) {
+        const FW_DriverError error = enqueueError("TE00185");
+        store->setError(command->driverID(), command->machineID(), error, false, AXOCommData::EmitAlways);
+        command->setFailureExecution(error);
+        finishDetached(command, copy, NECommand::NECmdExecuted, false);
+        return;
+    }
+    if (!command->silentExecution())
+        store->NEEmitCommandEnqueuedSignal(*command);
+    // Installed once the enqueued signal is out: a command that has ended
+    // meanwhile is finished here instead.
+    if (!command->setCompletionHook(
+            [command, copy] { finishDetached(command, copy, NECommand::NECmdExecuted, true); }))
+        finishDetached(command, copy, NECommand::NECmdExecuted, true);
+}
+
+void NEQueueThread::finishDetached(NECommand *command, bool copy, int state, bool sent)
+{
+    const NECommand::NECmdState final = static_cast<NECommand::NECmdState>(state);
+    if (command->silentExecution()) {
+        command->setCmdState(final);
+    } else {
+        AXOCommData *store = AXOCommData::instance();
+        if (copy) {
+            command->setCmdState(final);
+            if (sent)
+                store->NEEmitCommandSentSignal(*command);
+            store->NEEmitCommandExecutedSignal(*command);
+        } else {
+            // The caller's object, which it may free as soon as it reads the
+            // final state: the signals carry a snapshot, the state comes last.
+            NECommand snapshot(*command);
+            snapshot.setStateField(final);
+            if (sent)
+                store->NEEmitCommandSentSignal(snapshot);
+            store->NEEmitCommandExecutedSignal(snapshot);
+            command->setCmdState(final);
+        }
+    }
+    if (!copy)
+        return;
+    if (command->formulaProgressSupported() && command->thread() != QThread::currentThread())
+        command->deleteLater();
+    else
+        delete command;
+}

@@ -41,6 +41,12 @@ public:
     //! Workers following commands right now, in any thread.
     static int runningWorkers();
 
+    //! A single short command nobody waits for, without a worker: it is
+    //! enqueued from the calling thread and finished (executed signal, final
+    //! state, copy deleted) by whoever ends it, normally the driver thread as
+    //! it releases it. Signals and states are those of a worker's.
+    static void sendDetached(NECommand *command, bool copy);
+
 private:
     bool abort() const;
     //! Follows an enqueued command to its end; false when it was aborted.
@@ -50,6 +56,8 @@ private:
     void finish(NECommand *command, int state, bool silent);
     //! Ends the commands from index first on, which will not run.
     void endUnrun(int first);
+    //! The end of a command sent by sendDetached.
+    static void finishDetached(NECommand *command, bool copy, int state, bool sent);
 
     QList<NECommand *> m_commands;
     bool m_abort = false;

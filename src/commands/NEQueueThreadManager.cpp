@@ -56,6 +56,13 @@ QThreadPool *NEQueueThreadManager::workerPool()
 
 bool NEQueueThreadManager::sendCommand(NECommand *command, bool copy)
 {
+    // A short command needs nobody sleeping beside it: whoever ends it
+    // finishes it. A ticket-followed one has a worker that reports its
+    // progress while it runs.
+    if (command && command->driverCallType() != AsyncCall) {
+        NEQueueThread::sendDetached(command, copy);
+        return true;
+    }
     startWorker(new NEQueueThread(command, copy));
     return true;
 }

@@ -376,6 +376,7 @@ void AXOCommData::addCommandQueue(int driverID, const MachineID &machineID, Queu
 
 void AXOCommData::removeCommandQueue(int driverID, const MachineID &machineID, QueueType type)
 {
+    const NECommandQueue::DeferCompletions finishAfterUnlock;
     QMutexLocker locker(&m_queueMutex);
     m_queueManager->removeCommandQueue(driverID, machineID, type);
 }
@@ -423,12 +424,14 @@ bool AXOCommData::existCommandQueue(int driverID, const MachineID &machineID, Qu
 
 bool AXOCommData::clearCommandQueue(int driverID, const MachineID &machineID, QueueType queueType)
 {
+    const NECommandQueue::DeferCompletions finishAfterUnlock;
     QMutexLocker locker(&m_queueMutex);
     return m_queueManager->clearCommandQueue(driverID, machineID, queueType);
 }
 
 void AXOCommData::removeAllCommandQueues(int driverID)
 {
+    const NECommandQueue::DeferCompletions finishAfterUnlock;
     QMutexLocker locker(&m_queueMutex);
     m_queueManager->removeAllCommandQueues(driverID);
 }

@@ -2,6 +2,7 @@
 
 #include "AXOCommData.h"
 #include "NECmdManager.h"
+#include "NECommandQueue.h"
 #include "NELogger.h"
 #include "NEXmlRpcThread.h"
 
@@ -135,6 +136,8 @@ bool NEDriverThreadRegistry::queueServed(int driverID, const MachineID &machineI
 bool NEDriverThreadRegistry::stop(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type,
                                   bool wait, bool force, bool remove)
 {
+    // The commands a removed queue ends are finished once no lock is held.
+    const NECommandQueue::DeferCompletions finishAfterUnlock;
     QMutexLocker locker(&m_mutex);
     NEXmlRpcThread *thread = find(driverID, machineID, type);
     if (!thread)
