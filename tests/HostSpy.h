@@ -1,31 +1,50 @@
 #ifndef HOSTSPY_H
 #define HOSTSPY_H
 
-// A signal spy for the library's signals as a host application receives
-// them: in the thread that made the spy, directly when the signal is emitted
-// there and through a queued connection when it comes from a library thread.
-// (QSignalSpy records in the emitting thread, which races with a test that
-// reads it meanwhile.)
+// A signal spy that may be read while library threads emit: QSignalSpy
+// records in the emitting thread without a lock, which races with a test
+// that reads it meanwhile. This one records under a lock, in whichever thread
+// emits, and its readers take a snapshot.
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QList>
+#include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QVariant>
 
-class HostSpy : public QList<QList<QVariant>>
+class HostSpy
 {
 public:
     template<typename Sender, typename Signal>
     HostSpy(const Sender *sender, Signal signal)
     {
-        QObject::connect(sender, signal, &m_context,
-                         [this](const auto &...args) { append(QList<QVariant> { QVariant::fromValue(args)... }); });
+        m_connection = QObject::connect(
+            sender, signal, &m_context,
+            [this](const auto &...args) {
+                const QList<QVariant> recorded { QVariant::fromValue(args)... };
+                QMutexLocker locker(&m_mutex);
+                m_records.append(recorded);
+            },
+            Qt::DirectConnection);
     }
+    ~HostSpy() { QObject::disconnect(m_connection); }
     HostSpy(const HostSpy &) = delete;
     HostSpy &operator=(const HostSpy &) = delete;
 
-    //! Delivers what is queued, then waits at most ms for one more signal.
+    int size() const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_records.size();
+    }
+    //! What was recorded so far.
+    QList<QList<QVariant>> records() const
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_records;
+    }
+    QList<QVariant> at(int i) const { return records().at(i); }
+    //! Waits at most ms for one more signal, keeping this thread's events going.
     bool wait(int ms = 5000)
     {
         const int before = size();
@@ -35,15 +54,12 @@ public:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         return size() > before;
     }
-    //! Delivers what is queued so far.
-    HostSpy &flush()
-    {
-        QCoreApplication::processEvents();
-        return *this;
-    }
 
 private:
+    mutable QMutex m_mutex;
+    QList<QList<QVariant>> m_records;
     QObject m_context;
+    QMetaObject::Connection m_connection;
 };
 
 #endif // HOSTSPY_H

@@ -97,7 +97,7 @@ protected:
 QList<int> events(const HostSpy &spy)
 {
     QList<int> list;
-    for (const QList<QVariant> &args : spy)
+    for (const QList<QVariant> &args : spy.records())
         list.append(args.at(0).value<AXOCommData::CommandEvent>());
     return list;
 }
@@ -138,7 +138,11 @@ TEST_F(PipelineTest, BlockingCommandWithSignalsInOrder)
 TEST_F(PipelineTest, NonBlockingCopiesAndSignalsReachTheHostThread)
 {
     HostSpy executedSpy(store, &AXOCommData::NECommandExecutedSignal);
-    // A receiver in this thread gets the command by value through a queued connection.
+    // A receiver in this thread gets the command by value through a queued
+    // connection. (Under ThreadSanitizer Qt's posted-event queue, whose lock
+    // is internal to Qt, hides that hand-off: the delivery is checked in the
+    // other builds.)
+#ifndef __SANITIZE_THREAD__
     QObject receiver;
     QThread *deliveredIn = nullptr;
     QString deliveredName;
@@ -146,6 +150,7 @@ TEST_F(PipelineTest, NonBlockingCopiesAndSignalsReachTheHostThread)
         deliveredIn = QThread::currentThread();
         deliveredName = cmd.command();
     });
+#endif
     QList<int> dispensers;
     {
         NECommand list(driverID, kGenericDispenser, QStringLiteral("GET_DISP_LIST"));
@@ -155,12 +160,14 @@ TEST_F(PipelineTest, NonBlockingCopiesAndSignalsReachTheHostThread)
     ASSERT_TRUE(executedSpy.wait(5000));
     const NECommand signalled = executedSpy.at(0).at(0).value<NECommand>();
     EXPECT_TRUE(signalled.isDoneSuccessfully());
+#ifndef __SANITIZE_THREAD__
     QElapsedTimer delivery;
     delivery.start();
     while (!deliveredIn && delivery.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(deliveredIn, QThread::currentThread());
     EXPECT_EQ(deliveredName, QStringLiteral("GET_DISP_LIST"));
+#endif
     EXPECT_TRUE(NECmdManager::getDispenserList(driverID, dispensers));
     EXPECT_EQ(dispensers, QList<int>{1});
 
@@ -186,7 +193,7 @@ TEST_F(PipelineTest, AsyncCommandWithProgressAndFinalStatus)
     EXPECT_TRUE(reset.isDoneSuccessfully()) << qPrintable(reset.errors().toText());
     ASSERT_GE(progressSpy.size(), 1);
     int lastPercentage = -1;
-    for (const QList<QVariant> &args : progressSpy) {
+    for (const QList<QVariant> &args : progressSpy.records()) {
         const CmdStatus status = args.at(0).value<NECommand>().executionStatus();
         EXPECT_EQ(status.status(), CmdStatus::CMD_IN_PROGRESS);
         EXPECT_GE(status.percentage(), lastPercentage);
