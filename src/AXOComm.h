@@ -82,6 +82,7 @@
 #include "NCCommand.h"
 #include "ProtoAnswer.h"
 #include "ProtoAnswerFactory.h"
+#include "ProtoAnswerT.h"
 #include "ProtoCommand.h"
 #include "ProtoCommandFactory.h"
 #include "ProtoCommandList.h"

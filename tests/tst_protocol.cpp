@@ -3,6 +3,8 @@
 // written to its XML-RPC value and built back, malformed values are refused,
 // and the machine list comparison and the answer factory are checked.
 
+#include "AsyncAnswer.h"
+#include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "DispenserStatus.h"
@@ -11,11 +13,14 @@
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveCircuitsCmd.h"
 #include "GetActiveDispAnswer.h"
+#include "GetCommandStatusAnswer.h"
 #include "GetConnectionStatusAnswer.h"
 #include "GetErrorsAnswer.h"
+#include "GetKeyAnswer.h"
 #include "GetMachineListAnswer.h"
 #include "GetSwVersionAnswer.h"
 #include "GetUssWaterStatusAnswer.h"
+#include "LoginAnswer.h"
 #include "MixerDriverStatusAnswer.h"
 #include "MixerStatus.h"
 #include "ProtoAnswerFactory.h"
@@ -29,6 +34,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 using XmlRpc::XmlRpcValue;
 
@@ -419,6 +426,58 @@ TEST(SingleAnswers, MalformedDataIsRefused)
     data = XmlRpcValue();
     data["errors"] = "TE30010";
     refused(new GetErrorsAnswer(), data);
+}
+
+// The answers whose data is one value: the member each reads and writes is
+// the one of the driver protocol, a value of another kind or out of range is
+// refused, and a refused result leaves the value the answer held.
+TEST(SingleAnswers, OneValueAnswersKeepToTheirMemberKindAndRange)
+{
+    auto oneMember = [](const char *name, const XmlRpcValue &value) {
+        XmlRpcValue data;
+        data[name] = value;
+        return data;
+    };
+    auto dataOf = [](const XmlRpcAnswer &answer) { return answer.toXmlRpcValue()["data"]; };
+    CmdStatus status;
+    status.setStatus(CmdStatus::CMD_IN_PROGRESS);
+    status.setPercentage(40);
+
+    EXPECT_EQ(dataOf(LoginAnswer(QStringLiteral("5f0c"))), oneMember("session", "5f0c"));
+    EXPECT_EQ(dataOf(GetKeyAnswer(QStringLiteral("s.n.p"))), oneMember("key", "s.n.p"));
+    EXPECT_EQ(dataOf(CertifySessionAnswer(true)), oneMember("certified", true));
+    EXPECT_EQ(dataOf(AsyncAnswer(7)), oneMember("ticket", 7));
+    EXPECT_EQ(dataOf(ClearErrorsAnswer(0)), oneMember("cleared", 0));
+    EXPECT_EQ(dataOf(GetCommandStatusAnswer(status)), status.toXmlRpcValue()) << "the status is the data";
+
+    EXPECT_EQ(LoginAnswer(okResult(oneMember("session", "5f0c"))).sessionID(), QStringLiteral("5f0c"));
+    EXPECT_EQ(GetKeyAnswer(okResult(oneMember("key", "s.n.p"))).driverKey(), QStringLiteral("s.n.p"));
+    EXPECT_TRUE(CertifySessionAnswer(okResult(oneMember("certified", true))).certified());
+    EXPECT_EQ(AsyncAnswer(okResult(oneMember("ticket", 7))).ticketID(), 7);
+    EXPECT_EQ(GetCommandStatusAnswer(okResult(status.toXmlRpcValue())).cmdStatus(), status);
+
+    XmlRpcValue badStatus = status.toXmlRpcValue();
+    badStatus["status"] = 9;
+    const std::vector<std::pair<std::function<XmlRpcAnswer *()>, XmlRpcValue>> refusals = {
+        {[] { return new LoginAnswer(); }, oneMember("session", 5)},
+        {[] { return new LoginAnswer(); }, oneMember("key", "5f0c")},
+        {[] { return new LoginAnswer(); }, XmlRpcValue()},
+        {[] { return new GetKeyAnswer(); }, XmlRpcValue("s.n.p")},
+        {[] { return new CertifySessionAnswer(); }, oneMember("certified", 1)},
+        {[] { return new AsyncAnswer(); }, oneMember("ticket", 0)},
+        {[] { return new ClearErrorsAnswer(); }, oneMember("cleared", "2")},
+        {[] { return new GetCommandStatusAnswer(); }, badStatus},
+    };
+    for (const auto &refusal : refusals) {
+        std::unique_ptr<XmlRpcAnswer> answer(refusal.first());
+        EXPECT_FALSE(answer->fromXmlRpcValue(okResult(refusal.second)))
+            << answer->answerName().toStdString() << " " << refusal.second.toXml();
+        EXPECT_FALSE(answer->isValid());
+    }
+
+    AsyncAnswer held(okResult(oneMember("ticket", 7)));
+    EXPECT_FALSE(held.fromXmlRpcValue(okResult(oneMember("ticket", -1))));
+    EXPECT_EQ(held.ticketID(), 7);
 }
 
 // Every mapped command: the right class, data required on success, and a

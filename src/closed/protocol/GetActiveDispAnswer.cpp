@@ -9,7 +9,7 @@ GetActiveDispAnswer::GetActiveDispAnswer(const QList<MachineStatus *> &statuses)
     setMachineStatusList(statuses);
 }
 
-GetActiveDispAnswer::GetActiveDispAnswer(const GetActiveDispAnswer &other) : XmlRpcAnswer(other)
+GetActiveDispAnswer::GetActiveDispAnswer(const GetActiveDispAnswer &other) : ProtoAnswerT(other)
 {
     setMachineStatusList(other.machineStatusList());
 }
@@ -17,7 +17,7 @@ GetActiveDispAnswer::GetActiveDispAnswer(const GetActiveDispAnswer &other) : Xml
 GetActiveDispAnswer &GetActiveDispAnswer::operator=(const GetActiveDispAnswer &other)
 {
     if (this != &other) {
-        XmlRpcAnswer::operator=(other);
+        ProtoAnswerT::operator=(other);
         setMachineStatusList(other.machineStatusList());
     }
     return *this;

@@ -7,7 +7,7 @@ using XmlRpc::XmlRpcValue;
 MachineDriverStatusAnswer::MachineDriverStatusAnswer() = default;
 
 MachineDriverStatusAnswer::MachineDriverStatusAnswer(const MachineDriverStatusAnswer &other)
-    : XmlRpcAnswer(other),
+    : ProtoAnswerT(other),
       m_machineID(other.m_machineID),
       m_active(other.m_active),
       m_acceptCommands(other.m_acceptCommands),
@@ -20,7 +20,7 @@ MachineDriverStatusAnswer::MachineDriverStatusAnswer(const MachineDriverStatusAn
 MachineDriverStatusAnswer &MachineDriverStatusAnswer::operator=(const MachineDriverStatusAnswer &other)
 {
     if (this != &other) {
-        XmlRpcAnswer::operator=(other);
+        ProtoAnswerT::operator=(other);
         m_machineID = other.m_machineID;
         m_active = other.m_active;
         m_acceptCommands = other.m_acceptCommands;

@@ -4,7 +4,7 @@
 #include "DispenserStatus.h"
 #include "MachineStatus.h"
 #include "MixerStatus.h"
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 #include <QtCore/QList>
 
@@ -14,7 +14,7 @@
 //! The answer to "GET_ACTIVE_DISP": the status of every machine of the
 //! driver, active or not, in the driver's order ({"machines": [machine
 //! status struct]}, each entry as MachineStatus::toXmlRpcValue writes it).
-class AXOCOMM_EXPORT GetActiveDispAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT GetActiveDispAnswer : public ProtoAnswerT<GetActiveDispAnswer>
 {
 public:
     GetActiveDispAnswer() = default;
@@ -49,7 +49,6 @@ public:
     //! One line for logs: "1/1 active, 3/4 inactive"; "no machines" when empty.
     QString toString() const;
 
-    ProtoAnswer *clone() const override { return new GetActiveDispAnswer(*this); }
     QString answerName() const override { return QStringLiteral("GetActiveDispAnswer"); }
 
 protected:

@@ -2,12 +2,12 @@
 #define WEIGHTANSWER_H
 
 #include "MachineID.h"
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 //! The answer to "GET_CURRENT_WEIGHT": what the scale of a gravimetric
 //! dispenser weighs now ({"scale": MachineID struct, "weight": double,
 //! "unit": string, "stable": bool}).
-class AXOCOMM_EXPORT WeightAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT WeightAnswer : public ProtoAnswerT<WeightAnswer>
 {
 public:
     WeightAnswer() = default;
@@ -28,7 +28,6 @@ public:
     bool operator==(const WeightAnswer &other) const { return equalTo(&other); }
     bool operator!=(const WeightAnswer &other) const { return !equalTo(&other); }
 
-    ProtoAnswer *clone() const override { return new WeightAnswer(*this); }
     QString answerName() const override { return QStringLiteral("WeightAnswer"); }
 
 protected:

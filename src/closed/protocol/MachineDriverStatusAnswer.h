@@ -3,7 +3,7 @@
 
 #include "MachineID.h"
 #include "MachineStatusAnswer.h"
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 #include <memory>
 
@@ -12,7 +12,7 @@
 //! answered, the machine's own status part. DispenserDriverStatusAnswer and
 //! MixerDriverStatusAnswer are the answers of "GET_DISP_STATUS" and
 //! "GET_MIXER_STATUS" and carry the status part of their kind.
-class AXOCOMM_EXPORT MachineDriverStatusAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT MachineDriverStatusAnswer : public ProtoAnswerT<MachineDriverStatusAnswer>
 {
 public:
     MachineDriverStatusAnswer();
@@ -51,7 +51,6 @@ public:
     bool operator==(const MachineDriverStatusAnswer &other) const { return equalTo(&other); }
     bool operator!=(const MachineDriverStatusAnswer &other) const { return !equalTo(&other); }
 
-    ProtoAnswer *clone() const override { return new MachineDriverStatusAnswer(*this); }
     QString answerName() const override { return QStringLiteral("MachineDriverStatusAnswer"); }
 
 protected:
@@ -74,6 +73,27 @@ private:
     bool m_acceptProcessCommands = false;
     bool m_readyForPOS = false;
     std::unique_ptr<MachineStatusAnswer> m_status;
+};
+
+//! A driver status whose status part is of class Part, for machines of type
+//! MachineType: it makes and accepts only parts of that class, and a default
+//! one names machine 0 of that type. Derived is the answer class itself.
+template<class Derived, class Part, int MachineType>
+class MachineDriverStatusAnswerT : public ProtoAnswerT<Derived, MachineDriverStatusAnswer>
+{
+public:
+    MachineDriverStatusAnswerT() { this->setMachineID(MachineID(0, MachineType)); }
+    explicit MachineDriverStatusAnswerT(const XmlRpc::XmlRpcValue &result) { this->fromXmlRpcValue(result); }
+
+protected:
+    //! The status part as its class; null when none.
+    const Part *statusPart() const { return static_cast<const Part *>(this->machineStatusAnswer()); }
+
+    MachineStatusAnswer *newStatusAnswer() const override { return new Part(); }
+    bool isStatusAnswerOfKind(const MachineStatusAnswer &status) const override
+    {
+        return dynamic_cast<const Part *>(&status) != nullptr;
+    }
 };
 
 #endif // MACHINEDRIVERSTATUSANSWER_H

@@ -2,14 +2,14 @@
 #define GETCONNECTIONSTATUSANSWER_H
 
 #include "MachineID.h"
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 #include <QtCore/QList>
 
 //! The answer to "GET_CONN_STATUS": which of the driver's machines it
 //! reaches on their ports now and which it lost ({"connected": [MachineID
 //! struct], "disconnected": [MachineID struct]}; no machine in both).
-class AXOCOMM_EXPORT GetConnectionStatusAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT GetConnectionStatusAnswer : public ProtoAnswerT<GetConnectionStatusAnswer>
 {
 public:
     GetConnectionStatusAnswer() = default;
@@ -25,7 +25,6 @@ public:
     //! No machine is disconnected.
     bool allConnected() const { return m_disconnected.isEmpty(); }
 
-    ProtoAnswer *clone() const override { return new GetConnectionStatusAnswer(*this); }
     QString answerName() const override { return QStringLiteral("GetConnectionStatusAnswer"); }
 
 protected:

@@ -1,14 +1,14 @@
 #ifndef GETSWVERSIONANSWER_H
 #define GETSWVERSIONANSWER_H
 
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 #include <QtCore/QVersionNumber>
 
 //! The answer to "GET_SW_VERSION": the driver's software version and the
 //! protocol version it speaks ({"version": string, "protocol": int}; the
 //! text starts with a dotted version number, "3.2.1" or "3.2.1-rc1").
-class AXOCOMM_EXPORT GetSwVersionAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT GetSwVersionAnswer : public ProtoAnswerT<GetSwVersionAnswer>
 {
 public:
     GetSwVersionAnswer() = default;
@@ -24,7 +24,6 @@ public:
     QString versionText() const { return m_versionText; }
     int protocolVersion() const { return m_protocol; }
 
-    ProtoAnswer *clone() const override { return new GetSwVersionAnswer(*this); }
     QString answerName() const override { return QStringLiteral("GetSwVersionAnswer"); }
 
 protected:

@@ -49,26 +49,19 @@ void GetMachineListAnswer::setNumbers(const QList<int> &numbers)
 
 bool GetMachineListAnswer::decodeData(const XmlRpcValue &data)
 {
-    if (data.getType() != XmlRpcValue::TypeStruct || data["machines"].getType() != XmlRpcValue::TypeArray)
-        return false;
-    const XmlRpcValue &machines = data["machines"];
     QList<int> numbers;
-    for (int i = 0; i < machines.size(); ++i) {
-        if (machines[i].getType() != XmlRpcValue::TypeInt || machines[i].asInt() < 1)
+    if (data.getType() != XmlRpcValue::TypeStruct || !AnswerData::read(data["machines"], &numbers))
+        return false;
+    for (int number : numbers)
+        if (number < 1)
             return false;
-        numbers.append(machines[i].asInt());
-    }
     setNumbers(numbers);
     return true;
 }
 
 XmlRpcValue GetMachineListAnswer::encodeData() const
 {
-    XmlRpcValue machines = XmlRpcValue::emptyArray();
-    const QList<int> numbers = machineNumbers();
-    for (int i = 0; i < numbers.size(); ++i)
-        machines[i] = numbers.at(i);
     XmlRpcValue data;
-    data["machines"] = machines;
+    data["machines"] = AnswerData::write(machineNumbers());
     return data;
 }

@@ -9,7 +9,7 @@
 //! list of statuses that carry only the identity (none of them marked active:
 //! a list of machines says nothing about which are in service), so that it
 //! reads like the answer of "GET_ACTIVE_DISP".
-class AXOCOMM_EXPORT GetMachineListAnswer : public GetActiveDispAnswer
+class AXOCOMM_EXPORT GetMachineListAnswer : public ProtoAnswerT<GetMachineListAnswer, GetActiveDispAnswer>
 {
 public:
     explicit GetMachineListAnswer(int machineType = MachineID::Dispenser);
@@ -22,7 +22,6 @@ public:
 
     //! Same type and same content.
     bool equalTo(const ProtoAnswer *other) const override;
-    ProtoAnswer *clone() const override { return new GetMachineListAnswer(*this); }
     QString answerName() const override { return QStringLiteral("GetMachineListAnswer"); }
 
 protected:

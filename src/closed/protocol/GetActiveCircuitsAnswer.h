@@ -1,7 +1,7 @@
 #ifndef GETACTIVECIRCUITSANSWER_H
 #define GETACTIVECIRCUITSANSWER_H
 
-#include "XmlRpcAnswer.h"
+#include "ProtoAnswerT.h"
 
 #include <QtCore/QList>
 
@@ -9,7 +9,7 @@
 //! for each circuit position taking part, a bit mask of its state
 //! ({"process": int, "positions": [{"position": int, "status": int}]},
 //! positions of 1 or more, each at most once, masks of 0 or more).
-class AXOCOMM_EXPORT GetActiveCircuitsAnswer : public XmlRpcAnswer
+class AXOCOMM_EXPORT GetActiveCircuitsAnswer : public ProtoAnswerT<GetActiveCircuitsAnswer>
 {
 public:
     //! Bits of a position's status mask.
@@ -38,7 +38,6 @@ public:
     //! The masks in position order joined with ",", e.g. "2,2,4".
     QString statusTypeMasksStr() const;
 
-    ProtoAnswer *clone() const override { return new GetActiveCircuitsAnswer(*this); }
     QString answerName() const override { return QStringLiteral("GetActiveCircuitsAnswer"); }
 
 protected:

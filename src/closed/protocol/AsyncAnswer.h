@@ -1,0 +1,21 @@
+#ifndef ASYNCANSWER_H
+#define ASYNCANSWER_H
+
+#include "ProtoAnswerT.h"
+
+//! The answer to an asynchronous call: the ticket by which the command's
+//! status is followed ({"ticket": int}, above 0).
+class AXOCOMM_EXPORT AsyncAnswer : public ValueAnswerT<AsyncAnswer, int>
+{
+public:
+    static constexpr const char *dataMember = "ticket";
+    static bool acceptsValue(int ticket) { return ticket > 0; }
+
+    using ValueAnswerT::ValueAnswerT;
+
+    int ticketID() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("AsyncAnswer"); }
+};
+
+#endif // ASYNCANSWER_H

@@ -1,0 +1,19 @@
+#ifndef CERTIFYSESSIONANSWER_H
+#define CERTIFYSESSIONANSWER_H
+
+#include "ProtoAnswerT.h"
+
+//! The answer to "CERTIFY_SESSION" ({"certified": bool}).
+class AXOCOMM_EXPORT CertifySessionAnswer : public ValueAnswerT<CertifySessionAnswer, bool>
+{
+public:
+    static constexpr const char *dataMember = "certified";
+
+    using ValueAnswerT::ValueAnswerT;
+
+    bool certified() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("CertifySessionAnswer"); }
+};
+
+#endif // CERTIFYSESSIONANSWER_H

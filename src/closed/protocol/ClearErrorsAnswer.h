@@ -1,0 +1,21 @@
+#ifndef CLEARERRORSANSWER_H
+#define CLEARERRORSANSWER_H
+
+#include "ProtoAnswerT.h"
+
+//! The answer to "CLEAR_ERRORS": how many of the machine's errors the driver
+//! cleared ({"cleared": int}, 0 or more).
+class AXOCOMM_EXPORT ClearErrorsAnswer : public ValueAnswerT<ClearErrorsAnswer, int>
+{
+public:
+    static constexpr const char *dataMember = "cleared";
+    static bool acceptsValue(int cleared) { return cleared >= 0; }
+
+    using ValueAnswerT::ValueAnswerT;
+
+    int clearedCount() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("ClearErrorsAnswer"); }
+};
+
+#endif // CLEARERRORSANSWER_H

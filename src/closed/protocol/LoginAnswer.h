@@ -1,0 +1,19 @@
+#ifndef LOGINANSWER_H
+#define LOGINANSWER_H
+
+#include "ProtoAnswerT.h"
+
+//! The answer to "LOGIN": the new session ID ({"session": string}).
+class AXOCOMM_EXPORT LoginAnswer : public ValueAnswerT<LoginAnswer, QString>
+{
+public:
+    static constexpr const char *dataMember = "session";
+
+    using ValueAnswerT::ValueAnswerT;
+
+    QString sessionID() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("LoginAnswer"); }
+};
+
+#endif // LOGINANSWER_H
