@@ -15,8 +15,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <mutex>
 #include <string>
@@ -103,12 +105,35 @@ std::string nestedArrays(int levels)
     return xml;
 }
 
+// A whole answer whose result is the string text.
+std::string stringAnswer(const std::string &text)
+{
+    const std::string body = "<?xml version=\"1.0\"?>\r\n<methodResponse><params><param><value><string>" + text
+        + "</string></value></param></params></methodResponse>\r\n";
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-length: " + std::to_string(body.size())
+        + "\r\n\r\n" + body;
+}
+
+// What a raw peer sends for one request: bytes at once and, when there are
+// any, more bytes a moment later, once the client has taken the first ones.
+struct RawAnswer
+{
+    std::string now;
+    std::string later;
+};
+
 // A TCP peer on 127.0.0.1 that accepts every connection and answers each
 // request with the same bytes, or, without an answer, never says anything.
+// Given several answers, the n-th request (counted over all connections)
+// gets the n-th, the last one repeated.
 class RawServer
 {
 public:
-    explicit RawServer(std::string answer = std::string()) : m_answer(std::move(answer))
+    explicit RawServer(std::string answer = std::string())
+        : RawServer(answer.empty() ? std::vector<RawAnswer>() : std::vector<RawAnswer>{{std::move(answer), {}}})
+    {
+    }
+    explicit RawServer(std::vector<RawAnswer> answers) : m_answers(std::move(answers))
     {
         m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -137,6 +162,8 @@ public:
 
     int port() const { return m_port; }
     int accepted() const { return m_acceptedCount.load(); }
+    //! Answers whose later bytes have been sent.
+    int lateSent() const { return m_lateSent.load(); }
 
 private:
     void serve()
@@ -150,7 +177,7 @@ private:
                 m_accepted.push_back(fd);
             }
             ++m_acceptedCount;
-            if (!m_answer.empty())
+            if (!m_answers.empty())
                 answerRequests(fd);
         }
     }
@@ -167,9 +194,15 @@ private:
                 const size_t end = headEnd + 4 + std::stoul(received.substr(field + 16));
                 if (received.size() >= end) {
                     received.erase(0, end);
-                    const ssize_t sent = ::send(fd, m_answer.data(), m_answer.size(), MSG_NOSIGNAL);
-                    if (sent != static_cast<ssize_t>(m_answer.size()))
+                    const RawAnswer &answer = m_answers[std::min(m_requests++, m_answers.size() - 1)];
+                    if (!sendAll(fd, answer.now))
                         return;
+                    if (!answer.later.empty()) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                        if (!sendAll(fd, answer.later))
+                            return;
+                        ++m_lateSent;
+                    }
                     continue;
                 }
             }
@@ -180,7 +213,14 @@ private:
         }
     }
 
-    const std::string m_answer;
+    static bool sendAll(int fd, const std::string &bytes)
+    {
+        return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    }
+
+    const std::vector<RawAnswer> m_answers;
+    size_t m_requests = 0; // only touched by the serving thread
+    std::atomic<int> m_lateSent{0};
     int m_listenFd = -1;
     int m_port = 0;
     std::atomic<bool> m_stopping{false};
@@ -330,6 +370,32 @@ TEST(XmlRpcResponseHeader, IncompleteAndInvalidHeaders)
     EXPECT_TRUE(errors.contains("Invalid Content-length specified (4294967301)."));
 }
 
+TEST(XmlRpcResponseHeader, OnlyBodiesFramedByTheirLengthAreTaken)
+{
+    ErrorCapture errors;
+    ClientProbe client("127.0.0.1", 9333);
+    // Any transfer coding but "identity", however it is written, with a
+    // length (the chunk sizes would be read as XML) or without.
+    for (const char *field : {"Transfer-Encoding: chunked", "transfer-encoding: gzip, chunked",
+                              "Transfer-Encoding : chunked", "TRANSFER-ENCODING:chunked",
+                              "Transfer-Encoding: identity, chunked", "Transfer-Encoding:"}) {
+        const std::string head = std::string("HTTP/1.1 200 OK\r\n") + field + "\r\n";
+        EXPECT_FALSE(client.header(head + "Content-length: 5\r\n\r\n5\r\nhello\r\n0\r\n\r\n")) << field;
+        EXPECT_FALSE(client.header(head + "\r\n5\r\nhello\r\n0\r\n\r\n")) << field;
+    }
+    EXPECT_TRUE(errors.contains("Error in XmlRpcClient::readHeader: Transfer-Encoding \"gzip, chunked\" not "
+                                "supported"))
+        << errors.all();
+
+    // "identity" is no coding at all; a field merely ending in the name is
+    // another field.
+    for (const char *field : {"Transfer-Encoding: Identity ", "X-Transfer-Encoding: chunked"}) {
+        ASSERT_TRUE(client.header(std::string("HTTP/1.1 200 OK\r\n") + field + "\r\nContent-length: 5\r\n\r\nhello"))
+            << field;
+        EXPECT_EQ(client.body(), "hello");
+    }
+}
+
 TEST_F(ClientTest, PingOverKeepAliveConnection)
 {
     XmlRpcClient client("127.0.0.1", sim.port());
@@ -386,6 +452,10 @@ TEST_F(ClientTest, InterimContinueAndMissingLength)
     sim.setContentLengthMode(SimResponse::LengthOmitted);
     EXPECT_FALSE(client.execute("PING", XmlRpcValue(), result, 5.0));
     EXPECT_TRUE(errors.contains("Error XmlRpcClient::readHeader: No Content-length specified"));
+    // An answer that cannot be read, not a broken exchange; the body left
+    // unread goes with the connection.
+    EXPECT_EQ(client.lastFailure(), XmlRpcClient::ResponseParse);
+    EXPECT_EQ(client.connectionState(), XmlRpcClient::NO_CONNECTION);
 
     sim.setContentLengthMode(SimResponse::LengthZero);
     EXPECT_FALSE(client.execute("PING", XmlRpcValue(), result, 5.0));
@@ -509,6 +579,64 @@ TEST(XmlRpcHostileResponse, DeeplyNestedResultFailsTheCall)
     XmlRpcClient fairClient("127.0.0.1", fair.port());
     EXPECT_TRUE(fairClient.execute("PING", XmlRpcValue(), result, 10.0)) << errors.all();
     EXPECT_EQ(result.getType(), XmlRpcValue::TypeArray);
+}
+
+TEST(XmlRpcHostileResponse, ChunkedResponseFailsAndConnectionIsReplaced)
+{
+    ErrorCapture errors;
+    const std::string body = "<?xml version=\"1.0\"?>\r\n<methodResponse><params><param><value><string>chunked"
+                             "</string></value></param></params></methodResponse>\r\n";
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx", body.size());
+    // A server that sends the length of the body beside the chunks, and one
+    // that sends the chunks alone; the last chunk comes a moment later.
+    for (const std::string &length : {"Content-length: " + std::to_string(body.size()) + "\r\n", std::string()}) {
+        RawServer server({{"HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nTransfer-Encoding: chunked\r\n" + length
+                               + "\r\n" + size + "\r\n" + body + "\r\n",
+                           "0\r\n\r\n"},
+                          {stringAnswer("plain"), {}}});
+        XmlRpcClient client("127.0.0.1", server.port());
+        XmlRpcValue result;
+        EXPECT_FALSE(client.execute("PING", XmlRpcValue(), result, 5.0)) << length;
+        EXPECT_EQ(client.lastFailure(), XmlRpcClient::ResponseParse) << length;
+        EXPECT_FALSE(result.valid());
+        EXPECT_EQ(client.connectionState(), XmlRpcClient::NO_CONNECTION) << length;
+        EXPECT_TRUE(errors.contains("Transfer-Encoding \"chunked\" not supported")) << errors.all();
+
+        // The last chunk is never read as the start of the next answer.
+        for (int i = 0; i < 100 && server.lateSent() == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << length << errors.all();
+        EXPECT_EQ(result, XmlRpcValue("plain"));
+        EXPECT_EQ(server.accepted(), 2) << length;
+    }
+}
+
+TEST(XmlRpcHostileResponse, BytesBeyondTheResponseAreNeverTheNextOne)
+{
+    ErrorCapture errors;
+    // The surplus looks like a whole answer of its own.
+    const std::string stale = stringAnswer("stale");
+    RawServer server({{stringAnswer("first") + stale, {}}, {stringAnswer("second"), stale}, {stringAnswer("third"), {}}});
+    XmlRpcClient client("127.0.0.1", server.port());
+    XmlRpcValue result;
+
+    // Read together with the response: it is delivered, the connection dropped.
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    EXPECT_EQ(result, XmlRpcValue("first"));
+    EXPECT_EQ(client.connectionState(), XmlRpcClient::NO_CONNECTION);
+
+    // Arriving after the response, while the connection is idle: the next
+    // call takes a new connection.
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    EXPECT_EQ(result, XmlRpcValue("second"));
+    EXPECT_EQ(server.accepted(), 2);
+    for (int i = 0; i < 500 && server.lateSent() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(server.lateSent(), 1);
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    EXPECT_EQ(result, XmlRpcValue("third"));
+    EXPECT_EQ(server.accepted(), 3);
 }
 
 TEST_F(ClientTest, RefusedConnectionIsAConnectionError)

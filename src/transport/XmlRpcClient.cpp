@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
+#include <strings.h>
+#include <sys/socket.h>
 
 namespace XmlRpc {
 
@@ -192,8 +194,14 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     _sendAttempts = 0;
     _isFault = false;
     _lastFailure = NoFailure;
+    _headerRefused = false;
+    _bytesBeyondResponse = false;
     _deadline = timeoutSeconds < 0.0 ? -1.0 : XmlRpcDispatch::getTime() + timeoutSeconds;
 
+    if (_connectionState == IDLE && !_eof && unusableWhileIdle()) {
+        XmlRpcUtil::log(1, "XmlRpcClient::execute: the idle connection received data or failed; opening a new one.");
+        closeConnection();
+    }
     const bool keptOpen = _connectionState == IDLE && !_eof;
     if (!setupConnection()) {
         _lastFailure = ConnectionSetup;
@@ -214,14 +222,19 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     _disp.work(timeLeft());
 
     const bool complete = _connectionState == IDLE && !closeRequested();
-    if (complete && parseResponse(result)) {
+    const bool parsed = complete && parseResponse(result);
+    // Whatever else the peer sends on this connection could be taken for
+    // the start of the next response: it is not used again.
+    if (_headerRefused || _bytesBeyondResponse)
+        closeConnection();
+    if (parsed) {
         XmlRpcUtil::log(1, "XmlRpcClient::execute: SUCCESS method %s (_connectionState %d).", method,
                         _connectionState);
         XmlRpcUtil::log(1, "XmlRpcClient::execute: method %s completed.", method);
         _response.clear();
         return true;
     }
-    _lastFailure = complete ? ResponseParse : Exchange;
+    _lastFailure = complete || _headerRefused ? ResponseParse : Exchange;
     XmlRpcUtil::log(1, "XmlRpcClient::execute: FAILED_04 method %s (_connectionState %d).", method,
                     _connectionState);
     return false;
@@ -261,6 +274,34 @@ bool XmlRpcClient::responseBuffered() const
     // Decrypted bytes a read left in the session: readable without a wait.
     SSL *session = getSslSession();
     return session && SSL_pending(session) > 0;
+}
+
+bool XmlRpcClient::unusableWhileIdle()
+{
+    // Between calls the peer has nothing to send: data now would be read as
+    // the start of the next response. An end of the stream is left to the
+    // read of the next response, which reconnects and sends again.
+    const int fd = getfd();
+    if (fd < 0)
+        return false;
+    if (!responsePending()) {
+        pollfd entry{fd, POLLIN, 0};
+        if (::poll(&entry, 1, 0) <= 0 || !(entry.revents & (POLLIN | POLLERR | POLLHUP)))
+            return false;
+    }
+    char byte;
+    SSL *session = getSslSession();
+    if (!session)
+        return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+    // Records after the handshake (session tickets) carry no data; the peek
+    // takes them in. A session that fails here, its end included, cannot
+    // carry the next call: it is replaced as well.
+    ERR_clear_error();
+    const int n = SSL_peek(session, &byte, 1);
+    if (n > 0)
+        return true;
+    const int code = SSL_get_error(session, n);
+    return code != SSL_ERROR_WANT_READ && code != SSL_ERROR_WANT_WRITE;
 }
 
 double XmlRpcClient::timeLeft() const
@@ -589,18 +630,66 @@ bool XmlRpcClient::readHeader()
     return false;
 }
 
+namespace {
+
+// The value of a header field from valueStart to the end of its line,
+// without the blanks around it.
+std::string fieldValue(const char *buffer, size_t size, size_t valueStart)
+{
+    size_t end = valueStart;
+    while (end < size && buffer[end] != '\r' && buffer[end] != '\n')
+        ++end;
+    size_t begin = valueStart;
+    while (begin < end && (buffer[begin] == ' ' || buffer[begin] == '\t'))
+        ++begin;
+    while (end > begin && (buffer[end - 1] == ' ' || buffer[end - 1] == '\t'))
+        --end;
+    return std::string(buffer + begin, end - begin);
+}
+
+// Where the value of a Transfer-Encoding field starts when one begins at pos
+// (any case, blanks allowed before the colon so that no spelling slips
+// through); npos otherwise.
+size_t transferCodingValue(const char *buffer, size_t size, size_t pos)
+{
+    static const char name[] = "Transfer-Encoding";
+    const size_t length = sizeof name - 1;
+    if (size - pos < length + 1 || strncasecmp(buffer + pos, name, length) != 0)
+        return std::string::npos;
+    size_t colon = pos + length;
+    while (colon < size && (buffer[colon] == ' ' || buffer[colon] == '\t'))
+        ++colon;
+    return colon < size && buffer[colon] == ':' ? colon + 1 : std::string::npos;
+}
+
+} // namespace
+
 bool XmlRpcClient::parseHeader()
 {
     const char *buffer = _header.data();
     const size_t size = _header.size();
     size_t valueStart = std::string::npos;
     size_t bodyStart = std::string::npos;
+    // The body is read by its length alone: a transfer coding other than
+    // "identity" (chunked, say) frames it some other way, even with a length.
+    bool codingSeen = false;
+    std::string coding;
 
     for (size_t pos = 0; pos < size; ++pos) {
         const size_t left = size - pos;
         const char c = buffer[pos];
         if (left > 16 && (c == 'C' || c == 'c') && strncasecmp(buffer + pos, "Content-length: ", 16) == 0) {
             valueStart = pos + 16;
+            continue;
+        }
+        if ((c == 'T' || c == 't') && (pos == 0 || buffer[pos - 1] == '\n')) {
+            // A line not ended yet is looked at again once more has come:
+            // the header cannot have ended before it.
+            const size_t codingStart = transferCodingValue(buffer, size, pos);
+            if (codingStart != std::string::npos && !codingSeen) {
+                coding = fieldValue(buffer, size, codingStart);
+                codingSeen = strcasecmp(coding.c_str(), "identity") != 0;
+            }
             continue;
         }
         if (c != '\r' && c != '\n')
@@ -612,9 +701,13 @@ bool XmlRpcClient::parseHeader()
             blankLength = 2;
         if (blankLength == 0)
             continue;
-        // An interim "100 Continue" answer: step over it to the real header.
+        // An interim "100 Continue" answer: step over it to the real header,
+        // whose fields alone frame the body.
         if (pos > 12 && std::memcmp(buffer + pos - 12, "100 Continue", 12) == 0) {
             pos += blankLength - 1;
+            valueStart = std::string::npos;
+            codingSeen = false;
+            coding.clear();
             continue;
         }
         bodyStart = pos + blankLength;
@@ -629,7 +722,16 @@ bool XmlRpcClient::parseHeader()
         return true;
     }
 
+    if (codingSeen) {
+        _headerRefused = true;
+        XmlRpcUtil::error("Error in XmlRpcClient::readHeader: Transfer-Encoding \"%s\" not supported, "
+                          "only a body of Content-length bytes is read; the connection is dropped.",
+                          coding.c_str());
+        return false;
+    }
+
     if (valueStart == std::string::npos) {
+        _headerRefused = true;
         XmlRpcUtil::error("Error XmlRpcClient::readHeader: No Content-length specified");
         return false;
     }
@@ -637,6 +739,7 @@ bool XmlRpcClient::parseHeader()
     // Beyond an int is as invalid as zero: never read modulo 2^32.
     const long length = std::strtol(buffer + valueStart, nullptr, 10);
     if (length <= 0 || length > INT_MAX) {
+        _headerRefused = true;
         XmlRpcUtil::error("Error in XmlRpcClient::readHeader: Invalid Content-length specified (%ld).", length);
         return false;
     }
@@ -667,6 +770,14 @@ bool XmlRpcClient::readResponse()
     }
 
     XmlRpcUtil::log(3, "XmlRpcClient::readResponse (read %d bytes)", static_cast<int>(_response.size()));
+    if (static_cast<int>(_response.size()) > _contentLength) {
+        // The surplus answers no request: it is not part of this response,
+        // and the next response could not be told apart from it.
+        XmlRpcUtil::log(1, "XmlRpcClient::readResponse: %d bytes beyond Content-length; the connection is dropped.",
+                        static_cast<int>(_response.size()) - _contentLength);
+        _response.resize(static_cast<size_t>(_contentLength));
+        _bytesBeyondResponse = true;
+    }
     XmlRpcUtil::log(5, "response:\n%s", _response.c_str());
     _connectionState = IDLE;
     return false;

@@ -34,7 +34,8 @@ public:
         ConnectionSetup = 2,  //!< connecting (or the TLS set-up) failed
         RequestGeneration = 3,
         Exchange = 4,         //!< the exchange broke off or ran out of time
-        ResponseParse = 5     //!< the response was not a methodResponse
+        ResponseParse = 5     //!< the response was not a methodResponse, or its header
+                              //!< framed the body in a way this client does not read
     };
 
     //! Connection states.
@@ -121,6 +122,7 @@ private:
     void writeAtOnce();
     bool responsePending() const;
     bool responseBuffered() const;
+    bool unusableWhileIdle();
     bool setupSslContext();
     bool connectTls(int fd);
     bool waitForSocket(int fd, bool writable, std::string *reason);
@@ -133,6 +135,13 @@ private:
     std::thread::id _executingThread;
     std::atomic<bool> _closeRequested;
     CallFailure _lastFailure = NoFailure;
+    // The header of the call in flight was complete but is not one this
+    // client reads (no usable length, a transfer coding): the connection is
+    // out of step and is dropped.
+    bool _headerRefused = false;
+    // More bytes came than the body's length: the connection is dropped once
+    // the response is delivered.
+    bool _bytesBeyondResponse = false;
     double _deadline = -1.0; // of the call in flight, XmlRpcDispatch::getTime() seconds; negative: none
 };
 
