@@ -455,3 +455,30 @@ TEST_F(FaultTest, StrandedAndRefusedCommandsEndWithTheirSignal)
     EXPECT_EQ(executed.count(driver, QStringLiteral("GET_SW_VERSION")), 1);
     store->resetQueueThreadsAbort();
 }
+
+TEST_F(FaultTest, ReceiversMaySendCommandsFromTheirSlots)
+{
+    // A short non-blocking command is finished by the driver thread that ran
+    // it; a receiver connected directly may send further commands from its
+    // slot, blocking ones through that same thread included.
+    const int driver = addDriver(scenario(1, 200), {});
+    ASSERT_GT(driver, 0);
+    std::atomic<int> chained{0};
+    std::atomic<bool> chainedOk{false};
+    const QMetaObject::Connection chain = QObject::connect(
+        store, &AXOCommData::NECommandExecutedSignal, store,
+        [&](const NECommand &cmd) {
+            if (cmd.command() != QLatin1String("GET_DISP_LIST") || chained++ > 0)
+                return;
+            NECommand next(driver, kGeneric, QStringLiteral("GET_SW_VERSION"));
+            chainedOk = NECmdManager::executeCommand(&next, true, false) && next.isDoneSuccessfully();
+            NECommand more(driver, kGeneric, QStringLiteral("GET_SW_VERSION"));
+            NECmdManager::executeCommand(&more, false, true);
+        },
+        Qt::DirectConnection);
+    NECommand first(driver, kGeneric, QStringLiteral("GET_DISP_LIST"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&first, false, false));
+    EXPECT_TRUE(waitUntil([&] { return isFinal(first); }, 5000));
+    EXPECT_TRUE(chainedOk);
+    QObject::disconnect(chain);
+}

@@ -447,7 +447,8 @@ bool AXOCommData::sendCommand(NECommand *cmd, bool blocking, bool copy)
     cmd->setBlockingCall(blocking);
     if (blocking)
         return NEQueueThreadManager::execCommand(cmd);
-    QMutexLocker locker(&m_workerMutex);
+    // No store lock here: a short command is enqueued, and may even end,
+    // in this call, with its signals, whose receivers may send commands.
     return m_queueThreadManager->sendCommand(cmd, copy);
 }
 
@@ -460,7 +461,6 @@ bool AXOCommData::sendCommands(const QList<NECommand *> &cmds, bool blocking, bo
             cmd->setBlockingCall(blocking);
     if (blocking)
         return NEQueueThreadManager::execCommands(cmds);
-    QMutexLocker locker(&m_workerMutex);
     return m_queueThreadManager->sendCommands(cmds, copy);
 }
 

@@ -175,8 +175,8 @@ bool NEXmlRpcThread::tryClaimForCaller()
 void NEXmlRpcThread::runClaimed(NECommand *cmd)
 {
     manageCommand(cmd);
-    cmd->releaseFromThread();
     m_runMutex.unlock();
+    cmd->releaseFromThread();
 }
 
 bool NEXmlRpcThread::drainsCommandQueue() const
@@ -406,7 +406,10 @@ void NEXmlRpcThread::drainQueue()
             if (!cmd)
                 break;
             manageCommand(cmd);
-            // The last touch: from here on the command belongs to its worker.
+            running.unlock();
+            // The last touch: from here on the command belongs to its worker
+            // (or is finished here, signals and all, when nobody waits for
+            // it; whatever a receiver then sends may run through this thread).
             cmd->releaseFromThread();
         }
         {
