@@ -53,7 +53,8 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_resetMs(scenario.resetMs()),
       m_dosingRate(scenario.dosingRate() > 0.0 ? scenario.dosingRate() : 1.0),
       m_channelMs(scenario.channelMs()),
-      m_configuration(scenario.configuration())
+      m_configuration(scenario.configuration()),
+      m_secret(SessionKeys::defaultSecret())
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;
@@ -193,6 +194,12 @@ XmlRpcValue SimDriverModel::login(const MachineID &machine, const QString &clien
     return LoginAnswer(id).toXmlRpcValue();
 }
 
+void SimDriverModel::setSecret(const QByteArray &secret)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_secret = secret.size() == SessionKeys::SecretBytes ? secret : SessionKeys::defaultSecret();
+}
+
 XmlRpcValue SimDriverModel::getKey(const QString &sessionID, const QString &clientNonce)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -203,7 +210,7 @@ XmlRpcValue SimDriverModel::getKey(const QString &sessionID, const QString &clie
         return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
     it->clientNonce = clientNonce;
     it->lastUse = now;
-    return GetKeyAnswer(SessionKeys::driverKey(sessionID, clientNonce, it->driverNonce)).toXmlRpcValue();
+    return GetKeyAnswer(SessionKeys::driverKey(m_secret, sessionID, clientNonce, it->driverNonce)).toXmlRpcValue();
 }
 
 XmlRpcValue SimDriverModel::certify(const QString &sessionID, const QString &loginKey)
@@ -215,7 +222,7 @@ XmlRpcValue SimDriverModel::certify(const QString &sessionID, const QString &log
     if (it == m_sessions.end() || it->certified)
         return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
     const bool holds = !it->clientNonce.isEmpty()
-        && SessionKeys::keysEqual(loginKey, SessionKeys::loginKey(sessionID, it->clientNonce, it->driverNonce));
+        && SessionKeys::keysEqual(loginKey, SessionKeys::loginKey(m_secret, sessionID, it->clientNonce, it->driverNonce));
     if (!holds) {
         m_sessions.erase(it);
         changed();

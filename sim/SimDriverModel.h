@@ -64,6 +64,10 @@ public:
     static constexpr int kTicketKeepMs = 120000;
 
     explicit SimDriverModel(const SimScenario &scenario = SimScenario::defaultScenario());
+
+    //! The protocol secret the handshake proves (32 bytes); the built-in
+    //! default until set. Anything but 32 bytes returns to the default.
+    void setSecret(const QByteArray &secret);
     ~SimDriverModel();
 
     SimDriverModel(const SimDriverModel &) = delete;
@@ -207,6 +211,7 @@ private:
     double m_dosingRate;
     int m_channelMs;
     FW_Configuration m_configuration;
+    QByteArray m_secret;
     QMap<MachineID, Runtime> m_machines;
     QMap<QPair<int, int>, double> m_levels;
     QHash<QString, SessionEntry> m_sessions;

@@ -1,10 +1,13 @@
 // axodriver-sim: runs the simulated tinting driver until SIGINT or SIGTERM.
 
+#include "SessionKeys.h"
 #include "SimDriver.h"
+#include "SimDriverModel.h"
 #include "SimScenario.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QFileInfo>
 
 #include <csignal>
@@ -20,7 +23,7 @@ namespace {
 void usage(std::ostream &out)
 {
     out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--scenario FILE]\n"
-           "                     [--verbose] [--check]\n"
+           "                     [--secret-file FILE] [--verbose] [--check]\n"
            "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
            "  --tls         serve TLS and require HTTP Basic authentication\n"
            "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
@@ -29,6 +32,7 @@ void usage(std::ostream &out)
            "  --scenario FILE  machines and timings to start from (JSON; default: one dispenser\n"
            "                   and one mixer, as in sim/scenarios/default.json)\n"
            "  --verbose     log connections and calls on stderr\n"
+           "  --secret-file FILE  the protocol secret: 64 hex digits (default: the built-in one)\n"
            "  --check       start serving, print the listening line and stop at once\n";
 }
 
@@ -88,6 +92,7 @@ int main(int argc, char **argv)
     bool tls = false;
     bool verbose = false;
     bool check = false;
+    std::string secretFile;
     std::string bind = "127.0.0.1";
     std::string cert;
     std::string key;
@@ -101,6 +106,10 @@ int main(int argc, char **argv)
             return 0;
         } else if (arg == "--tls") {
             tls = true;
+        } else if (arg == "--secret-file") {
+            if (i + 1 >= argc)
+                return badUsage("--secret-file needs a file");
+            secretFile = argv[++i];
         } else if (arg == "--check") {
             check = true;
         } else if (arg == "--verbose" || arg == "-v") {
@@ -162,6 +171,16 @@ int main(int argc, char **argv)
     }
 
     SimDriver driver(scenario, tls ? DriverSimulator::Tls : DriverSimulator::Plain);
+    if (!secretFile.empty()) {
+        QFile file(QString::fromLocal8Bit(secretFile.c_str()));
+        const QByteArray secret =
+            file.open(QIODevice::ReadOnly) ? SessionKeys::secretFromText(file.read(4096)) : QByteArray();
+        if (secret.isEmpty()) {
+            std::cerr << "axodriver-sim: " << secretFile << ": not a protocol secret (64 hex digits)\n";
+            return 1;
+        }
+        driver.model().setSecret(secret);
+    }
     DriverSimulator &simulator = driver.simulator();
     simulator.setBindAddress(bind);
     simulator.setPort(port);

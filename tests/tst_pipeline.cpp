@@ -422,6 +422,53 @@ TEST_F(PipelineTest, SessionsAgainstTheDriver)
     EXPECT_EQ(driver->model().sessionCount(), 1);
 }
 
+TEST_F(PipelineTest, HandshakeSecretIsProvisioned)
+{
+    ASSERT_TRUE(startDispenser1());
+    // A driver given a secret of its own refuses a client that holds only
+    // the built-in one: the certification is refused, nothing is stored.
+    const QByteArray secret = QByteArray::fromHex("00112233445566778899aabbccddeeff00112233445566778899AABBCCDDEEFF");
+    driver->model().setSecret(secret);
+    EXPECT_FALSE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_FALSE(store->existSession(driverID, kDispenser1));
+
+    // The client settings give it: 64 hex digits, either case.
+    QDir(settingsRoot.path()).mkpath(QStringLiteral("wuser/CommonSettings"));
+    QFile settings(settingsRoot.path() + QStringLiteral("/wuser/CommonSettings/commonSettings"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nAXOProtocolSecret=00112233445566778899AABBCCDDEEFF00112233445566778899aabbccddeeff\n");
+    settings.close();
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_TRUE(NECmdManager::logout(driverID, kDispenser1));
+
+    // The host's secret comes first; an empty one returns to the settings.
+    const QByteArray other(32, '\x5a');
+    ASSERT_TRUE(NECmdManager::setProtocolSecret(other));
+    EXPECT_FALSE(NECmdManager::setProtocolSecret(QByteArray(31, 'x')));
+    EXPECT_FALSE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    driver->model().setSecret(other);
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_TRUE(NECmdManager::logout(driverID, kDispenser1));
+    ASSERT_TRUE(NECmdManager::setProtocolSecret(QByteArray()));
+
+    // A file named by the settings, and a setting that is no secret (the
+    // built-in one is used, as the driver's is now).
+    QFile secretFile(settingsRoot.path() + QStringLiteral("/secret.hex"));
+    ASSERT_TRUE(secretFile.open(QIODevice::WriteOnly));
+    secretFile.write(other.toHex() + "\n");
+    secretFile.close();
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write("[General]\nAXOProtocolSecretFile=" + secretFile.fileName().toUtf8() + "\n");
+    settings.close();
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_TRUE(NECmdManager::logout(driverID, kDispenser1));
+    driver->model().setSecret(QByteArray());
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    settings.write("[General]\nAXOProtocolSecret=not-a-secret\n");
+    settings.close();
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+}
+
 TEST(StoreRegistry, DriversSessionsAndClientID)
 {
     AXOCommData *store = AXOCommData::instance();

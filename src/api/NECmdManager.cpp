@@ -19,9 +19,13 @@
 #include "NEDriverCredentials.h"
 #include "NEMixerCommand.h"
 #include "NEQueueThread.h"
+#include "NELogger.h"
 #include "ProtoCommandList.h"
 #include "Session.h"
+#include "SessionKeys.h"
 #include "XmlRpcClient.h"
+
+#include <QtCore/QMutex>
 
 #include <memory>
 
@@ -64,6 +68,28 @@ std::unique_ptr<Answer> answerOf(const NECommand &cmd)
 QString machineText(const MachineID &id)
 {
     return id.typeText();
+}
+
+QMutex s_hostSecretMutex;
+QByteArray s_hostSecret;
+
+// The secret of the next handshake: the host's, else the settings', else the
+// built-in default.
+void applyProtocolSecret(int driverID)
+{
+    QByteArray secret;
+    {
+        QMutexLocker locker(&s_hostSecretMutex);
+        secret = s_hostSecret;
+    }
+    if (secret.isEmpty()) {
+        QString error;
+        secret = AXOClientSettings::protocolSecret(&error);
+        if (!error.isEmpty())
+            NELogger::instance()->error(
+                QStringLiteral("Driver %1: %2; the built-in secret is used").arg(driverID).arg(error));
+    }
+    SessionKeys::setClientSecret(secret);
 }
 
 } // namespace
@@ -128,6 +154,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         return true;
     }
 
+    applyProtocolSecret(driverID);
     const char *stepCode = "TE00012";
     try {
         const std::unique_ptr<NECommand> loginCmd =
@@ -168,6 +195,15 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         report(driverID, machineID, QStringLiteral("Errors during NECommand creation"), stepCode);
         return false;
     }
+}
+
+bool NECmdManager::setProtocolSecret(const QByteArray &secret)
+{
+    if (!secret.isEmpty() && secret.size() != SessionKeys::SecretBytes)
+        return false;
+    QMutexLocker locker(&s_hostSecretMutex);
+    s_hostSecret = secret;
+    return true;
 }
 
 bool NECmdManager::logout(int driverID, const MachineID &machineID)

@@ -38,6 +38,12 @@ public:
     //! The three-step handshake: login, key exchange, certification.
     static bool login(int driverID, const MachineID &machineID, const QString &clientID);
     static bool logout(int driverID, const MachineID &machineID);
+    //! The protocol secret of the session handshake (32 bytes), for every
+    //! later login; it takes precedence over the client settings'
+    //! AXOProtocolSecret / AXOProtocolSecretFile. An empty one returns to
+    //! those (and, without them, to the built-in default). False when the
+    //! secret is neither empty nor 32 bytes.
+    static bool setProtocolSecret(const QByteArray &secret);
     static bool setSessions(int driverID, const QList<MachineID> &machineIDs, bool force);
     static bool refreshSessions(int driverID, const FW_Configuration &configuration);
 

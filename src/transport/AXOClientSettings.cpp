@@ -1,11 +1,16 @@
 #include "AXOClientSettings.h"
 
+#include "SessionKeys.h"
+
 #include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QSettings>
 
 const char AXOClientSettings::UseOpenSslKey[] = "AXOServiceUSEOPENSSL";
 const char AXOClientSettings::DriverIPKey[] = "AXODriverIP";
 const char AXOClientSettings::RootEnvironmentVariable[] = "AXOCOMM_SETTINGS_ROOT";
+const char AXOClientSettings::ProtocolSecretKey[] = "AXOProtocolSecret";
+const char AXOClientSettings::ProtocolSecretFileKey[] = "AXOProtocolSecretFile";
 
 QString AXOClientSettings::rootPath()
 {
@@ -36,6 +41,27 @@ QString AXOClientSettings::driverIP()
 {
     const QSettings settings(filePath(), QSettings::IniFormat);
     return settings.value(QLatin1String(DriverIPKey)).toString();
+}
+
+QByteArray AXOClientSettings::protocolSecret(QString *error)
+{
+    const QSettings settings(filePath(), QSettings::IniFormat);
+    const QString text = settings.value(QLatin1String(ProtocolSecretKey)).toString();
+    const QString path = settings.value(QLatin1String(ProtocolSecretFileKey)).toString();
+    if (text.isEmpty() && path.isEmpty())
+        return QByteArray();
+    QByteArray secret;
+    if (!text.isEmpty()) {
+        secret = SessionKeys::secretFromText(text.toLatin1());
+    } else {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            secret = SessionKeys::secretFromText(file.read(4096));
+    }
+    if (secret.isEmpty() && error)
+        *error = QStringLiteral("%1 is not a protocol secret (64 hex digits)")
+                     .arg(text.isEmpty() ? path : QLatin1String(ProtocolSecretKey));
+    return secret;
 }
 
 bool AXOClientSettings::isLocalDriver()

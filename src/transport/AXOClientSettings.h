@@ -3,6 +3,7 @@
 
 #include "AXOCommGlobal.h"
 
+#include <QtCore/QByteArray>
 #include <QtCore/QString>
 
 //! The client settings file shared with the service application: an INI
@@ -15,6 +16,8 @@ public:
     static const char UseOpenSslKey[];  // "AXOServiceUSEOPENSSL"
     static const char DriverIPKey[];    // "AXODriverIP"
     static const char RootEnvironmentVariable[]; // "AXOCOMM_SETTINGS_ROOT"
+    static const char ProtocolSecretKey[];     // "AXOProtocolSecret"
+    static const char ProtocolSecretFileKey[]; // "AXOProtocolSecretFile"
 
     //! The root the path starts from, always ending with a separator.
     static QString rootPath();
@@ -26,6 +29,11 @@ public:
     static QString driverIP();
     //! True when the configured driver runs on this machine.
     static bool isLocalDriver();
+    //! The protocol secret the settings give: AXOProtocolSecret (64 hex
+    //! digits) or else the file named by AXOProtocolSecretFile (the same
+    //! text). Empty when neither is set; *error tells when one is set but is
+    //! not a secret.
+    static QByteArray protocolSecret(QString *error = nullptr);
 };
 
 #endif // AXOCLIENTSETTINGS_H

@@ -66,7 +66,8 @@ QString GetKeyCmd::createLoginKey(const QString &driverKey, int n)
         return QString();
     const QString &sessionID = parts.at(0);
     const QString &driverNonce = parts.at(1);
-    if (!SessionKeys::keysEqual(parts.at(2), SessionKeys::driverProof(sessionID, clientNonce, driverNonce)))
+    const QByteArray secret = SessionKeys::clientSecret();
+    if (!SessionKeys::keysEqual(parts.at(2), SessionKeys::driverProof(secret, sessionID, clientNonce, driverNonce)))
         return QString();
-    return SessionKeys::loginKey(sessionID, clientNonce, driverNonce);
+    return SessionKeys::loginKey(secret, sessionID, clientNonce, driverNonce);
 }

@@ -5,6 +5,9 @@
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
 
+#include <QtCore/QMutex>
+
+#include <cctype>
 #include <stdexcept>
 
 namespace {
@@ -16,18 +19,27 @@ const unsigned char kScrambledSecret[32] = {
 };
 const unsigned char kScramble[8] = {0x5d, 0xa3, 0x17, 0xc8, 0x6b, 0x2e, 0xf1, 0x94};
 
-QString hmacHex(const QByteArray &message)
+// The client side's secret, held scrambled like the default; empty: the default.
+QMutex s_clientSecretMutex;
+QByteArray s_clientSecret;
+
+QByteArray scramble(const QByteArray &bytes)
 {
-    unsigned char secret[32];
-    const volatile unsigned char *scrambled = kScrambledSecret;
-    for (int i = 0; i < 32; ++i)
-        secret[i] = static_cast<unsigned char>(scrambled[i] ^ kScramble[i % 8]);
+    QByteArray out(bytes.size(), '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<char>(static_cast<unsigned char>(bytes.at(i)) ^ kScramble[i % 8]);
+    return out;
+}
+
+QString hmacHex(const QByteArray &secret, const QByteArray &message)
+{
+    if (secret.size() != SessionKeys::SecretBytes)
+        return QString();
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
-    const unsigned char *result =
-        HMAC(EVP_sha256(), secret, sizeof secret, reinterpret_cast<const unsigned char *>(message.constData()),
-             static_cast<size_t>(message.size()), digest, &length);
-    OPENSSL_cleanse(secret, sizeof secret);
+    const unsigned char *result = HMAC(EVP_sha256(), secret.constData(), secret.size(),
+                                       reinterpret_cast<const unsigned char *>(message.constData()),
+                                       static_cast<size_t>(message.size()), digest, &length);
     if (!result)
         return QString();
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length)).toHex());
@@ -60,20 +72,57 @@ QString SessionKeys::newSessionID()
     return randomHex(16);
 }
 
-QString SessionKeys::driverProof(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+QByteArray SessionKeys::defaultSecret()
 {
-    return hmacHex(handshakeMessage("AXO-DRIVER", sessionID, clientNonce, driverNonce));
+    QByteArray secret(SecretBytes, '\0');
+    const volatile unsigned char *scrambled = kScrambledSecret;
+    for (int i = 0; i < SecretBytes; ++i)
+        secret[i] = static_cast<char>(scrambled[i] ^ kScramble[i % 8]);
+    return secret;
 }
 
-QString SessionKeys::loginKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+QByteArray SessionKeys::secretFromText(const QByteArray &text)
 {
-    return hmacHex(handshakeMessage("AXO-CLIENT", sessionID, clientNonce, driverNonce));
+    const QByteArray hex = text.trimmed();
+    if (hex.size() != 2 * SecretBytes)
+        return QByteArray();
+    for (char c : hex)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return QByteArray();
+    return QByteArray::fromHex(hex);
 }
 
-QString SessionKeys::driverKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+QByteArray SessionKeys::clientSecret()
+{
+    QMutexLocker locker(&s_clientSecretMutex);
+    return s_clientSecret.isEmpty() ? defaultSecret() : scramble(s_clientSecret);
+}
+
+bool SessionKeys::setClientSecret(const QByteArray &secret)
+{
+    QMutexLocker locker(&s_clientSecretMutex);
+    const bool valid = secret.size() == SecretBytes;
+    s_clientSecret = valid ? scramble(secret) : QByteArray();
+    return valid;
+}
+
+QString SessionKeys::driverProof(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                                 const QString &driverNonce)
+{
+    return hmacHex(secret, handshakeMessage("AXO-DRIVER", sessionID, clientNonce, driverNonce));
+}
+
+QString SessionKeys::loginKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                              const QString &driverNonce)
+{
+    return hmacHex(secret, handshakeMessage("AXO-CLIENT", sessionID, clientNonce, driverNonce));
+}
+
+QString SessionKeys::driverKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                               const QString &driverNonce)
 {
     return sessionID + QLatin1Char('.') + driverNonce + QLatin1Char('.')
-        + driverProof(sessionID, clientNonce, driverNonce);
+        + driverProof(secret, sessionID, clientNonce, driverNonce);
 }
 
 bool SessionKeys::keysEqual(const QString &a, const QString &b)

@@ -5,9 +5,16 @@
 
 #include <QtCore/QString>
 
+#include <QtCore/QByteArray>
+
 //! The keyed hashes of the session handshake, shared by client and driver.
 //! Both hold the same 32-byte protocol secret; neither ever sends it. All
 //! keys and nonces travel as lower-case hex text.
+//!
+//! The secret is provisioned: a driver is given one (the simulator's
+//! --secret-file), a client takes it from its settings or its host
+//! (setClientSecret); both fall back to the documented built-in default,
+//! which the library holds scrambled.
 class AXOCOMM_EXPORT SessionKeys
 {
 public:
@@ -18,12 +25,40 @@ public:
     //! A fresh random session ID (32 hex digits).
     static QString newSessionID();
 
-    //! HMAC-SHA256 with the protocol secret over "AXO-DRIVER|session|Nc|Nd".
-    static QString driverProof(const QString &sessionID, const QString &clientNonce, const QString &driverNonce);
-    //! HMAC-SHA256 with the protocol secret over "AXO-CLIENT|session|Nc|Nd".
-    static QString loginKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce);
+    static constexpr int SecretBytes = 32;
+
+    //! The built-in default secret.
+    static QByteArray defaultSecret();
+    //! A secret from its text form: 64 hex digits (either case; white space
+    //! around them ignored). Empty when the text is not one.
+    static QByteArray secretFromText(const QByteArray &text);
+    //! The secret this process's client side uses; the default until set.
+    static QByteArray clientSecret();
+    //! Sets it (32 bytes); anything else returns to the default. False then.
+    static bool setClientSecret(const QByteArray &secret);
+
+    //! HMAC-SHA256 with the secret over "AXO-DRIVER|session|Nc|Nd".
+    static QString driverProof(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                               const QString &driverNonce);
+    //! HMAC-SHA256 with the secret over "AXO-CLIENT|session|Nc|Nd".
+    static QString loginKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                            const QString &driverNonce);
     //! What a driver answers to GET_KEY: "session.Nd.proof".
-    static QString driverKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce);
+    static QString driverKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
+                             const QString &driverNonce);
+    //! The same three with the default secret.
+    static QString driverProof(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+    {
+        return driverProof(defaultSecret(), sessionID, clientNonce, driverNonce);
+    }
+    static QString loginKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+    {
+        return loginKey(defaultSecret(), sessionID, clientNonce, driverNonce);
+    }
+    static QString driverKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
+    {
+        return driverKey(defaultSecret(), sessionID, clientNonce, driverNonce);
+    }
     //! Constant-time comparison of two keys.
     static bool keysEqual(const QString &a, const QString &b);
 };
