@@ -3,6 +3,7 @@
 // the static ping against the simulated driver, plain and over TLS.
 
 #include "AXOClientSettings.h"
+#include "QuietErrors.h"
 #include "AXOCommManager.h"
 #include "AXODriverConnection.h"
 #include "DriverSimulator.h"
@@ -40,17 +41,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-};
-
-class QuietErrors : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    QuietErrors() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
-    ~QuietErrors() override { XmlRpcUtil::setErrorHandler(m_previous); }
-    void error(const char *) override {}
-
-private:
-    XmlRpc::XmlRpcErrorHandler *m_previous;
 };
 
 } // namespace

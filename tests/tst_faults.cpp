@@ -10,6 +10,7 @@
 // the moment it sees that state, which AddressSanitizer would catch).
 
 #include "AXOClientSettings.h"
+#include "QuietErrors.h"
 #include "AXOCommData.h"
 #include "FW_Circuit.h"
 #include "FW_Dispenser.h"
@@ -20,7 +21,6 @@
 #include "NEQueueThread.h"
 #include "SimDriver.h"
 #include "SimScenario.h"
-#include "XmlRpcErrorHandler.h"
 #include "XmlRpcUtil.h"
 
 #include <QtCore/QCoreApplication>
@@ -43,17 +43,6 @@ namespace {
 
 const MachineID kGeneric(0, MachineID::Dispenser);
 const MachineID kDispenser1(1, MachineID::Dispenser);
-
-class QuietErrors : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    QuietErrors() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
-    ~QuietErrors() override { XmlRpcUtil::setErrorHandler(m_previous); }
-    void error(const char *) override {}
-
-private:
-    XmlRpc::XmlRpcErrorHandler *m_previous;
-};
 
 bool waitUntil(const std::function<bool()> &done, int ms)
 {

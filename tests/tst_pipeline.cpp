@@ -3,6 +3,7 @@
 // registry, and stopping while threads are busy.
 
 #include "AXOClientSettings.h"
+#include "QuietErrors.h"
 #include "AXOCommData.h"
 #include "FW_Configuration.h"
 #include "GetSwVersionAnswer.h"
@@ -15,7 +16,6 @@
 #include "SimDriver.h"
 #include "SimDriverModel.h"
 #include "SimScenario.h"
-#include "XmlRpcErrorHandler.h"
 #include "XmlRpcUtil.h"
 
 #include <QtCore/QCoreApplication>
@@ -34,17 +34,6 @@ namespace {
 
 const MachineID kGenericDispenser(0, MachineID::Dispenser);
 const MachineID kDispenser1(1, MachineID::Dispenser);
-
-class QuietErrors : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    QuietErrors() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
-    ~QuietErrors() override { XmlRpcUtil::setErrorHandler(m_previous); }
-    void error(const char *) override {}
-
-private:
-    XmlRpc::XmlRpcErrorHandler *m_previous;
-};
 
 // A driver registered in the store with its generic dispenser's command
 // thread started, against a simulated driver of its own.
