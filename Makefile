@@ -15,7 +15,7 @@ FUZZ_DIR    ?= build-fuzz
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates \
+DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates python3 \
                 qtbase5-dev libssl-dev libspdlog-dev libfmt-dev libgtest-dev libgmock-dev
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 BENCH_PACKAGES = libbenchmark-dev libxmlrpc-c++8-dev python3
