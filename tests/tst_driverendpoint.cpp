@@ -1,15 +1,21 @@
 // The driver endpoint: connection text, driver parameters and their list,
-// the client settings file, the embedded certificate, the credentials, and
-// the static ping against the simulated driver, plain and over TLS.
+// the client settings file, the embedded certificate, the credentials, the
+// static ping against the simulated driver, plain and over TLS, and a driver
+// thread's check of the driver's certificate.
 
 #include "AXOClientSettings.h"
 #include "QuietErrors.h"
+#include "AXOCommData.h"
 #include "AXOCommManager.h"
 #include "AXODriverConnection.h"
 #include "DriverSimulator.h"
+#include "ErrorCapture.h"
 #include "NECmdManager.h"
+#include "NECommand.h"
 #include "NEDriverParams.h"
 #include "NEDriverParamsList.h"
+#include "SimDriver.h"
+#include "SimScenario.h"
 #include "XmlRpcErrorHandler.h"
 #include "XmlRpcUtil.h"
 
@@ -268,4 +274,61 @@ TEST(StaticPing, PlainAndTlsAsTheSettingsSay)
 
     QFile::remove(cert);
     AXOCommManager::drop();
+}
+
+// The settings ask a driver thread to check the TLS driver's certificate:
+// a command through it is answered only when the certificate verifies
+// against AXOTlsCaFile and names the address, or AXOTlsPeerName. Otherwise
+// it ends failed with the record of an unreachable driver, and the
+// transport tells why.
+TEST(DriverThreadTls, CommandsNeedTheCertificateTheSettingsAskFor)
+{
+    SettingsRoot root;
+    ErrorCapture errors;
+    SimDriver tls(SimScenario::defaultScenario(), DriverSimulator::Tls);
+    ASSERT_TRUE(tls.start()) << tls.simulator().errorString();
+    const QByteArray ca = QByteArray::fromStdString(DriverSimulator::defaultCaFile());
+    const QByteArray foreignCa = AXOSIM_CERT_DIR "/foreign-ca.pem";
+    const MachineID generic(0, MachineID::Dispenser);
+    AXOCommData *store = AXOCommData::instance();
+    store->resetQueueThreadsAbort();
+
+    struct Case
+    {
+        QByteArray settings;
+        const char *refusal; // null: answered
+    };
+    const Case cases[] = {
+        {"AXOTlsCaFile=" + ca, nullptr},
+        {"AXOTlsCaFile=" + ca + "\nAXOTlsPeerName=localhost", nullptr},
+        {"AXOTlsCaFile=" + foreignCa, "is refused: unable to get local issuer certificate"},
+        {"AXOTlsCaFile=" + ca + "\nAXOTlsPeerName=driver.example", "is refused: hostname mismatch"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.settings.constData());
+        root.write("[General]\nAXOServiceUSEOPENSSL=true\n" + c.settings + "\n");
+        // A thread of its own: the settings are read when it connects.
+        const int driverID = store->getNextDriverID();
+        store->addDriverParams(NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), tls.port())));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, generic, NEDriverParams::StandardCommandsThread));
+
+        NECommand version(driverID, generic, QStringLiteral("GET_SW_VERSION"));
+        ASSERT_TRUE(NECmdManager::executeCommand(&version, true, false));
+        if (!c.refusal) {
+            EXPECT_TRUE(version.isDoneSuccessfully()) << qPrintable(version.errors().toText()) << errors.all();
+            continue;
+        }
+        EXPECT_TRUE(version.hasExecutionErrors());
+        ASSERT_FALSE(version.errors().isEmpty());
+        EXPECT_EQ(version.errors().at(0).errorCode(), QStringLiteral("TE00005"));
+        EXPECT_EQ(version.errors().at(0).errorMsg(),
+                  QStringLiteral("Connection to AXOdriver not available - 127.0.0.1:%1").arg(tls.port()));
+        EXPECT_TRUE(errors.contains("the certificate of 127.0.0.1:" + std::to_string(tls.port()) + " " + c.refusal))
+            << errors.all();
+    }
+    // Every connection was checked: none went unverified.
+    EXPECT_FALSE(errors.contains("is not verified")) << errors.all();
+
+    store->closeAllConnections(-1, true);
+    AXOCommData::drop();
 }

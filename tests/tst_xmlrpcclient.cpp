@@ -1,8 +1,10 @@
 // The XML-RPC client against the simulated driver: request bytes, response
-// headers, keep-alive, TLS with Basic authentication, time limits in every
-// phase, faults, hostile nesting, and a call ended from another thread.
+// headers, keep-alive, TLS with Basic authentication, the check of the
+// driver's certificate, time limits in every phase, faults, hostile nesting,
+// and a call ended from another thread.
 
 #include "DriverSimulator.h"
+#include "ErrorCapture.h"
 #include "NEXmlRpcClient.h"
 #include "XmlRpcClient.h"
 #include "XmlRpcErrorHandler.h"
@@ -29,41 +31,6 @@ using XmlRpc::XmlRpcClient;
 using XmlRpc::XmlRpcValue;
 
 namespace {
-
-// Collects the transport's error texts instead of printing them.
-class ErrorCapture : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    ErrorCapture() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
-    ~ErrorCapture() override { XmlRpcUtil::setErrorHandler(m_previous); }
-
-    void error(const char *msg) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_errors.emplace_back(msg);
-    }
-    bool contains(const std::string &text) const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const std::string &e : m_errors)
-            if (e.find(text) != std::string::npos)
-                return true;
-        return false;
-    }
-    std::string all() const
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::string joined;
-        for (const std::string &e : m_errors)
-            joined += e + "\n";
-        return joined;
-    }
-
-private:
-    XmlRpc::XmlRpcErrorHandler *m_previous;
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_errors;
-};
 
 // Exposes the protected steps that build and read the HTTP exchange.
 class ClientProbe : public XmlRpcClient
@@ -710,6 +677,122 @@ TEST_F(TlsClientTest, PlainClientAgainstTlsDriverFails)
     XmlRpcClient plain("127.0.0.1", sim.port());
     XmlRpcValue result;
     EXPECT_FALSE(plain.execute("PING", XmlRpcValue(), result, 2.0));
+}
+
+// The driver's certificate checked against a CA file and a name. The client
+// is handed the right authority as its certificate path as well: only the CA
+// file may count once it is set.
+class TlsPeerVerificationTest : public TlsClientTest
+{
+protected:
+    XmlRpcClient *verifying(const char *host, const std::string &caFile, const std::string &peerName = std::string())
+    {
+        const std::string login = DriverSimulator::defaultLogin();
+        const std::string password = DriverSimulator::defaultPassword();
+        const std::string ca = DriverSimulator::defaultCaFile();
+        m_client.reset(new XmlRpcClient(host, sim.port(), login.c_str(), password.c_str(), ca.c_str(), true));
+        m_client->setPeerVerification(caFile, peerName);
+        return m_client.get();
+    }
+    static bool ping(XmlRpcClient *c)
+    {
+        XmlRpcValue result;
+        return c->execute("PING", XmlRpcValue(), result, 5.0);
+    }
+    // The refusal as reported, up to the CA file and name it names.
+    std::string refusal(const char *reason) const
+    {
+        return "the certificate of 127.0.0.1:" + std::to_string(sim.port()) + " is refused: " + reason;
+    }
+    // Refused during the handshake: the request never went out, the call
+    // failed setting up, and nothing of the connection is left.
+    void expectRefused(XmlRpcClient *c, const char *reason)
+    {
+        EXPECT_FALSE(ping(c));
+        EXPECT_EQ(c->lastFailure(), XmlRpcClient::ConnectionSetup);
+        EXPECT_EQ(c->connectionState(), XmlRpcClient::NO_CONNECTION);
+        EXPECT_TRUE(errors.contains(refusal(reason))) << errors.all();
+        EXPECT_TRUE(sim.lastRequest().empty());
+    }
+
+    const std::string foreignCa = AXOSIM_CERT_DIR "/foreign-ca.pem";
+};
+
+TEST_F(TlsPeerVerificationTest, RightAuthorityAndNameConnect)
+{
+    const std::string ca = DriverSimulator::defaultCaFile();
+    // The certificate names IP 127.0.0.1 and DNS localhost: the address
+    // connected to, a host name, and a name given instead of the host.
+    const std::pair<const char *, const char *> hostAndName[] = {
+        {"127.0.0.1", ""}, {"localhost", ""}, {"127.0.0.1", "localhost"}};
+    for (const auto &target : hostAndName) {
+        XmlRpcClient *c = verifying(target.first, ca, target.second);
+        EXPECT_TRUE(c->verifiesPeer());
+        for (int i = 0; i < 2; ++i)
+            ASSERT_TRUE(ping(c)) << target.first << " " << target.second << "\n" << errors.all();
+    }
+    EXPECT_EQ(sim.connectionsAccepted(), 3u);
+    EXPECT_EQ(errors.all(), "");
+}
+
+TEST_F(TlsPeerVerificationTest, ForeignAuthorityIsRefusedOnEveryConnection)
+{
+    XmlRpcClient *c = verifying("127.0.0.1", foreignCa);
+    expectRefused(c, "unable to get local issuer certificate");
+    EXPECT_TRUE(errors.contains("(CA file " + foreignCa + ", name \"127.0.0.1\")")) << errors.all();
+    // The next call tries anew and is refused again.
+    expectRefused(c, "unable to get local issuer certificate");
+    EXPECT_EQ(sim.connectionsAccepted(), 2u);
+    EXPECT_EQ(errors.count(refusal("")), 2);
+}
+
+TEST_F(TlsPeerVerificationTest, NameTheCertificateLacksIsRefused)
+{
+    const std::string ca = DriverSimulator::defaultCaFile();
+    expectRefused(verifying("127.0.0.1", ca, "driver.example"), "hostname mismatch");
+    expectRefused(verifying("127.0.0.1", ca, "127.0.0.2"), "IP address mismatch");
+}
+
+TEST_F(TlsPeerVerificationTest, UnreadableAuthorityFailsBeforeConnecting)
+{
+    const std::string keyOnly = AXOSIM_CERT_DIR "/server.key";
+    for (const std::string &file : {std::string("/nonexistent/ca.pem"), keyOnly}) {
+        XmlRpcClient *c = verifying("127.0.0.1", file);
+        EXPECT_FALSE(ping(c));
+        EXPECT_EQ(c->lastFailure(), XmlRpcClient::ConnectionSetup);
+        EXPECT_TRUE(errors.contains("cannot read the CA file " + file + " to verify the certificate of 127.0.0.1:"))
+            << errors.all();
+    }
+    EXPECT_EQ(sim.connectionsAccepted(), 0u);
+}
+
+TEST_F(TlsPeerVerificationTest, UnverifiedConnectionWarnsOncePerConnection)
+{
+    const std::string warning = "Warning in XmlRpcClient::doConnect: the certificate of 127.0.0.1:"
+        + std::to_string(sim.port()) + " is not verified (no CA file set).";
+    XmlRpcClient *c = verifying("127.0.0.1", std::string());
+    EXPECT_FALSE(c->verifiesPeer());
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(ping(c)) << errors.all();
+    EXPECT_EQ(sim.connectionsAccepted(), 1u);
+    EXPECT_EQ(errors.count(warning), 1) << errors.all();
+
+    // The driver drops each connection after its answer: a warning for each
+    // new one.
+    sim.setCloseAfterResponse(true);
+    ASSERT_TRUE(ping(c)) << errors.all();
+    ASSERT_TRUE(sim.waitForOpenConnections(0, 2000));
+    ASSERT_TRUE(ping(c)) << errors.all();
+    EXPECT_EQ(sim.connectionsAccepted(), 2u);
+    EXPECT_EQ(errors.count(warning), 2) << errors.all();
+
+    // Switched on, then off again by an empty CA file.
+    sim.setCloseAfterResponse(false);
+    c->setPeerVerification(DriverSimulator::defaultCaFile(), std::string());
+    ASSERT_TRUE(sim.waitForOpenConnections(0, 2000));
+    ASSERT_TRUE(ping(c)) << errors.all();
+    EXPECT_EQ(sim.connectionsAccepted(), 3u);
+    EXPECT_EQ(errors.count("is not verified"), 2) << errors.all();
 }
 
 TEST(XmlRpcTimeLimit, TlsCallToPeersThatNeverHandshake)

@@ -17,6 +17,7 @@
 #include "XmlRpcUtil.h"
 
 #include <QtCore/QElapsedTimer>
+#include <QtCore/QFile>
 
 #include <exception>
 #include <map>
@@ -230,6 +231,8 @@ bool NEXmlRpcThread::establishDriverConnection()
             const std::string password = NEDriverCredentials::password();
             created = std::make_shared<NEXmlRpcClient>(
                 host.constData(), params.port(), login.c_str(), password.c_str(), certPath.c_str(), true);
+            created->setPeerVerification(QFile::encodeName(AXOClientSettings::tlsCaFile()).toStdString(),
+                AXOClientSettings::tlsPeerName().toStdString());
         } else {
             NELogger::instance()->info(QStringLiteral("Using plain connection (no SSL)"));
             created = std::make_shared<NEXmlRpcClient>(host.constData(), params.port());

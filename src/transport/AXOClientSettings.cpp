@@ -11,6 +11,18 @@ const char AXOClientSettings::DriverIPKey[] = "AXODriverIP";
 const char AXOClientSettings::RootEnvironmentVariable[] = "AXOCOMM_SETTINGS_ROOT";
 const char AXOClientSettings::ProtocolSecretKey[] = "AXOProtocolSecret";
 const char AXOClientSettings::ProtocolSecretFileKey[] = "AXOProtocolSecretFile";
+const char AXOClientSettings::TlsCaFileKey[] = "AXOTlsCaFile";
+const char AXOClientSettings::TlsPeerNameKey[] = "AXOTlsPeerName";
+
+namespace {
+
+QString stringValue(const char *key)
+{
+    const QSettings settings(AXOClientSettings::filePath(), QSettings::IniFormat);
+    return settings.value(QLatin1String(key)).toString();
+}
+
+} // namespace
 
 QString AXOClientSettings::rootPath()
 {
@@ -39,8 +51,7 @@ bool AXOClientSettings::useOpenSsl()
 
 QString AXOClientSettings::driverIP()
 {
-    const QSettings settings(filePath(), QSettings::IniFormat);
-    return settings.value(QLatin1String(DriverIPKey)).toString();
+    return stringValue(DriverIPKey);
 }
 
 QByteArray AXOClientSettings::protocolSecret(QString *error)
@@ -62,6 +73,16 @@ QByteArray AXOClientSettings::protocolSecret(QString *error)
         *error = QStringLiteral("%1 is not a protocol secret (64 hex digits)")
                      .arg(text.isEmpty() ? path : QLatin1String(ProtocolSecretKey));
     return secret;
+}
+
+QString AXOClientSettings::tlsCaFile()
+{
+    return stringValue(TlsCaFileKey);
+}
+
+QString AXOClientSettings::tlsPeerName()
+{
+    return stringValue(TlsPeerNameKey);
 }
 
 bool AXOClientSettings::isLocalDriver()

@@ -18,6 +18,8 @@ public:
     static const char RootEnvironmentVariable[]; // "AXOCOMM_SETTINGS_ROOT"
     static const char ProtocolSecretKey[];     // "AXOProtocolSecret"
     static const char ProtocolSecretFileKey[]; // "AXOProtocolSecretFile"
+    static const char TlsCaFileKey[];          // "AXOTlsCaFile"
+    static const char TlsPeerNameKey[];        // "AXOTlsPeerName"
 
     //! The root the path starts from, always ending with a separator.
     static QString rootPath();
@@ -34,6 +36,12 @@ public:
     //! text). Empty when neither is set; *error tells when one is set but is
     //! not a secret.
     static QByteArray protocolSecret(QString *error = nullptr);
+    //! The PEM CA file the driver's TLS certificate must verify against
+    //! (AXOTlsCaFile); empty when absent: the certificate is not verified.
+    static QString tlsCaFile();
+    //! The name the driver's certificate must be issued for instead of the
+    //! address connected to (AXOTlsPeerName); empty when absent.
+    static QString tlsPeerName();
 };
 
 #endif // AXOCLIENTSETTINGS_H

@@ -5,6 +5,7 @@
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
@@ -133,6 +136,12 @@ XmlRpcClient::~XmlRpcClient()
         _sslContext = nullptr;
     }
     freeSslSession();
+}
+
+void XmlRpcClient::setPeerVerification(const std::string &caFile, const std::string &peerName)
+{
+    _caFile = caFile;
+    _peerName = peerName;
 }
 
 void XmlRpcClient::close()
@@ -369,7 +378,19 @@ bool XmlRpcClient::setupSslContext()
         XmlRpcUtil::error("SSL_CTX_new failed");
         return false;
     }
-    if (SSL_CTX_load_verify_locations(context, _certificatePath.c_str(), nullptr) != 1) {
+    if (verifiesPeer()) {
+        // The CA file alone is trusted: nothing else may vouch for the driver.
+        ERR_clear_error();
+        if (SSL_CTX_load_verify_locations(context, _caFile.c_str(), nullptr) != 1) {
+            const std::string reason = sslErrorText();
+            ERR_clear_error();
+            XmlRpcUtil::error("Error in XmlRpcClient::doConnect: cannot read the CA file %s to verify the "
+                              "certificate of %s:%d (%s).",
+                              _caFile.c_str(), _host.c_str(), _port, reason.c_str());
+            return false;
+        }
+        SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
+    } else if (SSL_CTX_load_verify_locations(context, _certificatePath.c_str(), nullptr) != 1) {
         XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to load or verify certificate");
         return false;
     }
@@ -452,18 +473,53 @@ bool XmlRpcClient::connectTls(int fd)
         XmlRpcUtil::error("XmlRpcSocket::enableSSL: unable to bind socket to SSL handle: %s.", reason.c_str());
         return false;
     }
+    if (verifiesPeer() && !expectPeerName(session)) {
+        reason = sslErrorText();
+        freeSslSession();
+        closeConnection();
+        XmlRpcUtil::error("Error in XmlRpcClient::doConnect: cannot check the certificate of %s:%d for the name "
+                          "\"%s\" (%s).",
+                          _host.c_str(), _port, expectedPeerName().c_str(), reason.c_str());
+        return false;
+    }
     SSL_set_connect_state(session);
     if (!handshake(session, fd, &reason) || closeRequested()) {
+        const long verified = SSL_get_verify_result(session);
         // The session never completed a handshake: free it without a
         // close_notify on a socket that may be gone.
         SSL_free(session);
         setSslSession(nullptr);
         closeConnection();
-        XmlRpcUtil::error("XmlRpcSocket::enableSSL: SSL_connect failed: %s.", reason.c_str());
+        if (verifiesPeer() && verified != X509_V_OK)
+            XmlRpcUtil::error("Error in XmlRpcClient::doConnect: the certificate of %s:%d is refused: %s "
+                              "(CA file %s, name \"%s\").",
+                              _host.c_str(), _port, X509_verify_cert_error_string(verified), _caFile.c_str(),
+                              expectedPeerName().c_str());
+        else
+            XmlRpcUtil::error("XmlRpcSocket::enableSSL: SSL_connect failed: %s.", reason.c_str());
         return false;
     }
+    if (!verifiesPeer())
+        XmlRpcUtil::error("Warning in XmlRpcClient::doConnect: the certificate of %s:%d is not verified "
+                          "(no CA file set).",
+                          _host.c_str(), _port);
     XmlRpcUtil::log(5, "Connected to %d", static_cast<int>(reinterpret_cast<intptr_t>(session)));
     return true;
+}
+
+// The check the handshake makes besides the chain: the certificate names
+// the address or the host name the client expects.
+bool XmlRpcClient::expectPeerName(SSL *session)
+{
+    const std::string &name = expectedPeerName();
+    if (name.empty())
+        return false; // an empty name would switch the check off
+    ERR_clear_error();
+    unsigned char address[sizeof(in6_addr)];
+    if (inet_pton(AF_INET, name.c_str(), address) == 1 || inet_pton(AF_INET6, name.c_str(), address) == 1)
+        return X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(session), name.c_str()) == 1;
+    SSL_set_hostflags(session, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+    return SSL_set1_host(session, name.c_str()) == 1;
 }
 
 bool XmlRpcClient::handshake(SSL *session, int fd, std::string *reason)

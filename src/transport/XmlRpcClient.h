@@ -24,6 +24,10 @@ namespace XmlRpc {
 //! close() may be called from another thread while execute() runs: the call
 //! in flight then ends at once with a failure and the executing thread closes
 //! the connection itself before execute() returns.
+//!
+//! The driver's TLS certificate is checked only once setPeerVerification()
+//! has named a CA file; until then every new TLS connection reports through
+//! the error handler that the certificate is not verified.
 class AXOCOMM_EXPORT XmlRpcClient : public XmlRpcSource
 {
 public:
@@ -66,6 +70,18 @@ public:
     XmlRpcClient(const char *host, int port, const char *login, const char *password,
                  const char *certificatePath, bool useTLS, const char *uri = nullptr);
     ~XmlRpcClient() override;
+
+    //! Verifies the driver's certificate on every TLS connection made from
+    //! now on: its chain must verify against the PEM certificates in caFile
+    //! alone (the certificate path given to the constructor is then not
+    //! used), and it must be issued for peerName, or for the host connected
+    //! to when peerName is empty; a numeric address is matched as an IP
+    //! address, anything else as a DNS name. A certificate that fails ends
+    //! the connection set-up, which reports why through the error handler.
+    //! An empty caFile switches the check off (the default). Not while a
+    //! call runs.
+    void setPeerVerification(const std::string &caFile, const std::string &peerName = std::string());
+    bool verifiesPeer() const { return !_caFile.empty(); }
 
     //! One call; a negative time limit waits without limit. True when a
     //! response was parsed into result (a fault response included).
@@ -127,6 +143,9 @@ private:
     bool connectTls(int fd);
     bool waitForSocket(int fd, bool writable, std::string *reason);
     bool handshake(SSL *session, int fd, std::string *reason);
+    //! The name the driver's certificate must be issued for.
+    const std::string &expectedPeerName() const { return _peerName.empty() ? _host : _peerName; }
+    bool expectPeerName(SSL *session);
     //! Seconds left of the call's time limit (0 once it has run out); negative: no limit.
     double timeLeft() const;
     void endCall();
@@ -143,6 +162,8 @@ private:
     // the response is delivered.
     bool _bytesBeyondResponse = false;
     double _deadline = -1.0; // of the call in flight, XmlRpcDispatch::getTime() seconds; negative: none
+    std::string _caFile;   // empty: the driver's certificate is not verified
+    std::string _peerName; // empty: the host connected to
 };
 
 } // namespace XmlRpc
