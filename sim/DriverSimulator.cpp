@@ -2,6 +2,7 @@
 
 #include "HttpRequest.h"
 #include "SimConnection.h"
+#include "SimPeerPolicy.h"
 #include "SimMethodCall.h"
 
 #include <openssl/err.h>
@@ -368,6 +369,12 @@ void DriverSimulator::acceptLoop()
         }
         const int one = 1;
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (SimPeerPolicy::refuse(fd, reinterpret_cast<sockaddr *>(&peer), m_mode == Tls, m_allowRemotePlain)) {
+            log("plain connection from " + addressText(reinterpret_cast<sockaddr *>(&peer), peerLength)
+                + " refused: not a local client");
+            ::close(fd);
+            continue;
+        }
 
         reapWorkers(false);
 

@@ -54,6 +54,10 @@ public:
     void setBindAddress(const std::string &address);
     //! Port to listen on; 0 (the default) picks a free one.
     void setPort(uint16_t port);
+    //! Whether plain mode serves clients on other hosts; default false: a
+    //! plain connection from a non-loopback address is answered "403
+    //! Forbidden" and closed.
+    void setAllowRemotePlain(bool allow) { m_allowRemotePlain = allow; }
     //! Server certificate (PEM, may hold the chain) and key for TLS mode;
     //! defaults to defaultCertFile() and defaultKeyFile().
     void setCertificateFiles(const std::string &certFile, const std::string &keyFile);
@@ -183,6 +187,7 @@ private:
     std::string m_login;
     std::string m_password;
     std::atomic<bool> m_verbose{false};
+    std::atomic<bool> m_allowRemotePlain{false};
 
     bool m_running = false;
     bool m_stopping = false;

@@ -1,23 +1,22 @@
 #include "SimDriverModel.h"
 
 #include "AsyncAnswer.h"
-#include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
 #include "CmdStatus.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "DispenserStatus.h"
+#include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCommandStatusAnswer.h"
 #include "GetErrorsAnswer.h"
-#include "GetKeyAnswer.h"
 #include "GetMachineListAnswer.h"
-#include "LoginAnswer.h"
 #include "MixerDriverStatusAnswer.h"
 #include "MixerStatus.h"
 #include "ProtoAnswer.h"
-#include "SessionKeys.h"
 #include "TintAnswer.h"
 #include "XmlRpcAnswer.h"
+
+#include <openssl/rand.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,8 +25,6 @@
 using XmlRpc::XmlRpcValue;
 
 namespace {
-
-const int kDefaultLifetimeMinutes = 20;
 
 int64_t elapsedMs(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
 {
@@ -53,8 +50,7 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_resetMs(scenario.resetMs()),
       m_dosingRate(scenario.dosingRate() > 0.0 ? scenario.dosingRate() : 1.0),
       m_channelMs(scenario.channelMs()),
-      m_configuration(scenario.configuration()),
-      m_secret(SessionKeys::defaultSecret())
+      m_configuration(scenario.configuration())
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;
@@ -87,13 +83,16 @@ FW_Error SimDriverModel::driverError(int code, const QString &argument)
     case UnknownTicket: message = QStringLiteral("Unknown ticket %1"); break;
     case NotSupported: message = QStringLiteral("Command not supported by machine"); break;
     case Interrupted: message = QStringLiteral("Command interrupted"); break;
-    case CertificationFailed: message = QStringLiteral("Session certification failed"); break;
+    case NotEnoughColorant: message = QStringLiteral("Not enough colorant in circuit %1"); break;
+    case AccessNotGranted: message = QStringLiteral("Access level %1 not granted"); break;
+    case AccessTooLow: message = QStringLiteral("Access level too low for command %1"); break;
+    case CallMethodNotSupported: message = QStringLiteral("Call method not supported for command %1"); break;
     default: message = QStringLiteral("Driver error"); break;
     }
     if (message.contains(QLatin1String("%1")))
         message = message.arg(argument);
     const QString text = QStringLiteral("TE%1").arg(code, 5, 10, QLatin1Char('0'));
-    if (code == MachineBusy)
+    if (code == MachineBusy || code == NotEnoughColorant || code == AccessNotGranted || code == AccessTooLow)
         return FW_CmdRefusedError(message, text);
     return FW_DriverError(message, text);
 }
@@ -169,106 +168,49 @@ XmlRpcValue SimDriverModel::activeMachines()
 // ---------------------------------------------------------------------------
 // Sessions
 
-XmlRpcValue SimDriverModel::login(const MachineID &machine, const QString &clientID, int lifetimeMinutes)
+XmlRpcValue SimDriverModel::login(const MachineID &machine, const QString &clientID, int lifetimeMinutes,
+                                  int accessLevel)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    purge(now);
-    // Number 0 is the driver's generic machine of the type (the driver itself for type 0).
-    const bool generic = machine.isDriverLevel() && machine.machineType >= MachineID::NoDevice
-        && machine.machineType <= MachineID::AllTypes;
-    if (!generic && !m_machines.contains(machine))
-        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
-    SessionEntry session;
-    session.machine = machine;
-    session.clientID = clientID;
-    session.lifetimeMs = int64_t(lifetimeMinutes > 0 ? lifetimeMinutes : kDefaultLifetimeMinutes) * 60000;
-    session.lastUse = now;
-    session.driverNonce = SessionKeys::randomNonce();
-    QString id;
-    do {
-        id = SessionKeys::newSessionID();
-    } while (m_sessions.contains(id));
-    m_sessions.insert(id, session);
-    changed();
-    return LoginAnswer(id).toXmlRpcValue();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        // Number 0 is the driver's generic machine of the type (the driver itself for type 0).
+        const bool generic = machine.isDriverLevel() && machine.machineType >= MachineID::NoDevice
+            && machine.machineType <= MachineID::AllTypes;
+        if (!generic && !m_machines.contains(machine))
+            return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    }
+    return m_sessions.login(machine, clientID, lifetimeMinutes, accessLevel);
 }
 
 void SimDriverModel::setSecret(const QByteArray &secret)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_secret = secret.size() == SessionKeys::SecretBytes ? secret : SessionKeys::defaultSecret();
+    m_sessions.setSecret(secret);
 }
 
 XmlRpcValue SimDriverModel::getKey(const QString &sessionID, const QString &clientNonce)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    purge(now);
-    const auto it = m_sessions.find(sessionID);
-    if (it == m_sessions.end() || it->certified)
-        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
-    it->clientNonce = clientNonce;
-    it->lastUse = now;
-    return GetKeyAnswer(SessionKeys::driverKey(m_secret, sessionID, clientNonce, it->driverNonce)).toXmlRpcValue();
+    return m_sessions.getKey(sessionID, clientNonce);
 }
 
 XmlRpcValue SimDriverModel::certify(const QString &sessionID, const QString &loginKey)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    purge(now);
-    const auto it = m_sessions.find(sessionID);
-    if (it == m_sessions.end() || it->certified)
-        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
-    const bool holds = !it->clientNonce.isEmpty()
-        && SessionKeys::keysEqual(loginKey, SessionKeys::loginKey(m_secret, sessionID, it->clientNonce, it->driverNonce));
-    if (!holds) {
-        m_sessions.erase(it);
-        changed();
-        // A refusal is the answer itself, not an error of the call.
-        return CertifySessionAnswer(false).toXmlRpcValue();
-    }
-    it->certified = true;
-    it->driverNonce.clear(); // used up
-    it->clientNonce.clear();
-    it->lastUse = now;
-    changed();
-    return CertifySessionAnswer(true).toXmlRpcValue();
+    return m_sessions.certify(sessionID, loginKey);
 }
 
 XmlRpcValue SimDriverModel::logout(const QString &sessionID)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    purge(Clock::now());
-    if (!m_sessions.remove(sessionID))
-        return failure(ProtoAnswer::RC_INVALID_SESSION, InvalidSession);
-    changed();
-    XmlRpcValue data;
-    data["loggedOut"] = true;
-    return okResult(data);
+    return m_sessions.logout(sessionID);
 }
 
-bool SimDriverModel::sessionMachine(const QString &sessionID, MachineID *machine)
+bool SimDriverModel::sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const Clock::time_point now = Clock::now();
-    purge(now);
-    const auto it = m_sessions.find(sessionID);
-    if (it == m_sessions.end() || !it->certified)
-        return false;
-    it->lastUse = now;
-    if (it->machine.isDriverLevel())
-        return false; // a session of the generic machine addresses no machine
-    *machine = it->machine;
-    return true;
+    // A session of the generic machine addresses no machine.
+    return m_sessions.lookup(sessionID, grant) && !grant->machine.isDriverLevel();
 }
 
 int SimDriverModel::sessionCount()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    purge(Clock::now());
-    return m_sessions.size();
+    return m_sessions.count();
 }
 
 // ---------------------------------------------------------------------------
@@ -350,7 +292,7 @@ XmlRpcValue SimDriverModel::clearErrors(const MachineID &machine)
     return ClearErrorsAnswer(cleared).toXmlRpcValue();
 }
 
-XmlRpcValue SimDriverModel::startReset(const MachineID &machine)
+XmlRpcValue SimDriverModel::startReset(const MachineID &machine, const QString &session)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const Clock::time_point now = Clock::now();
@@ -361,10 +303,11 @@ XmlRpcValue SimDriverModel::startReset(const MachineID &machine)
     const XmlRpcValue refused = refusal(*runtime);
     if (refused.valid())
         return refused;
-    return startProcess(machine, *runtime, QStringLiteral("RESET"), m_resetMs, Formula(), now);
+    return startProcess(machine, *runtime, QStringLiteral("RESET"), m_resetMs, Formula(), now, session);
 }
 
-XmlRpcValue SimDriverModel::startTint(const MachineID &machine, const XmlRpcValue &formulaValue)
+XmlRpcValue SimDriverModel::startTint(const MachineID &machine, const XmlRpcValue &formulaValue,
+                                      const QString &session)
 {
     const QString command = QStringLiteral("TINT");
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -409,14 +352,14 @@ XmlRpcValue SimDriverModel::startTint(const MachineID &machine, const XmlRpcValu
     if (formula.levelsManagementPolicy() == Formula::CheckLevels) {
         for (auto it = needed.constBegin(); it != needed.constEnd(); ++it) {
             if (it.value() > m_levels.value(qMakePair(machine.machineNumber, it.key()), 0.0))
-                return failure(ProtoAnswer::RC_REFUSED, InvalidParams, command);
+                return failure(ProtoAnswer::RC_REFUSED, NotEnoughColorant, QString::number(it.key()));
         }
     }
     const Formula timedFormula(channels, formula.levelsManagementPolicy(), formula.maxParallelCircuits());
     int64_t duration = 0;
     for (const FormulaChannel &channel : channels)
         duration += channel.duration();
-    return startProcess(machine, *runtime, command, duration, timedFormula, now);
+    return startProcess(machine, *runtime, command, duration, timedFormula, now, session);
 }
 
 XmlRpcValue SimDriverModel::stop(const MachineID &machine)
@@ -437,13 +380,14 @@ XmlRpcValue SimDriverModel::stop(const MachineID &machine)
     return okResult(data);
 }
 
-XmlRpcValue SimDriverModel::commandStatus(int ticket)
+XmlRpcValue SimDriverModel::commandStatus(int ticket, const QString &session)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const Clock::time_point now = Clock::now();
     settle(now);
     const auto it = m_tickets.constFind(ticket);
-    if (it == m_tickets.constEnd())
+    // Another session's ticket answers like one that never existed.
+    if (it == m_tickets.constEnd() || it->session != session)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownTicket, QString::number(ticket));
     CmdStatus status;
     if (it->final) {
@@ -458,6 +402,43 @@ XmlRpcValue SimDriverModel::commandStatus(int ticket)
         status.setTimeLeft(static_cast<int>(std::max<int64_t>(0, it->durationMs - elapsed)));
     }
     return GetCommandStatusAnswer(status).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::activeCircuits(const MachineID &machine, int process)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Clock::time_point now = Clock::now();
+    settle(now);
+    const Runtime *runtime = this->runtime(machine);
+    if (!runtime)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    QList<int> positions;
+    QList<int> masks;
+    const Process &running = runtime->process;
+    if (process == kDispensingProcess && running.running && running.command == QLatin1String("TINT")) {
+        // Channels dose one after the other; the ingredients of a channel together.
+        const int64_t elapsed = elapsedMs(running.start, now);
+        int64_t offset = 0;
+        for (const FormulaChannel &channel : running.formula.channels()) {
+            for (const ChannelIngredient &ingredient : channel.ingredients()) {
+                const int position = ingredient.position();
+                int mask = GetActiveCircuitsAnswer::StatusWaiting;
+                if (elapsed >= offset + ingredient.timeEstimate())
+                    mask = GetActiveCircuitsAnswer::StatusDone;
+                else if (elapsed >= offset)
+                    mask = GetActiveCircuitsAnswer::StatusActive;
+                const int at = positions.indexOf(position);
+                if (at < 0) {
+                    positions.append(position);
+                    masks.append(mask);
+                } else if (masks[at] == GetActiveCircuitsAnswer::StatusDone || mask == GetActiveCircuitsAnswer::StatusActive) {
+                    masks[at] = mask; // a position in two channels shows its later use
+                }
+            }
+            offset += channel.duration();
+        }
+    }
+    return GetActiveCircuitsAnswer(process, positions, masks).toXmlRpcValue();
 }
 
 XmlRpcValue SimDriverModel::waitForResult(int ticket)
@@ -529,6 +510,15 @@ void SimDriverModel::setResetMs(int ms)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_resetMs = std::max(0, ms);
+}
+
+void SimDriverModel::forgetTickets()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_tickets.clear();
+    for (Runtime &runtime : m_machines)
+        runtime.process.ticket = 0;
+    changed();
 }
 
 // ---------------------------------------------------------------------------
@@ -686,12 +676,6 @@ void SimDriverModel::dose(int dispenser, const Formula &formula, int64_t elapsed
 
 void SimDriverModel::purge(Clock::time_point now)
 {
-    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
-        if (it->lastUse + std::chrono::milliseconds(it->lifetimeMs) < now)
-            it = m_sessions.erase(it);
-        else
-            ++it;
-    }
     for (auto it = m_tickets.begin(); it != m_tickets.end();) {
         if (it->final && it->end + std::chrono::milliseconds(kTicketKeepMs) < now)
             it = m_tickets.erase(it);
@@ -728,11 +712,13 @@ QString SimDriverModel::stateText(int state)
 }
 
 XmlRpcValue SimDriverModel::startProcess(const MachineID &machine, Runtime &runtime, const QString &command,
-                                         int64_t durationMs, const Formula &formula, Clock::time_point now)
+                                         int64_t durationMs, const Formula &formula, Clock::time_point now,
+                                         const QString &session)
 {
     purge(now);
-    const int id = m_nextTicket++;
+    const int id = newTicket();
     Ticket ticket;
+    ticket.session = session;
     ticket.command = command;
     ticket.machine = machine;
     ticket.start = now;
@@ -749,6 +735,17 @@ XmlRpcValue SimDriverModel::startProcess(const MachineID &machine, Runtime &runt
     process.formula = formula;
     changed();
     return AsyncAnswer(id).toXmlRpcValue();
+}
+
+int SimDriverModel::newTicket() const
+{
+    int id = 0;
+    do {
+        unsigned int random = 0;
+        RAND_bytes(reinterpret_cast<unsigned char *>(&random), sizeof random);
+        id = static_cast<int>(random & 0x7fffffff);
+    } while (id == 0 || m_tickets.contains(id));
+    return id;
 }
 
 XmlRpcValue SimDriverModel::refusal(const Runtime &runtime) const

@@ -6,6 +6,7 @@
 #include "Formula.h"
 #include "MachineID.h"
 #include "SimScenario.h"
+#include "SimSessionTable.h"
 #include "XmlRpcValue.h"
 
 #include <QtCore/QHash>
@@ -37,7 +38,7 @@
 class SimDriverModel
 {
 public:
-    //! The driver's own error codes (TE10001..TE10009).
+    //! The driver's own error codes (TE10001..TE10012).
     enum DriverErrorCode {
         UnknownCommand = 10001,
         InvalidSession = 10002,
@@ -47,7 +48,10 @@ public:
         UnknownTicket = 10006,
         NotSupported = 10007,
         Interrupted = 10008,
-        CertificationFailed = 10009
+        NotEnoughColorant = 10009,
+        AccessNotGranted = 10010,
+        AccessTooLow = 10011,
+        CallMethodNotSupported = 10012
     };
 
     //! Machine state codes of the statuses.
@@ -59,7 +63,9 @@ public:
         StateError = 4       //!< "Error": idle with errors
     };
 
-    static constexpr int kProtocolVersion = 1;
+    static constexpr int kProtocolVersion = 2;
+    //! The circuit process of GET_ACTIVE_CIRCUITS that dosing a formula is.
+    static constexpr int kDispensingProcess = 1;
     //! Finished tickets are kept at least this long.
     static constexpr int kTicketKeepMs = 120000;
 
@@ -90,30 +96,38 @@ public:
     //! LOGIN: a new session with a fresh driver nonce; lifetime in minutes.
     //! Machine number 0 logs in to the driver's generic machine of the type
     //! (MachineID), which clients do first; such a session addresses no machine.
-    XmlRpc::XmlRpcValue login(const MachineID &machine, const QString &clientID, int lifetimeMinutes);
+    XmlRpc::XmlRpcValue login(const MachineID &machine, const QString &clientID, int lifetimeMinutes,
+                              int accessLevel = 1);
     //! GET_KEY: takes the client nonce, answers the driver key.
     XmlRpc::XmlRpcValue getKey(const QString &sessionID, const QString &clientNonce);
     //! CERTIFY_SESSION: a key that does not hold closes the session.
     XmlRpc::XmlRpcValue certify(const QString &sessionID, const QString &loginKey);
     XmlRpc::XmlRpcValue logout(const QString &sessionID);
-    //! The machine of a certified, unexpired session of a real machine
-    //! (number above 0); marks the session used.
-    bool sessionMachine(const QString &sessionID, MachineID *machine);
+    //! The grant of a certified, unexpired session of a real machine (number
+    //! above 0); marks the session used.
+    bool sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant);
     int sessionCount();
+    //! The session table itself (access levels granted, limits).
+    SimSessionTable &sessions() { return m_sessions; }
 
     // --- Machine commands -----------------------------------------------------
     XmlRpc::XmlRpcValue dispenserStatus(const MachineID &machine);
     XmlRpc::XmlRpcValue mixerStatus(const MachineID &machine);
     XmlRpc::XmlRpcValue machineErrors(const MachineID &machine);
     XmlRpc::XmlRpcValue clearErrors(const MachineID &machine);
-    //! Starts RESET: a ticket answer, or a refusal.
-    XmlRpc::XmlRpcValue startReset(const MachineID &machine);
+    //! Starts RESET: a ticket answer, or a refusal. The ticket belongs to
+    //! the session the command came in.
+    XmlRpc::XmlRpcValue startReset(const MachineID &machine, const QString &session = QString());
     //! Starts TINT of the formula value (the command's first parameter).
-    XmlRpc::XmlRpcValue startTint(const MachineID &machine, const XmlRpc::XmlRpcValue &formula);
+    XmlRpc::XmlRpcValue startTint(const MachineID &machine, const XmlRpc::XmlRpcValue &formula,
+                                  const QString &session = QString());
     //! STOP: interrupts the running process, if any.
     XmlRpc::XmlRpcValue stop(const MachineID &machine);
-    //! GET_CMD_STATUS.
-    XmlRpc::XmlRpcValue commandStatus(int ticket);
+    //! GET_CMD_STATUS: a ticket of another session is unknown.
+    XmlRpc::XmlRpcValue commandStatus(int ticket, const QString &session);
+    //! GET_ACTIVE_CIRCUITS of a dispenser: the positions of the running
+    //! formula for process 1 (dispensing), none otherwise.
+    XmlRpc::XmlRpcValue activeCircuits(const MachineID &machine, int process);
     //! Waits until the ticket is final and gives its result; an interrupted
     //! result at shutdown.
     XmlRpc::XmlRpcValue waitForResult(int ticket);
@@ -125,6 +139,8 @@ public:
     void setActive(const MachineID &machine, bool active);
     //! Duration of later RESETs, ms.
     void setResetMs(int ms);
+    //! Forgets every ticket, as a restarted driver would.
+    void forgetTickets();
 
     // --- Waiting --------------------------------------------------------------
     //! Grows by at least one with every change of the state.
@@ -171,18 +187,8 @@ private:
         int percentage = 0;
         Clock::time_point end;
         XmlRpc::XmlRpcValue result;
+        QString session; //!< the session it was started in; empty for driver-level commands
     };
-    struct SessionEntry
-    {
-        MachineID machine;
-        QString clientID;
-        int64_t lifetimeMs = 0;
-        Clock::time_point lastUse;
-        QString driverNonce;
-        QString clientNonce;
-        bool certified = false;
-    };
-
     void changed();
     //! Ends every process whose time is up.
     void settle(Clock::time_point now);
@@ -194,9 +200,12 @@ private:
     int state(const Runtime &runtime) const;
     static QString stateText(int state);
     XmlRpc::XmlRpcValue startProcess(const MachineID &machine, Runtime &runtime, const QString &command,
-                                     int64_t durationMs, const Formula &formula, Clock::time_point now);
+                                     int64_t durationMs, const Formula &formula, Clock::time_point now,
+                                     const QString &session);
     //! Lowers the levels by what the formula dosed within elapsedMs.
     void dose(int dispenser, const Formula &formula, int64_t elapsedMs);
+    //! A fresh random ticket number not in use.
+    int newTicket() const;
     //! Refusal of a process command on a machine that is off or busy; invalid when it may start.
     XmlRpc::XmlRpcValue refusal(const Runtime &runtime) const;
 
@@ -211,12 +220,10 @@ private:
     double m_dosingRate;
     int m_channelMs;
     FW_Configuration m_configuration;
-    QByteArray m_secret;
     QMap<MachineID, Runtime> m_machines;
     QMap<QPair<int, int>, double> m_levels;
-    QHash<QString, SessionEntry> m_sessions;
+    SimSessionTable m_sessions;
     QMap<int, Ticket> m_tickets;
-    int m_nextTicket = 1;
 };
 
 #endif // SIMDRIVERMODEL_H

@@ -8,6 +8,7 @@
 #include "ProtoCommandList.h"
 #include "SimDriverModel.h"
 #include "SimFault.h"
+#include "SimSessionTable.h"
 
 #include <QtCore/QStringList>
 
@@ -21,7 +22,6 @@ namespace {
 const int kInvalidCallFault = 1;
 const int kDefaultIntervalMs = 500;
 const int kDefaultTimeoutMs = 10000;
-const int kMinIntervalMs = 10;
 
 QString text(const XmlRpcValue &value)
 {
@@ -41,19 +41,6 @@ bool isInt(const XmlRpcValue &value)
 int argumentCount(const XmlRpcValue &params)
 {
     return params.getType() == XmlRpcValue::TypeArray ? params.size() : 0;
-}
-
-// Lower-case or upper-case hex text of a sensible length.
-bool isHexKey(const QString &key)
-{
-    if (key.isEmpty() || key.size() > 256)
-        return false;
-    for (const QChar c : key) {
-        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
-              || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))))
-            return false;
-    }
-    return true;
 }
 
 int intMember(const XmlRpcValue &call, const char *name, int fallback, int minimum, int maximum)
@@ -90,14 +77,8 @@ void SimProtocolHandler::shutdown() const
 
 bool SimProtocolHandler::isHoldable(const QString &command)
 {
-    static const QStringList holdable = {
-        QStringLiteral("GET_DISP_STATUS"),     QStringLiteral("GET_MIXER_STATUS"),
-        QStringLiteral("GET_ACTIVE_DISP"),     QStringLiteral("GET_CONN_STATUS"),
-        QStringLiteral("GET_SENSORS_STATUS"),  QStringLiteral("GET_CIRCUITS_STATUS"),
-        QStringLiteral("GET_ACTIVE_CIRCUITS"), QStringLiteral("GET_CURRENT_WEIGHT"),
-        QStringLiteral("GET_ERRORS"),
-    };
-    return holdable.contains(command);
+    const ProtoCommandRecord *record = ProtoCommandList::record(command);
+    return record && record->notifyChanged;
 }
 
 XmlRpcValue SimProtocolHandler::handle(int callType, const XmlRpcValue &params) const
@@ -118,7 +99,7 @@ XmlRpcValue SimProtocolHandler::handle(int callType, const XmlRpcValue &params) 
     if (callType != NotifyChangedCall)
         return execute(callType, command, session, arguments);
 
-    const int interval = intMember(call, "interval", kDefaultIntervalMs, kMinIntervalMs, kMaxHoldMs);
+    const int interval = intMember(call, "interval", kDefaultIntervalMs, kMinIntervalMs, kMaxIntervalMs);
     const int timeout = intMember(call, "timeout", kDefaultTimeoutMs, 0, kMaxHoldMs);
     return hold(command, session, arguments, call.hasMember("prev") ? call["prev"] : XmlRpcValue(), interval,
                 timeout);
@@ -150,20 +131,25 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
     const ProtoCommandRecord *record = ProtoCommandList::record(command);
     if (!record)
         return SimDriverModel::failure(ProtoAnswer::RC_UNKNOWN_COMMAND, SimDriverModel::UnknownCommand, command);
-    // Only long processes take tickets; only status queries are held.
+    // Only long processes take tickets; only the notify-changed queries are held.
     if ((callType == AsyncCall && !record->trackExecutionTime)
-        || (callType == NotifyChangedCall && !isHoldable(command)))
-        return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::NotSupported);
+        || (callType == NotifyChangedCall && !record->notifyChanged))
+        return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::CallMethodNotSupported,
+                                       command);
 
     if (record->sessionKind == ProtoCommandRecord::SessionHandshake)
         return handshake(command, session, params);
 
     MachineID machine;
     if (record->addressesMachine()) {
-        if (!model.sessionMachine(session, &machine))
+        SimSessionTable::Grant grant;
+        if (!model.sessionGrant(session, &grant))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_SESSION, SimDriverModel::InvalidSession);
+        machine = grant.machine;
         if ((record->machineTypes & machine.machineType) == 0)
             return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::NotSupported);
+        if (record->accessLevel > grant.accessLevel)
+            return SimDriverModel::failure(ProtoAnswer::RC_REFUSED, SimDriverModel::AccessTooLow, command);
     }
 
     XmlRpcValue started;
@@ -179,11 +165,15 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
     case ProtoCommandList::GET_CMD_STATUS:
         if (argumentCount(params) < 1 || !isInt(params[0]))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
-        return model.commandStatus(params[0].asInt());
+        return model.commandStatus(params[0].asInt(), session);
     case ProtoCommandList::GET_DISP_STATUS:
         return model.dispenserStatus(machine);
     case ProtoCommandList::GET_MIXER_STATUS:
         return model.mixerStatus(machine);
+    case ProtoCommandList::GET_ACTIVE_CIRCUITS:
+        if (argumentCount(params) < 1 || !isInt(params[0]))
+            return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
+        return model.activeCircuits(machine, params[0].asInt());
     case ProtoCommandList::GET_ERRORS:
         return model.machineErrors(machine);
     case ProtoCommandList::CLEAR_ERRORS:
@@ -191,12 +181,12 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
     case ProtoCommandList::STOP:
         return model.stop(machine);
     case ProtoCommandList::RESET:
-        started = model.startReset(machine);
+        started = model.startReset(machine, session);
         break;
     case ProtoCommandList::TINT:
         if (argumentCount(params) < 1)
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
-        started = model.startTint(machine, params[0]);
+        started = model.startTint(machine, params[0], session);
         break;
     default:
         return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::NotSupported);
@@ -220,12 +210,14 @@ XmlRpcValue SimProtocolHandler::handshake(const QString &command, const QString 
     if (command == QLatin1String("LOGIN")) {
         bool ok = false;
         const MachineID machine = count >= 1 ? MachineID::fromXmlRpcValue(params[0], &ok) : MachineID();
-        if (!ok || count < 2 || !isString(params[1]) || (count >= 3 && !isInt(params[2])))
+        if (!ok || count < 2 || !isString(params[1]) || (count >= 3 && !isInt(params[2]))
+            || (count >= 4 && (!isInt(params[3]) || params[3].asInt() < 1 || params[3].asInt() > 3)))
             return invalid;
-        return model.login(machine, text(params[1]), count >= 3 ? params[2].asInt() : 0);
+        return model.login(machine, text(params[1]), count >= 3 ? params[2].asInt() : 0,
+                           count >= 4 ? params[3].asInt() : 1);
     }
     if (command == QLatin1String("GET_KEY")) {
-        if (count < 1 || !isString(params[0]) || !isHexKey(text(params[0])))
+        if (count < 1 || !isString(params[0]) || !SimSessionTable::isNonceText(text(params[0])))
             return invalid;
         return model.getKey(session, text(params[0]));
     }

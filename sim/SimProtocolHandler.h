@@ -27,8 +27,11 @@ class SimDriverModel;
 class SimProtocolHandler
 {
 public:
-    //! Longest hold of a notify-changed call, whatever the caller asks, ms.
-    static constexpr int kMaxHoldMs = 600000;
+    //! Limits of a notify-changed call's interval and timeout, ms; values
+    //! outside are clamped.
+    static constexpr int kMinIntervalMs = 10;
+    static constexpr int kMaxIntervalMs = 60000;
+    static constexpr int kMaxHoldMs = 60000;
 
     explicit SimProtocolHandler(std::shared_ptr<SimDriverModel> model);
 
@@ -43,7 +46,8 @@ public:
     //! not a protocol call throws SimFault (code 1).
     XmlRpc::XmlRpcValue handle(int callType, const XmlRpc::XmlRpcValue &params) const;
 
-    //! Whether a notify-changed call may hold the query.
+    //! Whether a notify-changed call may hold the query (the catalogue's
+    //! notify-changed queries).
     static bool isHoldable(const QString &command);
 
     std::shared_ptr<SimDriverModel> model() const { return m_model; }

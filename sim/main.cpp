@@ -23,7 +23,7 @@ namespace {
 void usage(std::ostream &out)
 {
     out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--scenario FILE]\n"
-           "                     [--secret-file FILE] [--verbose] [--check]\n"
+           "                     [--secret-file FILE] [--max-access N] [--allow-remote-plain] [--verbose] [--check]\n"
            "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
            "  --tls         serve TLS and require HTTP Basic authentication\n"
            "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
@@ -33,6 +33,10 @@ void usage(std::ostream &out)
            "                   and one mixer, as in sim/scenarios/default.json)\n"
            "  --verbose     log connections and calls on stderr\n"
            "  --secret-file FILE  the protocol secret: 64 hex digits (default: the built-in one)\n"
+           "  --max-access N  highest access level a login is granted: 1 operator, 2 service,\n"
+           "                3 factory (default 3)\n"
+           "  --allow-remote-plain  serve plain HTTP to clients on other hosts too (default:\n"
+           "                loopback clients only)\n"
            "  --check       start serving, print the listening line and stop at once\n";
 }
 
@@ -93,6 +97,8 @@ int main(int argc, char **argv)
     bool verbose = false;
     bool check = false;
     std::string secretFile;
+    int maxAccess = 3;
+    bool allowRemotePlain = false;
     std::string bind = "127.0.0.1";
     std::string cert;
     std::string key;
@@ -110,6 +116,13 @@ int main(int argc, char **argv)
             if (i + 1 >= argc)
                 return badUsage("--secret-file needs a file");
             secretFile = argv[++i];
+        } else if (arg == "--max-access") {
+            const std::string value = hasValue ? argv[i + 1] : std::string();
+            if (value != "1" && value != "2" && value != "3")
+                return badUsage("--max-access needs 1, 2 or 3");
+            maxAccess = std::stoi(argv[++i]);
+        } else if (arg == "--allow-remote-plain") {
+            allowRemotePlain = true;
         } else if (arg == "--check") {
             check = true;
         } else if (arg == "--verbose" || arg == "-v") {
@@ -181,7 +194,9 @@ int main(int argc, char **argv)
         }
         driver.model().setSecret(secret);
     }
+    driver.model().sessions().setMaxAccess(maxAccess);
     DriverSimulator &simulator = driver.simulator();
+    simulator.setAllowRemotePlain(allowRemotePlain);
     simulator.setBindAddress(bind);
     simulator.setPort(port);
     simulator.setVerbose(verbose);

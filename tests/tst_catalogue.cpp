@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QMap>
 #include <QtCore/QRegularExpression>
 #include <QtCore/QSet>
@@ -390,4 +392,57 @@ TEST(CatalogueThreads, ConcurrentFirstUseBuildsOneTableThatAllThreadsRead)
     EXPECT_EQ(failures.load(), 0);
     for (const ProtoCommandList *p : seen)
         EXPECT_EQ(p, PCL::instance());
+}
+
+// docs/commands.md lists every command with what a driver needs to know of
+// it; the list is the catalogue's, written out, and must not drift from it.
+namespace {
+
+QString machinesText(int bits)
+{
+    if (bits == ProtoCommandRecord::DriverOnly)
+        return QStringLiteral("—");
+    QStringList kinds;
+    if (bits & ProtoCommandRecord::DispenserBit)
+        kinds << QStringLiteral("dispenser");
+    if (bits & ProtoCommandRecord::ScaleBit)
+        kinds << QStringLiteral("scale");
+    if (bits & ProtoCommandRecord::MixerBit)
+        kinds << QStringLiteral("mixer");
+    return kinds.join(QStringLiteral(", "));
+}
+
+QString commandTable()
+{
+    static const char *const sessions[] = {"driver", "machine", "handshake"};
+    static const char *const levels[] = {"", "operator", "service", "factory"};
+    QString table = QStringLiteral("| Id | Command | Machines | Session | Method | Level |\n|---|---|---|---|---|---|\n");
+    for (const QString &name : ProtoCommandList::commandNames()) {
+        const ProtoCommandRecord *r = ProtoCommandList::record(name);
+        QString method = r->trackExecutionTime ? QStringLiteral("executeAsync") : QStringLiteral("execute");
+        if (r->notifyChanged)
+            method += QStringLiteral(", notifyChanged");
+        table += QStringLiteral("| %1 | `%2` | %3 | %4 | %5 | %6 |\n")
+                     .arg(r->identifier)
+                     .arg(name, machinesText(r->machineTypes), QLatin1String(sessions[r->sessionKind]), method,
+                          QLatin1String(levels[r->accessLevel]));
+    }
+    return table;
+}
+
+} // namespace
+
+TEST(CatalogueDocument, CommandsDocumentListsTheCatalogue)
+{
+    QFile file(QStringLiteral(AXOCOMM_DOCS_DIR "/commands.md"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(file.fileName());
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString table = commandTable();
+    if (!text.contains(table)) {
+        QFile expected(QStringLiteral("commands-table.md"));
+        if (expected.open(QIODevice::WriteOnly))
+            expected.write(table.toUtf8());
+        FAIL() << "docs/commands.md no longer lists the catalogue; the table it should hold is in "
+               << qPrintable(QFileInfo(expected).absoluteFilePath());
+    }
 }

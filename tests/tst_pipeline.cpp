@@ -16,12 +16,14 @@
 #include "SimDriver.h"
 #include "SimDriverModel.h"
 #include "SimScenario.h"
+#include "XmlRpcClient.h"
 #include "XmlRpcUtil.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QThread>
 #include <QtCore/QThreadPool>
@@ -29,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -493,4 +496,92 @@ TEST(StoreRegistry, DriversSessionsAndClientID)
     EXPECT_TRUE(store->hasSessions());
     EXPECT_FALSE(store->isQueueThreadsAbortSet());
     AXOCommData::drop();
+}
+
+// What the driver refuses ends the command with the driver's own record.
+TEST_F(PipelineTest, DriverRefusalsEndCommandsWithTheirRecords)
+{
+    ASSERT_TRUE(loginDispenser1());
+    auto codes = [](const FW_ErrorList &errors) {
+        QStringList list;
+        for (const FW_Error &error : errors)
+            list.append(error.errorCode());
+        return list;
+    };
+
+    // A service command in the operator session the library opened by default.
+    NECommand service(driverID, kDispenser1, QStringLiteral("SET_DISP_OUTPUT"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&service, true, false));
+    EXPECT_TRUE(service.isFailed());
+    EXPECT_TRUE(codes(service.errors()).contains(QStringLiteral("TE10011"))) << qPrintable(service.errors().toText());
+
+    // A mixer query sent in the dispenser's session.
+    NECommand mixerQuery(driverID, kDispenser1, QStringLiteral("GET_MIXER_STATUS"));
+    NECmdManager::executeCommand(&mixerQuery, true, false);
+    EXPECT_TRUE(mixerQuery.isFailed());
+    EXPECT_TRUE(codes(mixerQuery.errors()).contains(QStringLiteral("TE10007")))
+        << qPrintable(mixerQuery.errors().toText());
+
+    // A long poll of a query the driver does not hold.
+    const NCCommand heldErrors(QStringLiteral("GET_ERRORS"), nullptr, 500, 10000, nullptr);
+    NECommand errorsPoll(driverID, kDispenser1, &heldErrors);
+    NECmdManager::executeCommand(&errorsPoll, true, false);
+    EXPECT_TRUE(errorsPoll.isFailed());
+    EXPECT_TRUE(codes(errorsPoll.errors()).contains(QStringLiteral("TE10012")))
+        << qPrintable(errorsPoll.errors().toText());
+
+    // Someone without the key floods the driver with logins: the library's
+    // certified session goes on working.
+    {
+        XmlRpc::XmlRpcClient flooder("127.0.0.1", driver->port());
+        for (int i = 0; i < 100; ++i) {
+            XmlRpc::XmlRpcValue call, machine, result;
+            machine["number"] = 1;
+            machine["type"] = 1;
+            call["proto"] = ProtoCommand::ProtocolVersion;
+            call["cmd"] = "LOGIN";
+            call["params"][0] = machine;
+            call["params"][1] = "flood";
+            ASSERT_TRUE(flooder.execute("AXO.execute", call, result, 5.0));
+        }
+    }
+    NECommand status(driverID, kDispenser1, QStringLiteral("GET_DISP_STATUS"));
+    ASSERT_TRUE(NECmdManager::executeCommand(&status, true, false));
+    EXPECT_TRUE(status.isDoneSuccessfully()) << qPrintable(status.errors().toText());
+
+    // A driver that forgets the ticket of a running RESET (as after a restart).
+    NECommand reset(driverID, kDispenser1, QStringLiteral("RESET"));
+    std::thread caller([&] { NECmdManager::executeCommand(&reset, true, false); });
+    QElapsedTimer timer;
+    timer.start();
+    while (!driver->model().isBusy(kDispenser1) && timer.elapsed() < 5000)
+        QThread::msleep(5);
+    driver->model().forgetTickets();
+    caller.join();
+    EXPECT_TRUE(reset.isFailed());
+    EXPECT_TRUE(codes(reset.errors()).contains(QStringLiteral("TE10006"))) << qPrintable(reset.errors().toText());
+    EXPECT_EQ(reset.cmdState(), NECommand::NECmdExecuted);
+}
+
+TEST_F(PipelineTest, LoginAboveTheGrantedLevelIsRefused)
+{
+    driver->model().sessions().setMaxAccess(1);
+    ASSERT_TRUE(startDispenser1());
+    ASSERT_TRUE(NECmdManager::setAccessLevel(2));
+    EXPECT_FALSE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    ASSERT_TRUE(NECmdManager::setAccessLevel(0));
+    QStringList codes;
+    for (const FW_Error &error : store->getErrorList(driverID, kDispenser1))
+        codes.append(error.errorCode());
+    EXPECT_TRUE(codes.contains(QStringLiteral("TE10010"))) << qPrintable(codes.join(QLatin1Char(',')));
+    EXPECT_FALSE(store->existSession(driverID, kDispenser1));
+
+    // The level the settings give is the one asked for.
+    QFile settings(AXOClientSettings::filePath());
+    QDir().mkpath(QFileInfo(settings).absolutePath());
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nAXOAccessLevel=1\n");
+    settings.close();
+    EXPECT_TRUE(NECmdManager::login(driverID, kDispenser1, QStringLiteral("tester")));
+    EXPECT_FALSE(NECmdManager::setAccessLevel(4));
 }

@@ -28,6 +28,7 @@
 #include "MixerDriverStatusAnswer.h"
 #include "ProtoCommandList.h"
 #include "SimDriver.h"
+#include "SimProtocolClient.h"
 #include "SimDriverModel.h"
 #include "SessionKeys.h"
 #include "SimScenario.h"
@@ -47,161 +48,7 @@
 #include <thread>
 #include <vector>
 
-using XmlRpc::XmlRpcClient;
-using XmlRpc::XmlRpcValue;
-
 namespace {
-
-typedef std::chrono::steady_clock Clock;
-
-const MachineID kDispenser(1, MachineID::Dispenser);
-const MachineID kMixer(2, MachineID::Mixer);
-
-int64_t msSince(Clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-int rcOf(const XmlRpcValue &result)
-{
-    if (result.getType() != XmlRpcValue::TypeStruct || result["rc"].getType() != XmlRpcValue::TypeInt)
-        return -99;
-    return result["rc"].asInt();
-}
-
-// Codes of the error records of a result.
-QStringList codesOf(const XmlRpcValue &result)
-{
-    QStringList codes;
-    bool ok = false;
-    if (result.getType() == XmlRpcValue::TypeStruct && result.hasMember("errors")) {
-        for (const FW_Error &error : FW_ErrorList::fromXmlRpcValue(result["errors"], &ok))
-            codes.append(error.errorCode());
-    }
-    return codes;
-}
-
-// One protocol client: a keep-alive XML-RPC connection to the driver.
-class ProtoClient
-{
-public:
-    explicit ProtoClient(uint16_t port) : m_client("127.0.0.1", port) {}
-
-    //! The raw call; invalid when no response arrived (a fault is a result).
-    XmlRpcValue call(int callType, const XmlRpcValue &parameter, double timeoutSeconds = 30.0)
-    {
-        XmlRpcValue result;
-        const std::string method = ProtoCommandList::functionCallStr(callType).toStdString();
-        if (!m_client.execute(method.c_str(), parameter, result, timeoutSeconds))
-            return XmlRpcValue();
-        return result;
-    }
-
-    XmlRpcValue execute(const QString &command, const QString &session = QString(),
-                        const XmlRpcValue &params = XmlRpcValue::emptyArray(), int callType = SyncCall)
-    {
-        return call(callType, parameter(command, session, params));
-    }
-
-    //! A notify-changed call; prev left out when invalid.
-    XmlRpcValue poll(const QString &command, const QString &session, const XmlRpcValue &prev, int intervalMs,
-                     int timeoutMs)
-    {
-        XmlRpcValue param = parameter(command, session, XmlRpcValue::emptyArray());
-        if (prev.valid())
-            param["prev"] = prev;
-        param["interval"] = intervalMs;
-        param["timeout"] = timeoutMs;
-        return call(NotifyChangedCall, param);
-    }
-
-    //! Sends a protocol command and decodes the result into its answer.
-    XmlRpcValue run(ProtoCommand &command, const QString &session, int callType = SyncCall)
-    {
-        bool ok = false;
-        const XmlRpcValue param = command.toXmlRpcValue(session, &ok);
-        EXPECT_TRUE(ok) << command.command().toStdString();
-        const XmlRpcValue result = call(callType, param);
-        FW_DriverError error;
-        EXPECT_TRUE(command.setAnswer(result, callType == AsyncCall, &error))
-            << command.command().toStdString() << ": " << error.errorText().toStdString() << " " << result.toText();
-        return result;
-    }
-
-    bool isFault() const { return m_client.isFault(); }
-
-    static XmlRpcValue parameter(const QString &command, const QString &session, const XmlRpcValue &params)
-    {
-        XmlRpcValue param;
-        param["proto"] = 1;
-        param["cmd"] = command.toStdString();
-        param["session"] = session.toStdString();
-        param["params"] = params;
-        return param;
-    }
-
-private:
-    XmlRpcClient m_client;
-};
-
-// Keeps the transport's error texts of calls that are meant to fail off the output.
-class QuietTransport : public XmlRpc::XmlRpcErrorHandler
-{
-public:
-    QuietTransport() : m_previous(XmlRpcUtil::getErrorHandler()) { XmlRpcUtil::setErrorHandler(this); }
-    ~QuietTransport() override { XmlRpcUtil::setErrorHandler(m_previous); }
-    void error(const char *) override {}
-
-private:
-    XmlRpc::XmlRpcErrorHandler *m_previous;
-};
-
-template<typename T>
-T answerOf(const ProtoCommand &command)
-{
-    const T *answer = dynamic_cast<const T *>(command.getProtoAnswer());
-    return answer ? *answer : T();
-}
-
-QString loginSession(ProtoClient &client, const MachineID &machine)
-{
-    LoginCmd login(machine, QStringLiteral("tst_simprotocol"), 20);
-    client.run(login, QString());
-    const LoginAnswer answer = answerOf<LoginAnswer>(login);
-    EXPECT_EQ(answer.returnCode(), ProtoAnswer::RC_OK);
-    return answer.sessionID();
-}
-
-// GET_KEY with a fresh client key; the driver key and the handle of the key.
-QString driverKeyFor(ProtoClient &client, const QString &session, QString *clientKey, int *handle)
-{
-    GetKeyCmd::createSharedKey(*clientKey, *handle);
-    GetKeyCmd getKey(session, *clientKey);
-    client.run(getKey, QString());
-    return answerOf<GetKeyAnswer>(getKey).driverKey();
-}
-
-CertifySessionAnswer certify(ProtoClient &client, const QString &session, const QString &loginKey)
-{
-    CertifySessionCmd command(session, loginKey);
-    client.run(command, QString());
-    return answerOf<CertifySessionAnswer>(command);
-}
-
-// The whole handshake; the certified session, or empty.
-QString openSession(ProtoClient &client, const MachineID &machine, QString *loginKeyOut = nullptr)
-{
-    const QString session = loginSession(client, machine);
-    QString clientKey;
-    int handle = 0;
-    const QString driverKey = driverKeyFor(client, session, &clientKey, &handle);
-    const QString loginKey = GetKeyCmd::createLoginKey(driverKey, handle);
-    if (loginKeyOut)
-        *loginKeyOut = loginKey;
-    const CertifySessionAnswer answer = certify(client, session, loginKey);
-    EXPECT_TRUE(answer.certified()) << "session " << session.toStdString();
-    return answer.certified() ? session : QString();
-}
 
 class SimProtocolTest : public ::testing::Test
 {
@@ -226,13 +73,15 @@ protected:
     }
 
     // GET_CMD_STATUS about every 100 ms until final; every status seen.
-    std::vector<CmdStatus> followTicket(ProtoClient &client, int ticket, int limitMs = 10000)
+    // The ticket is asked for in the session that started it.
+    std::vector<CmdStatus> followTicket(ProtoClient &client, int ticket, const QString &session,
+                                        int limitMs = 10000)
     {
         std::vector<CmdStatus> seen;
         const Clock::time_point start = Clock::now();
         while (msSince(start) < limitMs) {
             GetCommandStatusCmd command(ticket);
-            client.run(command, QString());
+            client.run(command, session);
             const GetCommandStatusAnswer answer = answerOf<GetCommandStatusAnswer>(command);
             EXPECT_EQ(answer.returnCode(), ProtoAnswer::RC_OK);
             seen.push_back(answer.cmdStatus());
@@ -380,7 +229,7 @@ TEST_F(SimProtocolTest, RecordedExchangeCertifiesNoOtherSession)
     const QString sessionA = loginSession(client, kDispenser);
     QString clientKeyA;
     int handleA = 0;
-    const QString driverKeyA = driverKeyFor(client, sessionA, &clientKeyA, &handleA);
+    const QString driverKeyA = driverKeyFor(client, sessionA, kDispenser, &clientKeyA, &handleA);
     const QString loginKeyA = GetKeyCmd::createLoginKey(driverKeyA, handleA);
     ASSERT_FALSE(loginKeyA.isEmpty());
     ASSERT_TRUE(certify(client, sessionA, loginKeyA).certified());
@@ -406,7 +255,6 @@ TEST_F(SimProtocolTest, RecordedExchangeCertifiesNoOtherSession)
 TEST_F(SimProtocolTest, TamperedDriverKeyGivesNoLoginKey)
 {
     ProtoClient client(driver.port());
-    const QString session = loginSession(client, kDispenser);
     const std::function<QString(QStringList)> tampers[] = {
         [](QStringList parts) { // the proof
             parts[2][0] = parts[2][0] == QLatin1Char('0') ? QLatin1Char('1') : QLatin1Char('0');
@@ -422,16 +270,18 @@ TEST_F(SimProtocolTest, TamperedDriverKeyGivesNoLoginKey)
         },
     };
     for (const auto &tamper : tampers) {
+        const QString session = loginSession(client, kDispenser);
         QString clientKey;
         int handle = 0;
-        const QString driverKey = driverKeyFor(client, session, &clientKey, &handle);
+        const QString driverKey = driverKeyFor(client, session, kDispenser, &clientKey, &handle);
         ASSERT_EQ(driverKey.split(QLatin1Char('.')).size(), 3) << driverKey.toStdString();
         EXPECT_TRUE(GetKeyCmd::createLoginKey(tamper(driverKey.split(QLatin1Char('.'))), handle).isEmpty());
     }
     // An untouched driver key still gives a key that certifies the session.
+    const QString session = loginSession(client, kDispenser);
     QString clientKey;
     int handle = 0;
-    const QString driverKey = driverKeyFor(client, session, &clientKey, &handle);
+    const QString driverKey = driverKeyFor(client, session, kDispenser, &clientKey, &handle);
     const QString loginKey = GetKeyCmd::createLoginKey(driverKey, handle);
     ASSERT_FALSE(loginKey.isEmpty());
     EXPECT_TRUE(certify(client, session, loginKey).certified());
@@ -481,7 +331,7 @@ TEST_F(SimProtocolTest, DriverCommandsDescribeTheScenario)
     ProtoClient client(driver.port());
     const GetSwVersionAnswer version(client.execute(QStringLiteral("GET_SW_VERSION")));
     EXPECT_EQ(version.versionText(), QStringLiteral("3.4.0-sim"));
-    EXPECT_EQ(version.protocolVersion(), 1);
+    EXPECT_EQ(version.protocolVersion(), 2);
     EXPECT_EQ(GetMachineListAnswer(MachineID::Dispenser, client.execute(QStringLiteral("GET_DISP_LIST"))).machineNumbers(),
               QList<int>{1});
     EXPECT_EQ(GetMachineListAnswer(MachineID::Mixer, client.execute(QStringLiteral("GET_MIXER_LIST"))).machineNumbers(),
@@ -506,15 +356,20 @@ TEST_F(SimProtocolTest, EveryCatalogueCommandGetsAResult)
         QStringLiteral("GET_SW_VERSION"), QStringLiteral("GET_DISP_LIST"),   QStringLiteral("GET_MIXER_LIST"),
         QStringLiteral("GET_ACTIVE_DISP"), QStringLiteral("GET_DISP_STATUS"), QStringLiteral("GET_MIXER_STATUS"),
         QStringLiteral("GET_ERRORS"),      QStringLiteral("CLEAR_ERRORS"),    QStringLiteral("STOP"),
-        QStringLiteral("TINT"),            QStringLiteral("GET_CMD_STATUS"),
+        QStringLiteral("TINT"),            QStringLiteral("GET_CMD_STATUS"),  QStringLiteral("GET_ACTIVE_CIRCUITS"),
     };
+    // An operator's session: machine commands of a higher level are refused first.
     for (const QString &name : ProtoCommandList::commandNames()) {
         const ProtoCommandRecord *record = ProtoCommandList::record(name);
         if (record->sessionKind == ProtoCommandRecord::SessionHandshake || name == QLatin1String("RESET"))
             continue;
         const XmlRpcValue result = client.execute(name, session);
         ASSERT_NE(rcOf(result), -99) << name.toStdString() << ": " << result.toText();
-        if (!implemented.contains(name)) {
+        if (record->addressesMachine() && (record->machineTypes & MachineID::Dispenser)
+            && record->accessLevel > ProtoCommandRecord::OperatorAccess) {
+            EXPECT_EQ(rcOf(result), ProtoAnswer::RC_REFUSED) << name.toStdString();
+            EXPECT_EQ(codesOf(result), QStringList{QStringLiteral("TE10011")}) << name.toStdString();
+        } else if (!implemented.contains(name)) {
             EXPECT_EQ(rcOf(result), ProtoAnswer::RC_NOT_SUPPORTED) << name.toStdString();
             EXPECT_EQ(codesOf(result), QStringList{QStringLiteral("TE10007")}) << name.toStdString();
         }
@@ -537,16 +392,16 @@ TEST_F(SimProtocolTest, UnknownCommandsWrongCallKindsAndBadCalls)
     const XmlRpcValue async =
         client.execute(QStringLiteral("GET_DISP_STATUS"), session, XmlRpcValue::emptyArray(), AsyncCall);
     EXPECT_EQ(rcOf(async), ProtoAnswer::RC_NOT_SUPPORTED);
-    EXPECT_EQ(codesOf(async), QStringList{QStringLiteral("TE10007")});
+    EXPECT_EQ(codesOf(async), QStringList{QStringLiteral("TE10012")});
     EXPECT_EQ(rcOf(client.poll(QStringLiteral("RESET"), session, XmlRpcValue(), 100, 100)),
               ProtoAnswer::RC_NOT_SUPPORTED);
     EXPECT_FALSE(driver.model().isBusy(kDispenser));
 
     // Parameters that are no protocol call are faults.
     XmlRpcValue wrongProto = ProtoClient::parameter(QStringLiteral("GET_SW_VERSION"), QString(), XmlRpcValue::emptyArray());
-    wrongProto["proto"] = 2;
+    wrongProto["proto"] = 1;
     XmlRpcValue noCommand;
-    noCommand["proto"] = 1;
+    noCommand["proto"] = ProtoCommand::ProtocolVersion;
     for (const XmlRpcValue &bad : {wrongProto, noCommand, XmlRpcValue(3)}) {
         const XmlRpcValue result = client.call(SyncCall, bad);
         EXPECT_TRUE(client.isFault()) << bad.toText();
@@ -593,7 +448,7 @@ TEST_F(SimProtocolTest, ResetRunsThroughItsTicketAndChangesTheStatus)
     EXPECT_FALSE(refused.hasMember("data"));
     EXPECT_EQ(rcOf(client.run(reset, session, AsyncCall)), ProtoAnswer::RC_REFUSED);
 
-    const std::vector<CmdStatus> seen = followTicket(client, ticket);
+    const std::vector<CmdStatus> seen = followTicket(client, ticket, session);
     ASSERT_GE(seen.size(), 3u) << "a RESET of " << kResetMs << " ms followed every 100 ms";
     int last = -1;
     bool between = false;
@@ -615,7 +470,7 @@ TEST_F(SimProtocolTest, ResetRunsThroughItsTicketAndChangesTheStatus)
 
     EXPECT_EQ(dispenserStatusData(client, session), idle);
     // The ticket stays readable after the end.
-    EXPECT_EQ(followTicket(client, ticket).back().status(), CmdStatus::CMD_DONE);
+    EXPECT_EQ(followTicket(client, ticket, session).back().status(), CmdStatus::CMD_DONE);
 }
 
 TEST_F(SimProtocolTest, SynchronousResetAnswersAtTheEnd)
@@ -643,7 +498,7 @@ TEST_F(SimProtocolTest, StopInterruptsTheRunningProcess)
     const XmlRpcValue stopped = client.execute(QStringLiteral("STOP"), session);
     EXPECT_EQ(rcOf(stopped), ProtoAnswer::RC_OK);
     EXPECT_TRUE(stopped["data"]["stopped"].asBool());
-    const CmdStatus status = followTicket(client, ticket, 1000).back();
+    const CmdStatus status = followTicket(client, ticket, session, 1000).back();
     EXPECT_EQ(status.status(), CmdStatus::CMD_INTERRUPTED);
     bool ok = false;
     const XmlRpcAnswer result = status.getXmlRpcAnswer(&ok);
@@ -672,7 +527,7 @@ TEST_F(SimProtocolTest, TintDosesTheFormulaAndLowersTheLevels)
     ASSERT_NE(status.dispenserStatusAnswer(), nullptr);
     EXPECT_TRUE(status.dispenserStatusAnswer()->dispensingTrigger() || !driver.model().isBusy(kDispenser));
 
-    const CmdStatus done = followTicket(client, ticket).back();
+    const CmdStatus done = followTicket(client, ticket, session).back();
     ASSERT_EQ(done.status(), CmdStatus::CMD_DONE);
     const TintAnswer answer(done.resultValue());
     ASSERT_TRUE(answer.isValid());
@@ -698,7 +553,8 @@ TEST_F(SimProtocolTest, TintDosesTheFormulaAndLowersTheLevels)
         TintCmd bad(Formula(QList<ChannelIngredient>{r.ingredient}, Formula::CheckLevels, 1));
         const XmlRpcValue result = client.run(bad, session, AsyncCall);
         EXPECT_EQ(rcOf(result), r.rc) << r.ingredient.position();
-        EXPECT_EQ(codesOf(result), QStringList{QStringLiteral("TE10004")});
+        const QString code = r.rc == ProtoAnswer::RC_REFUSED ? QStringLiteral("TE10009") : QStringLiteral("TE10004");
+        EXPECT_EQ(codesOf(result), QStringList{code});
     }
     EXPECT_EQ(rcOf(client.execute(QStringLiteral("TINT"), session, XmlRpcValue::emptyArray(), AsyncCall)),
               ProtoAnswer::RC_INVALID_PARAMS);

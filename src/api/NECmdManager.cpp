@@ -27,6 +27,8 @@
 
 #include <QtCore/QMutex>
 
+#include <QtCore/QFile>
+
 #include <memory>
 
 namespace {
@@ -72,6 +74,18 @@ QString machineText(const MachineID &id)
 
 QMutex s_hostSecretMutex;
 QByteArray s_hostSecret;
+int s_hostAccessLevel = 0; // guarded by s_hostSecretMutex; 0: the settings'
+
+// The access level of the next login: the host's, else the settings'.
+int requestedAccessLevel()
+{
+    {
+        QMutexLocker locker(&s_hostSecretMutex);
+        if (s_hostAccessLevel > 0)
+            return s_hostAccessLevel;
+    }
+    return AXOClientSettings::accessLevel();
+}
 
 // The secret of the next handshake: the host's, else the settings', else the
 // built-in default.
@@ -155,20 +169,30 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
     }
 
     applyProtocolSecret(driverID);
+    const int accessLevel = requestedAccessLevel();
     const char *stepCode = "TE00012";
     try {
         const std::unique_ptr<NECommand> loginCmd =
-            runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime));
+            runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime, accessLevel));
         const std::unique_ptr<LoginAnswer> login = anyAnswerOf<LoginAnswer>(*loginCmd);
         if (!login) {
             report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
             return false;
         }
         const QString sessionID = login->sessionID();
+        if (sessionID.isEmpty()) {
+            // Refused by the driver (e.g. an access level it does not grant):
+            // its records say why.
+            if (loginCmd->hasErrors())
+                store->appendErrorList(driverID, machineID, loginCmd->errors());
+            else
+                report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
+            return false;
+        }
 
         QString clientKey;
         int n = 0;
-        GetKeyCmd::createSharedKey(clientKey, n);
+        GetKeyCmd::createSharedKey(clientKey, n, machineID, clientID, accessLevel);
         stepCode = "TE00031";
         const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, machineID, GetKeyCmd(sessionID, clientKey));
         const std::unique_ptr<GetKeyAnswer> key = anyAnswerOf<GetKeyAnswer>(*keyCmd);
@@ -203,6 +227,15 @@ bool NECmdManager::setProtocolSecret(const QByteArray &secret)
         return false;
     QMutexLocker locker(&s_hostSecretMutex);
     s_hostSecret = secret;
+    return true;
+}
+
+bool NECmdManager::setAccessLevel(int level)
+{
+    if (level < 0 || level > 3)
+        return false;
+    QMutexLocker locker(&s_hostSecretMutex);
+    s_hostAccessLevel = level;
     return true;
 }
 
@@ -350,6 +383,8 @@ bool NECmdManager::pingEndpoint(const AXODriverConnection &connection, double ti
         const std::string certPath = connection.certPath().toStdString();
         client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port(), login.c_str(), password.c_str(),
                                               certPath.c_str(), true));
+        client->setPeerVerification(QFile::encodeName(AXOClientSettings::tlsCaFile()).toStdString(),
+                                    AXOClientSettings::tlsPeerName().toStdString());
     } else {
         client.reset(new XmlRpc::XmlRpcClient(host.constData(), connection.port()));
     }

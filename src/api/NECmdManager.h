@@ -44,6 +44,11 @@ public:
     //! those (and, without them, to the built-in default). False when the
     //! secret is neither empty nor 32 bytes.
     static bool setProtocolSecret(const QByteArray &secret);
+    //! The access level later logins ask for: 1 operator, 2 service,
+    //! 3 factory; 0 returns to the client settings' AXOAccessLevel (1 when
+    //! absent). The driver refuses commands above a session's level. False
+    //! for another number.
+    static bool setAccessLevel(int level);
     static bool setSessions(int driverID, const QList<MachineID> &machineIDs, bool force);
     static bool refreshSessions(int driverID, const FW_Configuration &configuration);
 

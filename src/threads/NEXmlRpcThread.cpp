@@ -521,8 +521,13 @@ bool NEXmlRpcThread::pollTicket(NECommand *cmd, const QString &sessionID)
     const qint64 limit = cmd->commandTimeout();
     std::unique_ptr<GetCommandStatusAnswer> finalAnswer;
     for (;;) {
-        if (!executeAXOCommandCall(sessionID, statusCmd.get()))
+        if (!executeAXOCommandCall(sessionID, statusCmd.get())) {
+            // The driver's own records (e.g. a ticket it no longer knows) say why.
+            const FW_ErrorList driverErrors = statusCmd->errors();
+            if (!driverErrors.isEmpty())
+                cmd->setFailureExecution(driverErrors);
             return failCommand(cmd, "TE00373", QStringLiteral("Error in command status send"));
+        }
         const std::unique_ptr<ProtoAnswer> polled = statusCmd->getProtoAnswer();
         const GetCommandStatusAnswer *statusAnswer = dynamic_cast<const GetCommandStatusAnswer *>(polled.get());
         if (!statusAnswer)

@@ -11,6 +11,7 @@ const char AXOClientSettings::DriverIPKey[] = "AXODriverIP";
 const char AXOClientSettings::RootEnvironmentVariable[] = "AXOCOMM_SETTINGS_ROOT";
 const char AXOClientSettings::ProtocolSecretKey[] = "AXOProtocolSecret";
 const char AXOClientSettings::ProtocolSecretFileKey[] = "AXOProtocolSecretFile";
+const char AXOClientSettings::AccessLevelKey[] = "AXOAccessLevel";
 const char AXOClientSettings::TlsCaFileKey[] = "AXOTlsCaFile";
 const char AXOClientSettings::TlsPeerNameKey[] = "AXOTlsPeerName";
 
@@ -52,6 +53,14 @@ bool AXOClientSettings::useOpenSsl()
 QString AXOClientSettings::driverIP()
 {
     return stringValue(DriverIPKey);
+}
+
+int AXOClientSettings::accessLevel()
+{
+    const QSettings settings(filePath(), QSettings::IniFormat);
+    bool ok = false;
+    const int level = settings.value(QLatin1String(AccessLevelKey)).toString().trimmed().toInt(&ok);
+    return ok && level >= 1 && level <= 3 ? level : 1;
 }
 
 QByteArray AXOClientSettings::protocolSecret(QString *error)

@@ -18,6 +18,7 @@ public:
     static const char RootEnvironmentVariable[]; // "AXOCOMM_SETTINGS_ROOT"
     static const char ProtocolSecretKey[];     // "AXOProtocolSecret"
     static const char ProtocolSecretFileKey[]; // "AXOProtocolSecretFile"
+    static const char AccessLevelKey[];        // "AXOAccessLevel"
     static const char TlsCaFileKey[];          // "AXOTlsCaFile"
     static const char TlsPeerNameKey[];        // "AXOTlsPeerName"
 
@@ -36,6 +37,9 @@ public:
     //! text). Empty when neither is set; *error tells when one is set but is
     //! not a secret.
     static QByteArray protocolSecret(QString *error = nullptr);
+    //! The access level sessions are asked for (AXOAccessLevel: 1 operator,
+    //! 2 service, 3 factory); 1 when absent or not one of those.
+    static int accessLevel();
     //! The PEM CA file the driver's TLS certificate must verify against
     //! (AXOTlsCaFile); empty when absent: the certificate is not verified.
     static QString tlsCaFile();

@@ -9,18 +9,21 @@
 class AXOCOMM_EXPORT LoginCmd : public ProtoCommand
 {
 public:
-    //! lifetime: minutes the session may stay unused before the driver drops it.
-    LoginCmd(const MachineID &machineID, const QString &clientID, int lifetime);
+    //! lifetime: minutes the session may stay unused before the driver drops
+    //! it. accessLevel: the level asked for (1 operator, 2 service, 3 factory).
+    LoginCmd(const MachineID &machineID, const QString &clientID, int lifetime, int accessLevel = 1);
 
     MachineID machineID() const { return m_machineID; }
     QString clientID() const { return m_clientID; }
     int lifetime() const { return m_lifetime; }
+    int accessLevel() const { return m_accessLevel; }
     ProtoCommand *clone() const override { return new LoginCmd(*this); }
 
 private:
     MachineID m_machineID;
     QString m_clientID;
     int m_lifetime;
+    int m_accessLevel;
 };
 
 #endif // LOGINCMD_H

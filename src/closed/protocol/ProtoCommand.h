@@ -23,7 +23,7 @@ class AXOCOMM_EXPORT ProtoCommand
 public:
     typedef QString TString;
 
-    static const int ProtocolVersion = 1;
+    static const int ProtocolVersion = 2;
 
     explicit ProtoCommand(const QString &name, const QList<QVariant> &parameters = QList<QVariant>(),
                           const FW_Machine *machine = nullptr);

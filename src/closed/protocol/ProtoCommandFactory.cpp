@@ -44,10 +44,11 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
         command.reset(new PurgeFormulaCmd(formula, machine));
     } else if (name == QLatin1String("GET_CMD_STATUS") && parameters.size() == 1 && isInt(parameters.first())) {
         command.reset(new GetCommandStatusCmd(parameters.first().toInt()));
-    } else if (name == QLatin1String("LOGIN") && parameters.size() == 3
-               && parameters.at(0).userType() == qMetaTypeId<MachineID>() && isInt(parameters.at(2))) {
+    } else if (name == QLatin1String("LOGIN") && (parameters.size() == 3 || parameters.size() == 4)
+               && parameters.at(0).userType() == qMetaTypeId<MachineID>() && isInt(parameters.at(2))
+               && (parameters.size() == 3 || isInt(parameters.at(3)))) {
         command.reset(new LoginCmd(parameters.at(0).value<MachineID>(), parameters.at(1).toString(),
-                                   parameters.at(2).toInt()));
+                                   parameters.at(2).toInt(), parameters.size() == 4 ? parameters.at(3).toInt() : 1));
     } else {
         command.reset(new ProtoCommand(name, parameters, machine));
     }

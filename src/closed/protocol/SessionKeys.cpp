@@ -45,13 +45,6 @@ QString hmacHex(const QByteArray &secret, const QByteArray &message)
     return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), static_cast<int>(length)).toHex());
 }
 
-QByteArray handshakeMessage(const char *role, const QString &sessionID, const QString &clientNonce,
-                            const QString &driverNonce)
-{
-    return QByteArray(role) + '|' + sessionID.toLatin1() + '|' + clientNonce.toLatin1() + '|'
-        + driverNonce.toLatin1();
-}
-
 QString randomHex(int bytes)
 {
     QByteArray buffer(bytes, '\0');
@@ -106,23 +99,29 @@ bool SessionKeys::setClientSecret(const QByteArray &secret)
     return valid;
 }
 
-QString SessionKeys::driverProof(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                                 const QString &driverNonce)
+QByteArray SessionKeys::boundText(const QString &sessionID, const MachineID &machine, int accessLevel,
+                                  const QString &clientNonce, const QString &driverNonce, const QString &clientID)
 {
-    return hmacHex(secret, handshakeMessage("AXO-DRIVER", sessionID, clientNonce, driverNonce));
+    const QByteArray bar(1, '|');
+    return sessionID.toLatin1() + bar + QByteArray::number(machine.machineNumber) + bar
+        + QByteArray::number(machine.machineType) + bar + QByteArray::number(accessLevel) + bar
+        + clientNonce.toLatin1() + bar + driverNonce.toLatin1() + bar + clientID.toUtf8();
 }
 
-QString SessionKeys::loginKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                              const QString &driverNonce)
+QString SessionKeys::driverProof(const QByteArray &secret, const QByteArray &bound)
 {
-    return hmacHex(secret, handshakeMessage("AXO-CLIENT", sessionID, clientNonce, driverNonce));
+    return hmacHex(secret, QByteArray("AXO-DRIVER|") + bound);
 }
 
-QString SessionKeys::driverKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                               const QString &driverNonce)
+QString SessionKeys::loginKey(const QByteArray &secret, const QByteArray &bound)
 {
-    return sessionID + QLatin1Char('.') + driverNonce + QLatin1Char('.')
-        + driverProof(secret, sessionID, clientNonce, driverNonce);
+    return hmacHex(secret, QByteArray("AXO-CLIENT|") + bound);
+}
+
+QString SessionKeys::driverKey(const QByteArray &secret, const QString &sessionID, const QString &driverNonce,
+                               const QByteArray &bound)
+{
+    return sessionID + QLatin1Char('.') + driverNonce + QLatin1Char('.') + driverProof(secret, bound);
 }
 
 bool SessionKeys::keysEqual(const QString &a, const QString &b)

@@ -2,6 +2,7 @@
 #define SESSIONKEYS_H
 
 #include "AXOCommGlobal.h"
+#include "MachineID.h"
 
 #include <QtCore/QString>
 
@@ -9,7 +10,8 @@
 
 //! The keyed hashes of the session handshake, shared by client and driver.
 //! Both hold the same 32-byte protocol secret; neither ever sends it. All
-//! keys and nonces travel as lower-case hex text.
+//! keys and nonces travel as lower-case hex text; the keys are bound to the
+//! session, both nonces, the machine, the access level and the client ID.
 //!
 //! The secret is provisioned: a driver is given one (the simulator's
 //! --secret-file), a client takes it from its settings or its host
@@ -37,28 +39,18 @@ public:
     //! Sets it (32 bytes); anything else returns to the default. False then.
     static bool setClientSecret(const QByteArray &secret);
 
-    //! HMAC-SHA256 with the secret over "AXO-DRIVER|session|Nc|Nd".
-    static QString driverProof(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                               const QString &driverNonce);
-    //! HMAC-SHA256 with the secret over "AXO-CLIENT|session|Nc|Nd".
-    static QString loginKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                            const QString &driverNonce);
+    //! The text both keys are computed over, binding the session to what
+    //! the client asked for: "session|number|type|access|Nc|Nd|clientID"
+    //! (numbers in decimal, the client ID in UTF-8 and last).
+    static QByteArray boundText(const QString &sessionID, const MachineID &machine, int accessLevel,
+                                const QString &clientNonce, const QString &driverNonce, const QString &clientID);
+    //! HMAC-SHA256 with the secret over "AXO-DRIVER|" and the bound text.
+    static QString driverProof(const QByteArray &secret, const QByteArray &bound);
+    //! HMAC-SHA256 with the secret over "AXO-CLIENT|" and the bound text.
+    static QString loginKey(const QByteArray &secret, const QByteArray &bound);
     //! What a driver answers to GET_KEY: "session.Nd.proof".
-    static QString driverKey(const QByteArray &secret, const QString &sessionID, const QString &clientNonce,
-                             const QString &driverNonce);
-    //! The same three with the default secret.
-    static QString driverProof(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
-    {
-        return driverProof(defaultSecret(), sessionID, clientNonce, driverNonce);
-    }
-    static QString loginKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
-    {
-        return loginKey(defaultSecret(), sessionID, clientNonce, driverNonce);
-    }
-    static QString driverKey(const QString &sessionID, const QString &clientNonce, const QString &driverNonce)
-    {
-        return driverKey(defaultSecret(), sessionID, clientNonce, driverNonce);
-    }
+    static QString driverKey(const QByteArray &secret, const QString &sessionID, const QString &driverNonce,
+                             const QByteArray &bound);
     //! Constant-time comparison of two keys.
     static bool keysEqual(const QString &a, const QString &b);
 };
