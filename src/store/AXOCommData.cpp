@@ -600,14 +600,16 @@ void AXOCommData::setError(int driverID, const MachineID &machineID, const FW_Dr
             return;
         if (clear)
             machine->setMachineErrors(FW_ErrorList());
-        if (!machine->machineErrors()->contains(error)) {
+        FW_Error stamped(error);
+        stamped.setMachineType(machineID.machineType);
+        if (!machine->machineErrors()->contains(stamped)) {
             FW_ErrorList added;
-            added.append(error);
+            added.append(stamped);
             machine->appendMachineErrors(added);
             changed = true;
         }
         FW_ErrorList history;
-        history.append(error);
+        history.append(stamped);
         machine->appendMachineErrorsHistory(history);
     }
     if (mode != EmitNone)
@@ -676,6 +678,63 @@ void AXOCommData::appendErrorList(int driverID, const MachineID &machineID, cons
     emit NEErrorListUpdated(driverID, machineID, changed);
 }
 
+template<typename Clear>
+void AXOCommData::clearErrors(int driverID, const MachineID &machineID, Clear clear)
+{
+    bool found = false;
+    bool changed = false;
+    {
+        QMutexLocker locker(&m_dataMutex);
+        // The machine's record and the generic record of its kind.
+        QList<MachineID> ids{machineID};
+        if (machineID.machineNumber != 0)
+            ids.append(MachineID(0, machineID.machineType));
+        for (const MachineID &id : ids) {
+            NEMachineData *machine = m_driverData.getMachineData(driverID, id);
+            if (!machine)
+                continue;
+            found = true;
+            changed = clear(*machine->machineErrors()) || changed;
+        }
+    }
+    if (found)
+        emit NEErrorListUpdated(driverID, machineID, changed);
+}
+
+void AXOCommData::clearErrorList(int driverID, const MachineID &machineID, bool all)
+{
+    clearErrors(driverID, machineID, [all](FW_ErrorList &errors) {
+        if (all) {
+            errors.clear();
+            return true; // a full clear counts as a change
+        }
+        const FW_ErrorList before = errors;
+        errors.deleteAllErrorsExcept(FW_Error::DriverError);
+        return errors != before;
+    });
+}
+
+void AXOCommData::clearErrorListTypes(int driverID, const MachineID &machineID,
+                                      const QList<FW_Error::ErrorType> &types)
+{
+    clearErrors(driverID, machineID, [&types](FW_ErrorList &errors) {
+        const FW_ErrorList before = errors;
+        for (FW_Error::ErrorType type : types)
+            errors.deleteAllErrorsTypes(type);
+        return errors != before;
+    });
+}
+
+FW_ErrorList AXOCommData::getFilteredErrorList(int driverID, const MachineID &machineID,
+                                               const QList<FW_Error::ErrorType> &types) const
+{
+    const FW_ErrorList all = getErrorList(driverID, machineID);
+    FW_ErrorList filtered;
+    for (FW_Error::ErrorType type : types)
+        filtered.append(all.filterErrorTypes(type));
+    return filtered;
+}
+
 FW_ErrorList AXOCommData::getErrorList(int driverID, const MachineID &machineID) const
 {
     QMutexLocker locker(&m_dataMutex);
@@ -691,37 +750,6 @@ FW_ErrorList AXOCommData::getErrorHistoryList(int driverID, const MachineID &mac
 }
 
 // ---------------------------------------------------------------- driver data
-
-bool AXOCommData::setDriverVersion(int driverID, const QVersionNumber &version)
-{
-    QMutexLocker locker(&m_dataMutex);
-    NEDriverData *driver = m_driverData.getDriverData(driverID);
-    if (!driver)
-        return false;
-    driver->setDriverVersion(version);
-    return true;
-}
-
-bool AXOCommData::getDriverVersion(int driverID, QVersionNumber &out) const
-{
-    QMutexLocker locker(&m_dataMutex);
-    const NEDriverData *driver = m_driverData.getDriverData(driverID);
-    if (!driver)
-        return false;
-    out = driver->driverVersion();
-    return true;
-}
-
-std::unique_ptr<MachineDriverStatusAnswer> AXOCommData::currentMachineDriverStatus(int driverID,
-                                                                                  const MachineID &machineID) const
-{
-    QMutexLocker locker(&m_dataMutex);
-    const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
-    if (!machine || !machine->currentMachineDriverStatus())
-        return nullptr;
-    return std::unique_ptr<MachineDriverStatusAnswer>(
-        static_cast<MachineDriverStatusAnswer *>(machine->currentMachineDriverStatus()->clone()));
-}
 
 // ---------------------------------------------------------------- signals
 

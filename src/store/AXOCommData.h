@@ -2,8 +2,16 @@
 #define AXOCOMMDATA_H
 
 #include "AXOCommGlobal.h"
+#include "DispenserStatus.h"
+#include "DriverSettings.h"
+#include "FW_CalibrationProfiles.h"
+#include "FW_Configuration.h"
+#include "FW_Dispenser.h"
 #include "FW_DriverError.h"
 #include "FW_ErrorList.h"
+#include "FW_Program.h"
+#include "MixerStatus.h"
+#include "ProtocolCommandInfo.h"
 #include "MachineID.h"
 #include "NEDriverDataList.h"
 #include "NEDriverParams.h"
@@ -16,12 +24,19 @@
 #include <QtCore/QObject>
 #include <QtCore/QPair>
 #include <QtCore/QReadWriteLock>
+#include <QtCore/QStringList>
 #include <QtCore/QVersionNumber>
 
 #include <memory>
 
+class DispenserDriverStatusAnswer;
+class DispenserStatusAnswer;
+class FW_Machine;
 class MachineDriverStatusAnswer;
+class MachineStatusAnswer;
 class NEDriverThreadRegistry;
+class UssWaterChangeStatus;
+class WeightAnswer;
 class NECmdManager;
 class NECommand;
 class NECommandQueueManager;
@@ -189,12 +204,143 @@ public:
     FW_ErrorList getErrorList(int driverID, const MachineID &machineID) const;
     FW_ErrorList getErrorHistoryList(int driverID, const MachineID &machineID) const;
 
-    // Driver data.
-    bool setDriverVersion(int driverID, const QVersionNumber &version);
-    bool getDriverVersion(int driverID, QVersionNumber &out) const;
+    void clearErrorList(int driverID, const MachineID &machineID, bool all);
+    void clearErrorListTypes(int driverID, const MachineID &machineID, const QList<FW_Error::ErrorType> &types);
+    FW_ErrorList getFilteredErrorList(int driverID, const MachineID &machineID,
+                                      const QList<FW_Error::ErrorType> &types) const;
+
+    // Status lists of the driver's machines (AXOCommDataStatus.cpp). The
+    // setters keep the list before the last one as the previous generation.
+    bool setDispenserStatusList(int driverID, const QList<DispenserStatus> &list, bool emitMachineSignal);
+    bool setMixerStatusList(int driverID, const QList<MixerStatus> &list);
+    bool setMachineStatusList(int driverID, const QList<MachineStatus *> &list);
+    bool setAllDispensersInactive(int driverID);
+    bool setAllMixersInactive(int driverID);
+    bool removeDispenserStatus(int driverID, int dispID, bool force);
+    bool removeMixerStatus(int driverID, int mixerID, bool force);
+    QList<DispenserStatus> getDispenserStatusList(int driverID) const;
+    QList<DispenserStatus> getDispenserStatusList_OLD(int driverID) const;
+    QList<MixerStatus> getMixerStatusList(int driverID) const;
+    QList<MixerStatus> getMixerStatusList_OLD(int driverID) const;
+    //! New status objects of every machine of the type bits; the caller deletes them.
+    QList<MachineStatus *> getMachineStatusList(int driverID, int typeMask) const;
+    //! The same, active machines only.
+    QList<MachineStatus *> getActiveMachinesList(int driverID, int typeMask) const;
+    //! A new status object of the machine; null when it is not listed.
+    MachineStatus *getMachineStatusByMachineID(int driverID, const MachineID &machineID) const;
+    bool getDispenserStatusByDispID(int driverID, int dispID, DispenserStatus &out) const;
+    bool getMixerStatusByMixerID(int driverID, int mixerID, MixerStatus &out) const;
+    QList<DispenserStatus> getActiveDispenserList(int driverID) const;
+    QList<MixerStatus> getActiveMixerList(int driverID) const;
+    QList<int> getActiveDispenserIDs(int driverID) const;
+    QList<int> getActiveMixerIDs(int driverID) const;
+    QList<MachineID> getActiveMachineIDs(int driverID, int typeMask) const;
+    int activeDispenserNum(int driverID) const;
+    int activeMixerNum(int driverID) const;
+    bool getFirstActiveDispenserID(int driverID, int *out) const;
+    bool getFirstActiveMixerID(int driverID, int *out) const;
+    bool getFirstActiveMachineID(int driverID, int typeMask, MachineID &out) const;
+    bool containsDispenserID(int driverID, int dispID) const;
+    bool containsMixerID(int driverID, int mixerID) const;
+    //! Listed, active, and its standard command thread running unpaused.
+    bool isActiveDispenser(int driverID, int dispID) const;
+    bool isActiveMixer(int driverID, int mixerID) const;
+    bool isActiveMachine(int driverID, const MachineID &machineID) const;
+    //! Active in the last list and not in the one before.
+    QList<int> getLastConnectedDispensers(int driverID) const;
+    QList<int> getLastConnectedMixers(int driverID) const;
+    //! Active in the list before the last and not in the last.
+    QList<int> getLastDisconnectedDispensers(int driverID) const;
+    QList<int> getLastDisconnectedMixers(int driverID) const;
+    //! Machines active now that were not, or whose configuration identity changed.
+    QList<MachineID> getLastConnectedOrReconfiguredMachineIDs(int driverID) const;
+
+    // Driver status answers of the machines (AXOCommDataStatus.cpp). Getters
+    // hand out copies: the stored answers are replaced by the next update.
+    void setCurrentDispenserStatus(int driverID, int dispID, const DispenserDriverStatusAnswer *status);
+    void setCurrentMachineStatus(int driverID, const MachineID &machineID, const MachineDriverStatusAnswer *status);
+    bool hasDispenserStatus(int driverID, int dispID) const;
+    bool hasPreviousDispenserStatus(int driverID, int dispID) const;
+    bool hasMachineStatus(int driverID, const MachineID &machineID) const;
+    bool hasPreviousMachineStatus(int driverID, const MachineID &machineID) const;
+    std::unique_ptr<DispenserDriverStatusAnswer> currentDispenserDriverStatus(int driverID, int dispID) const;
+    std::unique_ptr<DispenserDriverStatusAnswer> previousDispenserDriverStatus(int driverID, int dispID) const;
     //! A copy of the driver status last stored for the machine; null when none.
     std::unique_ptr<MachineDriverStatusAnswer> currentMachineDriverStatus(int driverID,
                                                                          const MachineID &machineID) const;
+    std::unique_ptr<MachineDriverStatusAnswer> previousMachineDriverStatus(int driverID,
+                                                                          const MachineID &machineID) const;
+    //! The board's own status part of an active dispenser; null otherwise.
+    std::unique_ptr<DispenserStatusAnswer> dispenserStatus(int driverID, int dispID) const;
+    std::unique_ptr<MachineStatusAnswer> machineStatus(int driverID, const MachineID &machineID) const;
+    bool dispenserAcceptCommands(int driverID, int dispID) const;
+    bool dispenserAcceptPOSCommands(int driverID, int dispID) const;
+    bool dispenserAcceptProcessCommands(int driverID, int dispID) const;
+    bool machineAcceptCommands(int driverID, const MachineID &machineID) const;
+    bool machineAcceptPOSCommands(int driverID, const MachineID &machineID) const;
+    bool machineAcceptProcessCommands(int driverID, const MachineID &machineID) const;
+    bool isDispenserUnavailable(int driverID, int dispID) const;
+    bool isDispenserAvailable(int driverID, int dispID) const { return !isDispenserUnavailable(driverID, dispID); }
+    bool isMachineUnavailable(int driverID, const MachineID &machineID) const;
+    bool isMachineAvailable(int driverID, const MachineID &machineID) const
+    {
+        return !isMachineUnavailable(driverID, machineID);
+    }
+
+    // Firmware, sensors, scale and cleaning (AXOCommDataStatus.cpp).
+    void setFwProgram(int driverID, const MachineID &machineID, const FW_Program &program);
+    void setBootLoaderActive(int driverID, const MachineID &machineID, bool active);
+    FW_Program fwProgram(int driverID, const MachineID &machineID) const;
+    int fwConfigVersion(int driverID, const MachineID &machineID) const;
+    int fwProtocolVersion(int driverID, const MachineID &machineID) const;
+    bool isBootLoaderActive(int driverID, const MachineID &machineID) const;
+    bool isApplicationProgramActive(int driverID, const MachineID &machineID) const;
+    void NEEmitHumidifierValuesChangedSignal(int driverID, int dispID, double temperatureValue, double humidityValue);
+    void NEEmitGearACMotorValuesChangedSignal(int driverID, int dispID, double pumpMotorSpeed,
+                                              double inverterCurrent);
+    void setWeightAnswer(int driverID, int dispID, const WeightAnswer *answer);
+    std::unique_ptr<WeightAnswer> weightAnswer(int driverID, int dispID) const;
+    void setUssWaterChangeStatus(int driverID, int dispID, const UssWaterChangeStatus &status);
+    std::unique_ptr<UssWaterChangeStatus> ussWaterChangeStatus(int driverID, int dispID) const;
+
+    // Configuration, calibration, settings and command lists (AXOCommDataConfig.cpp).
+    bool setConfiguration(int driverID, const FW_Configuration &configuration);
+    bool setFactoryConfiguration(int driverID, const FW_Configuration &configuration);
+    //! Kind 0: the shared configuration, 1: the factory one.
+    bool setDriverConfiguration(int driverID, int kind, const FW_Configuration &configuration);
+    bool addDispenser(int driverID, const FW_Dispenser &dispenser);
+    bool saveDispenser(int driverID, const FW_Dispenser &dispenser);
+    bool saveMachine(int driverID, const FW_Machine *machine);
+    bool updateDispenser(int driverID, const FW_Dispenser &dispenser);
+    bool removeMachine(int driverID, const MachineID &machineID);
+    bool setCalibrationProfiles(int driverID, const FW_CalibrationProfiles &profiles, bool customChanged,
+                                bool defaultChanged);
+    bool setDriverSettings(int driverID, const DriverSettings &settings);
+    bool setDriverVersion(int driverID, const QVersionNumber &version);
+    void setCommandList(int driverID, const MachineID &machineID, const QList<ProtocolCommandInfo> &commands);
+    FW_Configuration getSharedConfiguration(int driverID) const;
+    FW_Configuration getFactoryConfiguration(int driverID) const;
+    bool existsAFactoryConfiguration(int driverID) const;
+    FW_CalibrationProfiles getSharedCalibrationProfiles(int driverID) const;
+    FW_CalibrationProfiles getCustomCalibrationProfiles(int driverID) const;
+    FW_CalibrationProfiles getDefaultCalibrationProfiles(int driverID) const;
+    QList<ConfigID> getConfigIDList(int driverID) const;
+    FW_Dispenser getDispenser(int driverID, int dispID) const;
+    //! A copy of the configured machine; null when there is none.
+    std::unique_ptr<FW_Machine> getMachine(int driverID, const MachineID &machineID) const;
+    bool existsMachineID(int driverID, const MachineID &machineID) const;
+    QList<int> getDispensersID(int driverID, bool onlyKnownModels) const;
+    int getNumOfDispensers(int driverID, bool onlyKnownModels) const;
+    int getNumOfMixers(int driverID, bool onlyKnownModels) const;
+    int getNumOfMachines(int driverID, bool onlyKnownModels) const;
+    int getNumOfPumpModels(int driverID) const;
+    bool getDriverSettings(int driverID, DriverSettings &out) const;
+    bool getDriverVersion(int driverID, QVersionNumber &out) const;
+    QList<ProtocolCommandInfo> getCommandList(int driverID, const MachineID &machineID) const;
+    //! True when nothing is known of the machine's commands, or the name is among them.
+    bool isCommandSupported(int driverID, const MachineID &machineID, const QString &name) const;
+    bool areCommandsSupported(int driverID, const MachineID &machineID, const QStringList &names) const;
+    int getCommandVersion(int driverID, const MachineID &machineID, const QString &name) const;
 
     // Messages to the application.
     void NEEmitCommandEnqueuedSignal(const NECommand &command);
@@ -234,6 +380,17 @@ signals:
 
 private:
     explicit AXOCommData(QObject *parent = nullptr);
+
+    //! Runs edit on a copy of the shared configuration; stores it, refreshes
+    //! the sessions and signals when the edit succeeded.
+    template<typename Edit>
+    bool editConfiguration(int driverID, Edit edit, bool removal);
+    //! Clears errors of the machine's record and of the generic record of its
+    //! kind; clear(list) tells whether it changed the list.
+    template<typename Clear>
+    void clearErrors(int driverID, const MachineID &machineID, Clear clear);
+    //! The entry's active flag, through the standard command thread of the machine.
+    bool isActiveListed(int driverID, const MachineID &machineID) const;
     ~AXOCommData() override;
 
     friend class NEDriverThreadRegistry;

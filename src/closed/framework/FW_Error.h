@@ -32,6 +32,10 @@ public:
     bool isValid() const { return !m_code.isEmpty(); }
     //! "CODE - message", the form used in log lines.
     QString errorText() const;
+    //! The type bits of the machine the record was stored for (0: none);
+    //! set by the data store, not compared and not sent.
+    int machineType() const { return m_machineType; }
+    void setMachineType(int machineType) { m_machineType = machineType; }
 
     bool operator==(const FW_Error &other) const;
     bool operator!=(const FW_Error &other) const { return !(*this == other); }
@@ -46,6 +50,7 @@ protected:
     ErrorType m_type;
     QString m_message;
     QString m_code;
+    int m_machineType = 0;
 };
 
 Q_DECLARE_METATYPE(FW_Error)
