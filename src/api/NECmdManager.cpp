@@ -110,6 +110,7 @@ void applyProtocolSecret(int driverID)
 
 NECmdManager::NECmdManager(QObject *parent) : QObject(parent)
 {
+    connectReactions();
 }
 
 NECmdManager::~NECmdManager() = default;

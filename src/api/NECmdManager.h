@@ -12,6 +12,7 @@ class AXODriverConnection;
 class FW_Configuration;
 class Formula;
 class FormulaProgress;
+class GetActiveDispAnswer;
 class NECommand;
 
 //! The command API: executes commands on the drivers, synchronously or
@@ -73,6 +74,24 @@ public:
     static bool isFormulaProgressSupported(int driverID, int dispID, bool deepCheck);
     //! Asks the driver how it would execute the formula.
     static bool getFormulaExecution(int driverID, int dispID, const Formula &formula, FormulaProgress &progress);
+
+public slots:
+    // Reactions to the data store's signals (NECmdManagerReactions.cpp):
+    // queued to the thread that owns the instance when they come from
+    // another one.
+    void NECommandEnqueuedSlot(const NECommand &cmd);
+    void NECommandExecutedSlot(const NECommand &cmd);
+    void NECommandProgressSlot(const NECommand &cmd);
+    void MachineStatusListChangedSlot(int driverID);
+    void NEDispenserDriverStatusChangedSlot(int driverID, int dispID);
+    void NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID);
+    void CurrentMachineChangedSlot(const MachineID &machineID);
+
+private:
+    void connectReactions();
+    static void collectErrors(const NECommand &cmd);
+    static void applyActiveMachines(int driverID, const GetActiveDispAnswer &answer);
+    static void applyDriverStatus(const NECommand &cmd);
 };
 
 #endif // NECMDMANAGER_H

@@ -513,8 +513,12 @@ bool AXOCommData::startDriverCommThread(int driverID, const MachineID &machineID
     }
     {
         QMutexLocker locker(&m_workerMutex);
-        if (!m_cmdManager)
+        if (!m_cmdManager) {
+            // Its reactions run in the store's (the host's) thread, whichever
+            // thread starts the first driver thread.
             m_cmdManager.reset(new NECmdManager());
+            m_cmdManager->moveToThread(thread());
+        }
     }
     return m_threads->start(driverID, machineID, threadType);
 }

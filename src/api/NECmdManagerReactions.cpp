@@ -1,0 +1,337 @@
+// The command API's reactions: what the library does of its own when the
+// data store reports a command enqueued or executed, or a status change.
+// The polling threads write nothing into the store; their answers land here
+// (through the store's executed signal) and are applied to it, and the
+// threads of machines that appear, disappear or change activity follow.
+// The slots run in the thread that owns the NECmdManager instance, one at a
+// time in signal order, and never throw.
+
+#include "NECmdManager.h"
+
+#include "AXOCommData.h"
+#include "DispenserDriverStatusAnswer.h"
+#include "FW_Exception.h"
+#include "FW_ListUtils.h"
+#include "FirmwareVersionAnswer.h"
+#include "GetActiveDispAnswer.h"
+#include "GetConfigAnswer.h"
+#include "GetErrorsAnswer.h"
+#include "MachineDriverStatusAnswer.h"
+#include "MixerDriverStatusAnswer.h"
+#include "NECommand.h"
+#include "NELogger.h"
+
+#include <memory>
+
+namespace {
+
+typedef NEDriverParams::DriverThreadTypes ThreadType;
+
+void reportError(int driverID, const MachineID &machineID, const char *code, const QString &message)
+{
+    AXOCommData::instance()->setError(driverID, machineID, FW_DriverError(message, QLatin1String(code)), false,
+                                      AXOCommData::EmitAlways);
+}
+
+// Runs a reaction; an exception becomes an error record of the command's machine.
+template<typename Reaction>
+void guarded(const NECommand &cmd, const char *code, Reaction reaction)
+{
+    try {
+        reaction();
+    } catch (const FW_Exception &e) {
+        AXOCommData::instance()->setError(cmd.driverID(), cmd.machineID(), e.error(), false, AXOCommData::EmitAlways);
+    } catch (...) {
+        reportError(cmd.driverID(), cmd.machineID(), code, QStringLiteral("Errors during command execution"));
+    }
+}
+
+// The machine whose communication SET_ACTIVE_DISP / SET_ACTIVE_MACHINE changes.
+MachineID activationTarget(const NECommand &cmd)
+{
+    const QList<QVariant> params = cmd.parameters();
+    if (params.isEmpty())
+        return cmd.machineID();
+    if (params.first().canConvert<MachineID>() && params.first().userType() == qMetaTypeId<MachineID>())
+        return params.first().value<MachineID>();
+    return MachineID(params.first().toInt(), MachineID::Dispenser);
+}
+
+const QList<ThreadType> kActivationThreads = {NEDriverParams::StandardCommandsThread,
+                                              NEDriverParams::PriorityCommandsThread,
+                                              NEDriverParams::StopCommandsThread, NEDriverParams::DriverStatusThread,
+                                              NEDriverParams::SensorsStatusThread};
+
+// The threads a machine that became active gets, by the communication level.
+QList<ThreadType> threadsOfActiveMachine(const MachineID &id, int commLevel, bool mixers)
+{
+    QList<ThreadType> types{NEDriverParams::StandardCommandsThread};
+    if (commLevel > 0)
+        types << NEDriverParams::PriorityCommandsThread << NEDriverParams::StopCommandsThread;
+    if (id.machineType == MachineID::Dispenser) {
+        if (commLevel > 0)
+            types << NEDriverParams::DriverStatusThread;
+        if (commLevel > 1)
+            types << NEDriverParams::SensorsStatusThread;
+    } else if (id.machineType == MachineID::Mixer && mixers) {
+        types << NEDriverParams::MixerStatusThread;
+    }
+    return types;
+}
+
+template<typename Answer>
+std::unique_ptr<Answer> answerAs(const NECommand &cmd)
+{
+    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
+    if (!dynamic_cast<Answer *>(answer.get()))
+        return nullptr;
+    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+}
+
+} // namespace
+
+void NECmdManager::connectReactions()
+{
+    AXOCommData *store = AXOCommData::instance();
+    connect(store, &AXOCommData::NECommandEnqueuedSignal, this, &NECmdManager::NECommandEnqueuedSlot);
+    connect(store, &AXOCommData::NECommandExecutedSignal, this, &NECmdManager::NECommandExecutedSlot);
+    connect(store, &AXOCommData::NECommandProgressSignal, this, &NECmdManager::NECommandProgressSlot);
+    connect(store, &AXOCommData::NEMachineStatusListChanged, this, &NECmdManager::MachineStatusListChangedSlot);
+    connect(store, &AXOCommData::NEDispenserDriverStatusChangedSignal, this,
+            &NECmdManager::NEDispenserDriverStatusChangedSlot);
+    connect(store, &AXOCommData::NEMachineDriverStatusChangedSignal, this,
+            &NECmdManager::NEMachineDriverStatusChangedSlot);
+}
+
+// ---------------------------------------------------------------- enqueued
+
+void NECmdManager::NECommandEnqueuedSlot(const NECommand &cmd)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const QString name = cmd.command();
+    const int driverID = cmd.driverID();
+    if (name == QLatin1String("SET_ACTIVE_DISP") || name == QLatin1String("SET_ACTIVE_MACHINE")) {
+        guarded(cmd, "TE00369", [&] {
+            const MachineID target = activationTarget(cmd);
+            bool paused = true;
+            for (ThreadType type : kActivationThreads)
+                if (store->existsDriverCommThread(driverID, target, type))
+                    paused = store->pauseDriverCommThread(driverID, target, type) && paused;
+            if (!paused)
+                reportError(driverID, cmd.machineID(), "TE00368",
+                            QStringLiteral("Errors during dispenser communication pause"));
+        });
+    } else if (name == QLatin1String("SAVE_CONFIG")) {
+        for (int dispID : store->getActiveDispenserIDs(driverID))
+            store->pauseDriverCommThread(driverID, MachineID(dispID, MachineID::Dispenser),
+                                         NEDriverParams::SensorsStatusThread);
+    } else if (name == QLatin1String("SAVE_DISP_CONFIG") || name == QLatin1String("SAVE_MACHINE_CONFIG")) {
+        store->pauseDriverCommThread(driverID, cmd.machineID(), NEDriverParams::SensorsStatusThread);
+    } else if (name == QLatin1String("STOP")) {
+        store->clearCommandQueue(driverID, cmd.machineID(), StandardQueue);
+    }
+}
+
+void NECmdManager::NECommandProgressSlot(const NECommand &)
+{
+}
+
+// ---------------------------------------------------------------- executed
+
+void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const QString name = cmd.command();
+    const int driverID = cmd.driverID();
+    const bool done = cmd.isDoneSuccessfully();
+
+    if (name == QLatin1String("GET_CONFIG") && done && !cmd.isBlockingCall()) {
+        if (const std::unique_ptr<GetConfigAnswer> answer = answerAs<GetConfigAnswer>(cmd)) {
+            const QList<QVariant> params = cmd.parameters();
+            store->setDriverConfiguration(driverID, params.isEmpty() ? 0 : params.first().toInt(),
+                                          answer->configuration());
+        }
+    } else if ((name == QLatin1String("SET_ACTIVE_DISP") || name == QLatin1String("SET_ACTIVE_MACHINE"))
+               && cmd.isFailed()) {
+        guarded(cmd, "TE00371", [&] {
+            const MachineID target = activationTarget(cmd);
+            bool resumed = true;
+            for (ThreadType type : kActivationThreads)
+                if (store->existsDriverCommThread(driverID, target, type))
+                    resumed = store->resumeDriverCommThread(driverID, target, type) && resumed;
+            if (!resumed)
+                reportError(driverID, cmd.machineID(), "TE00370",
+                            QStringLiteral("Errors during dispenser communication resume"));
+        });
+    } else if (name == QLatin1String("GET_ACTIVE_DISP") && done && store->isAXODriver(driverID)) {
+        if (const std::unique_ptr<GetActiveDispAnswer> answer = answerAs<GetActiveDispAnswer>(cmd))
+            applyActiveMachines(driverID, *answer);
+    } else if ((name == QLatin1String("GET_DISP_STATUS") || name == QLatin1String("GET_MIXER_STATUS")) && done) {
+        guarded(cmd, "TE00230", [&] { applyDriverStatus(cmd); });
+    } else if (name == QLatin1String("CLEAR_ERRORS") && done) {
+        store->clearErrorList(driverID, cmd.machineID(), true);
+    } else if (name == QLatin1String("READ_FW_VERSION") && done) {
+        if (const std::unique_ptr<FirmwareVersionAnswer> answer = answerAs<FirmwareVersionAnswer>(cmd))
+            store->setFwProgram(driverID, cmd.machineID(), answer->program());
+    }
+
+    collectErrors(cmd);
+    if (cmd.isConfigurationCommand())
+        store->resumeDriverCommThread(driverID, cmd.machineID(), NEDriverParams::SensorsStatusThread);
+}
+
+void NECmdManager::collectErrors(const NECommand &cmd)
+{
+    const bool errorsQuery = cmd.command() == QLatin1String("GET_ERRORS");
+    if (!errorsQuery && !cmd.hasErrors())
+        return;
+    FW_ErrorList errors;
+    if (const std::unique_ptr<GetErrorsAnswer> answer = errorsQuery ? answerAs<GetErrorsAnswer>(cmd) : nullptr)
+        errors = answer->errors();
+    else
+        errors = cmd.errors();
+    AXOCommData *store = AXOCommData::instance();
+    if (errors.isEmpty())
+        store->clearErrorList(cmd.driverID(), cmd.machineID(), true);
+    else
+        store->appendErrorList(cmd.driverID(), cmd.machineID(), errors);
+}
+
+// The machines of an active-machines answer: records, threads and statuses.
+void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &answer)
+{
+    AXOCommData *store = AXOCommData::instance();
+    NELogger *log = NELogger::instance();
+    if (log->isDebugEnabled()) {
+        log->debug(QStringLiteral("GET_ACTIVE_DISP update"));
+        log->debug(QStringLiteral("GET_ACTIVE_DISP answer: %1").arg(answer.toString()));
+    }
+    const bool mixers = store->mixerMngm();
+    const int commLevel = store->commLevel();
+    const int typeMask = MachineID::Dispenser | (mixers ? MachineID::Mixer : 0);
+    store->updateMachineDataList(driverID, answer.getMachineIDs(MachineID::Dispenser), MachineID::Dispenser);
+    if (mixers)
+        store->updateMachineDataList(driverID, answer.getMachineIDs(MachineID::Mixer), MachineID::Mixer);
+
+    const QList<MachineID> activeNow = answer.getActiveMachineIDs(typeMask);
+    const QList<MachineID> activeBefore = store->getActiveMachineIDs(driverID, typeMask);
+    const QList<MachineID> present = answer.getMachineIDs(typeMask);
+    const QList<MachineID> threaded =
+        store->getDriverCommThreadMachineIDs(driverID, NEDriverParams::ConfigurationCommandsThread);
+    const QList<MachineID> newlyActive = diffList(activeNow, activeBefore);
+    const QList<MachineID> noLongerActive = diffList(activeBefore, activeNow);
+    QList<MachineID> newlyPresent;
+    for (const MachineID &id : diffList(present, threaded))
+        if (id.machineNumber > 0)
+            newlyPresent.append(id);
+    QList<MachineID> gone;
+    for (const MachineID &id : diffList(threaded, present))
+        if (id.machineNumber > 0)
+            gone.append(id);
+
+    bool started = true;
+    for (const MachineID &id : newlyPresent)
+        started = store->startDriverCommThread(driverID, id, NEDriverParams::ConfigurationCommandsThread) && started;
+    for (const MachineID &id : newlyActive) {
+        for (ThreadType type : threadsOfActiveMachine(id, commLevel, mixers))
+            started = store->startDriverCommThread(driverID, id, type) && started;
+        if (id.machineType == MachineID::Dispenser && commLevel > 0)
+            store->createDriverCommThread(driverID, id, NEDriverParams::CircuitsProcessesThread);
+    }
+    if (!started)
+        reportError(driverID, MachineID(0, MachineID::Dispenser), "TE00363",
+                    QStringLiteral("Errors during dispenser communication startup"));
+
+    bool stopped = true;
+    for (const MachineID &id : gone)
+        stopped = store->stopDriverCommThread(driverID, id, NEDriverParams::ConfigurationCommandsThread, false, true,
+                                              true)
+            && stopped;
+    for (const MachineID &id : noLongerActive) {
+        for (ThreadType type : threadsOfActiveMachine(id, commLevel, mixers))
+            if (store->existsDriverCommThread(driverID, id, type))
+                stopped = store->stopDriverCommThread(driverID, id, type, false, true, true) && stopped;
+        if (id.machineType == MachineID::Dispenser) {
+            if (std::unique_ptr<DispenserDriverStatusAnswer> status =
+                    store->currentDispenserDriverStatus(driverID, id.machineNumber)) {
+                status->setActiveMachine(false);
+                store->setCurrentDispenserStatus(driverID, id.machineNumber, status.get());
+            }
+        }
+    }
+    if (!stopped)
+        reportError(driverID, MachineID(0, MachineID::Dispenser), "TE00364",
+                    QStringLiteral("Errors during dispenser communication stop"));
+
+    if (log->isDebugEnabled())
+        log->debug(QStringLiteral("New machine status list"));
+    store->setMachineStatusList(driverID, answer.machineStatusList());
+}
+
+// A machine's driver status: stored; errors asked for when the board starts
+// reporting an error or a warning, cleared when its error ends.
+void NECmdManager::applyDriverStatus(const NECommand &cmd)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const int driverID = cmd.driverID();
+    const MachineID machineID = cmd.machineID();
+    bool wasError = false;
+    bool wasWarning = false;
+    bool wasBootLoader = false;
+    if (const std::unique_ptr<MachineDriverStatusAnswer> previous =
+            store->currentMachineDriverStatus(driverID, machineID)) {
+        if (const MachineStatusAnswer *part = previous->machineStatusAnswer()) {
+            wasError = part->isErrorCondition();
+            wasWarning = part->hasWarning();
+            wasBootLoader = part->isBootLoaderActive();
+        }
+    }
+    const std::unique_ptr<MachineDriverStatusAnswer> status = answerAs<MachineDriverStatusAnswer>(cmd);
+    store->setCurrentMachineStatus(driverID, machineID, status.get());
+    const MachineStatusAnswer *part = status ? status->machineStatusAnswer() : nullptr;
+    const bool isError = part && part->isErrorCondition();
+    const bool isWarning = part && part->hasWarning();
+    const bool isBootLoader = part && part->isBootLoaderActive();
+
+    if ((isError && !wasError) || (isWarning && !wasWarning)) {
+        NECommand errors(driverID, machineID, QStringLiteral("GET_ERRORS"));
+        executeCommand(&errors, false, true); // on a copy; its answer comes back to the executed slot
+    } else if (wasError && !isError) {
+        store->clearErrorList(driverID, machineID, true);
+    }
+    const bool stored = store->isBootLoaderActive(driverID, machineID);
+    if (!isBootLoader && (wasBootLoader || stored))
+        store->setBootLoaderActive(driverID, machineID, false);
+    else if (isBootLoader && (!wasBootLoader || !stored))
+        store->setBootLoaderActive(driverID, machineID, true);
+}
+
+// ---------------------------------------------------------------- status signals
+
+void NECmdManager::MachineStatusListChangedSlot(int)
+{
+    // The machines' command lists are refreshed by the configuration
+    // operations, which ask the driver for them.
+}
+
+void NECmdManager::NEDispenserDriverStatusChangedSlot(int, int)
+{
+}
+
+void NECmdManager::NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const std::unique_ptr<MachineDriverStatusAnswer> status = store->currentMachineDriverStatus(driverID, machineID);
+    if (!status)
+        return;
+    const MachineStatusAnswer *part = status->machineStatusAnswer();
+    if (part && part->isErrorCondition())
+        return;
+    const QList<FW_Error::ErrorType> boardTypes{FW_Error::HwError, FW_Error::CmdRefusedError};
+    if (!store->getFilteredErrorList(driverID, machineID, boardTypes).isEmpty())
+        store->clearErrorListTypes(driverID, machineID, boardTypes);
+}
+
+void NECmdManager::CurrentMachineChangedSlot(const MachineID &)
+{
+}
