@@ -16,7 +16,10 @@ SimDriver::~SimDriver()
 bool SimDriver::start()
 {
     m_model->reopen();
-    return m_simulator.start();
+    if (!m_simulator.start())
+        return false;
+    m_model->startEvents();
+    return true;
 }
 
 void SimDriver::stop()

@@ -5,9 +5,11 @@
 #include "CmdStatus.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "DispenserStatus.h"
+#include "FirmwareVersionAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCommandStatusAnswer.h"
+#include "GetConnectionStatusAnswer.h"
 #include "GetErrorsAnswer.h"
 #include "GetMachineListAnswer.h"
 #include "MixerDriverStatusAnswer.h"
@@ -50,12 +52,16 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_resetMs(scenario.resetMs()),
       m_dosingRate(scenario.dosingRate() > 0.0 ? scenario.dosingRate() : 1.0),
       m_channelMs(scenario.channelMs()),
-      m_configuration(scenario.configuration())
+      m_configuration(scenario.configuration()),
+      m_script(scenario.events()),
+      m_store(scenario)
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;
-        runtime.active = scenario.isActive(machine->machineID());
-        runtime.errors = scenario.errors(machine->machineID());
+        runtime.state.setActive(scenario.isActive(machine->machineID()));
+        runtime.state.setConnected(scenario.isConnected(machine->machineID()));
+        runtime.state.setErrors(scenario.errors(machine->machineID()));
+        runtime.state.setFirmware(scenario.firmware(machine->machineID()));
         m_machines.insert(machine->machineID(), runtime);
         if (machine->machineType() == MachineID::Dispenser) {
             for (const FW_Circuit &circuit : static_cast<const FW_Dispenser *>(machine)->circuits()) {
@@ -151,18 +157,30 @@ XmlRpcValue SimDriverModel::activeMachines()
             }
         }
         const int code = state(runtime);
-        status->setActive(runtime.active);
+        const bool up = runtime.state.isUp();
+        status->setActive(up);
         status->setModelName(FW_Machine::modelName(machine->model()));
         status->setState(code, stateText(code));
         status->setBusy(running);
-        status->setAcceptCommands(runtime.active);
-        status->setAcceptProcessCommands(runtime.active && !running);
-        status->setErrors(runtime.errors);
+        status->setAcceptCommands(up);
+        status->setAcceptProcessCommands(up && !running);
+        status->setErrors(runtime.state.errors());
         status->setConfigID(machine->configID());
         list.append(status.get());
         statuses.push_back(std::move(status));
     }
     return GetActiveDispAnswer(list).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::connectionStatus()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    QList<MachineID> connected;
+    QList<MachineID> disconnected;
+    for (const MachineID &id : m_configuration.getMachinesID())
+        (m_machines[id].state.isUp() ? connected : disconnected).append(id);
+    return GetConnectionStatusAnswer(connected, disconnected).toXmlRpcValue();
 }
 
 // ---------------------------------------------------------------------------
@@ -225,20 +243,22 @@ XmlRpcValue SimDriverModel::dispenserStatus(const MachineID &machine)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
     const bool busy = runtime->process.running;
     const bool dispensing = busy && runtime->process.command == QLatin1String("TINT");
+    const SimMachineState &facts = runtime->state;
     DispenserDriverStatusAnswer answer;
     answer.setMachineID(machine);
-    answer.setActiveMachine(runtime->active);
+    answer.setActiveMachine(facts.isUp());
     answer.setAcceptCommands(true);
     answer.setAcceptProcessCommands(!busy);
-    answer.setReadyForPOScommands(!busy && runtime->errors.isEmpty());
-    if (runtime->active) {
+    answer.setReadyForPOScommands(!busy && facts.errors().isEmpty());
+    if (facts.isUp()) {
         DispenserStatusAnswer part;
         const int code = state(*runtime);
         part.setState(code, stateText(code));
-        part.setError(!runtime->errors.isEmpty());
+        part.setError(!facts.errors().isEmpty());
         part.setAcceptWorkingModeChange(!busy);
         part.setDispensingTrigger(dispensing);
         part.setValveOn(dispensing);
+        part.setCanPresent(facts.canPresent());
         answer.setMachineStatusAnswer(&part);
     }
     return answer.toXmlRpcValue();
@@ -252,18 +272,20 @@ XmlRpcValue SimDriverModel::mixerStatus(const MachineID &machine)
     if (!runtime)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
     const bool busy = runtime->process.running;
+    const SimMachineState &facts = runtime->state;
     MixerDriverStatusAnswer answer;
     answer.setMachineID(machine);
-    answer.setActiveMachine(runtime->active);
+    answer.setActiveMachine(facts.isUp());
     answer.setAcceptCommands(true);
     answer.setAcceptProcessCommands(!busy);
-    answer.setReadyForPOScommands(!busy && runtime->errors.isEmpty());
-    if (runtime->active) {
+    answer.setReadyForPOScommands(!busy && facts.errors().isEmpty() && !facts.isDoorOpen());
+    if (facts.isUp()) {
         MixerStatusAnswer part;
         const int code = state(*runtime);
         part.setState(code, stateText(code));
-        part.setError(!runtime->errors.isEmpty());
+        part.setError(!facts.errors().isEmpty());
         part.setAcceptWorkingModeChange(!busy);
+        part.setDoorOpen(facts.isDoorOpen());
         answer.setMachineStatusAnswer(&part);
     }
     return answer.toXmlRpcValue();
@@ -272,24 +294,67 @@ XmlRpcValue SimDriverModel::mixerStatus(const MachineID &machine)
 XmlRpcValue SimDriverModel::machineErrors(const MachineID &machine)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
     const Runtime *runtime = this->runtime(machine);
     if (!runtime)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
-    return GetErrorsAnswer(runtime->errors).toXmlRpcValue();
+    return GetErrorsAnswer(runtime->state.errors()).toXmlRpcValue();
 }
 
 XmlRpcValue SimDriverModel::clearErrors(const MachineID &machine)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
     Runtime *runtime = this->runtime(machine);
     if (!runtime)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
-    const int cleared = runtime->errors.size();
-    if (cleared > 0) {
-        runtime->errors.clear();
+    const int cleared = runtime->state.clearErrors();
+    if (cleared > 0)
         changed();
-    }
     return ClearErrorsAnswer(cleared).toXmlRpcValue();
+}
+
+XmlRpcValue SimDriverModel::sensorsStatus(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    const Runtime *runtime = this->runtime(machine);
+    const FW_Dispenser *dispenser = m_configuration.getDispenserById(machine.machineNumber);
+    if (!runtime || !dispenser)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    XmlRpcValue reserve = XmlRpcValue::emptyArray();
+    int count = 0;
+    for (const FW_Circuit &circuit : dispenser->circuits()) {
+        if (circuit.reserveLevel() > 0.0
+            && m_levels.value(qMakePair(machine.machineNumber, circuit.position()), 0.0) <= circuit.reserveLevel())
+            reserve[count++] = circuit.position();
+    }
+    XmlRpcValue data;
+    data["humidity"] = runtime->state.humidity();
+    data["temperature"] = runtime->state.temperature();
+    data["canPresent"] = runtime->state.canPresent();
+    data["reserve"] = reserve;
+    return okResult(data);
+}
+
+XmlRpcValue SimDriverModel::firmwareVersion(const MachineID &machine, const XmlRpcValue &params)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    const Runtime *runtime = this->runtime(machine);
+    const FW_Machine *config = m_configuration.getMachineByMachineID(machine);
+    if (!runtime || !config)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    const QList<int> boards = config->boardAddresses();
+    int board = boards.isEmpty() ? 1 : boards.first();
+    if (params.getType() == XmlRpcValue::TypeArray && params.size() > 0) {
+        if (params[0].getType() != XmlRpcValue::TypeInt || params[0].asInt() < 1)
+            return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, QStringLiteral("READ_FW_VERSION"));
+        board = params[0].asInt();
+    }
+    const FW_Program program(board, FW_Machine::modelName(config->model()) + QStringLiteral(" main"),
+                             runtime->state.firmware());
+    return FirmwareVersionAnswer(program).toXmlRpcValue();
 }
 
 XmlRpcValue SimDriverModel::startReset(const MachineID &machine, const QString &session)
@@ -463,7 +528,7 @@ XmlRpcValue SimDriverModel::waitForResult(int ticket)
             result = failure(ProtoAnswer::RC_INTERRUPTED, Interrupted);
             break;
         }
-        m_cond.wait_until(lock, std::min(nextProcessEnd(), now + std::chrono::hours(1)));
+        m_cond.wait_until(lock, std::min(nextWake(), now + std::chrono::hours(1)));
     }
     --m_waiting;
     m_cond.notify_all();
@@ -492,7 +557,7 @@ void SimDriverModel::setMachineErrors(const MachineID &machine, const FW_ErrorLi
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (Runtime *runtime = this->runtime(machine)) {
-        runtime->errors = errors;
+        runtime->state.setErrors(errors);
         changed();
     }
 }
@@ -501,9 +566,33 @@ void SimDriverModel::setActive(const MachineID &machine, bool active)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (Runtime *runtime = this->runtime(machine)) {
-        runtime->active = active;
+        runtime->state.setActive(active);
         changed();
     }
+}
+
+bool SimDriverModel::apply(const SimEvent &event, QString *error)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    QString reason;
+    const bool applied = applyLocked(event, &reason);
+    if (error)
+        *error = reason;
+    return applied;
+}
+
+void SimDriverModel::startEvents()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_script.start(Clock::now());
+    m_cond.notify_all(); // waiting calls take the first event's time into account
+}
+
+int SimDriverModel::pendingEvents() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_script.pending();
 }
 
 void SimDriverModel::setResetMs(int ms)
@@ -546,7 +635,7 @@ bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
         }
         if (m_shutdown || now >= deadline)
             break;
-        m_cond.wait_until(lock, std::min(deadline, nextProcessEnd()));
+        m_cond.wait_until(lock, std::min(deadline, nextWake()));
     }
     --m_waiting;
     m_cond.notify_all();
@@ -593,8 +682,32 @@ void SimDriverModel::changed()
     m_cond.notify_all();
 }
 
+bool SimDriverModel::applyLocked(const SimEvent &event, QString *error)
+{
+    MachineID id;
+    if (!event.target(m_configuration, &id, error))
+        return false;
+    bool changedNow = false;
+    if (event.kind() == SimEvent::SetLevel) {
+        double &level = m_levels[qMakePair(id.machineNumber, event.position())];
+        changedNow = level != event.value();
+        level = event.value();
+    } else {
+        changedNow = m_machines[id].state.apply(event);
+    }
+    if (changedNow)
+        changed();
+    return true;
+}
+
 void SimDriverModel::settle(Clock::time_point now)
 {
+    if (!m_shutdown) {
+        for (const SimEvent &event : m_script.takeDue(now)) {
+            QString ignored; // the scenario checked its events when it was read
+            applyLocked(event, &ignored);
+        }
+    }
     bool any = false;
     for (auto it = m_machines.begin(); it != m_machines.end(); ++it) {
         Process &process = it->process;
@@ -608,9 +721,9 @@ void SimDriverModel::settle(Clock::time_point now)
         changed();
 }
 
-SimDriverModel::Clock::time_point SimDriverModel::nextProcessEnd() const
+SimDriverModel::Clock::time_point SimDriverModel::nextWake() const
 {
-    Clock::time_point next = Clock::time_point::max();
+    Clock::time_point next = m_shutdown ? Clock::time_point::max() : m_script.nextTime();
     for (const Runtime &runtime : m_machines) {
         if (runtime.process.running)
             next = std::min(next, runtime.process.start + std::chrono::milliseconds(runtime.process.durationMs));
@@ -692,11 +805,11 @@ SimDriverModel::Runtime *SimDriverModel::runtime(const MachineID &id)
 
 int SimDriverModel::state(const Runtime &runtime) const
 {
-    if (!runtime.active)
+    if (!runtime.state.isUp())
         return StateOff;
     if (runtime.process.running)
         return runtime.process.command == QLatin1String("TINT") ? StateDispensing : StateResetting;
-    return runtime.errors.isEmpty() ? StateReady : StateError;
+    return runtime.state.errors().isEmpty() ? StateReady : StateError;
 }
 
 QString SimDriverModel::stateText(int state)
@@ -750,7 +863,7 @@ int SimDriverModel::newTicket() const
 
 XmlRpcValue SimDriverModel::refusal(const Runtime &runtime) const
 {
-    if (!runtime.active || runtime.process.running)
+    if (!runtime.state.isUp() || runtime.process.running)
         return failure(ProtoAnswer::RC_REFUSED, MachineBusy);
     return XmlRpcValue();
 }

@@ -5,6 +5,10 @@
 #include "FW_ErrorList.h"
 #include "Formula.h"
 #include "MachineID.h"
+#include "SimConfigStore.h"
+#include "SimEvent.h"
+#include "SimEventScript.h"
+#include "SimMachineState.h"
 #include "SimScenario.h"
 #include "SimSessionTable.h"
 #include "XmlRpcValue.h"
@@ -29,7 +33,9 @@
 //! progress is computed from the elapsed time when asked, and it ends (levels
 //! lowered, ticket final, machine idle) at the first look after its end
 //! time. Waiting calls wake at that moment too, so they see the end as it
-//! happens.
+//! happens. The scenario's scripted events run on the same clock: they are
+//! applied at the first look after they are due (settle), and waiting calls
+//! wake when the next one is due; startEvents() starts their clock.
 //!
 //! Command methods return complete results ({"rc", "errors", "data"}) built
 //! with the library's answer classes; the caller has checked the session and
@@ -91,6 +97,12 @@ public:
     XmlRpc::XmlRpcValue machineList(int type) const;
     //! GET_ACTIVE_DISP.
     XmlRpc::XmlRpcValue activeMachines();
+    //! GET_CONN_STATUS: a machine that is disconnected or out of service is
+    //! listed as disconnected.
+    XmlRpc::XmlRpcValue connectionStatus();
+    //! The configuration data (GET_CONFIG, GET_CALIB_PROFILES,
+    //! GET_DRIVER_SETTINGS, GET_CMD_LIST); it never changes.
+    const SimConfigStore &configStore() const { return m_store; }
 
     // --- Sessions -------------------------------------------------------------
     //! LOGIN: a new session with a fresh driver nonce; lifetime in minutes.
@@ -115,6 +127,12 @@ public:
     XmlRpc::XmlRpcValue mixerStatus(const MachineID &machine);
     XmlRpc::XmlRpcValue machineErrors(const MachineID &machine);
     XmlRpc::XmlRpcValue clearErrors(const MachineID &machine);
+    //! GET_SENSORS_STATUS of a dispenser: {humidity, temperature, canPresent,
+    //! reserve: [positions at or below their reserve level]}.
+    XmlRpc::XmlRpcValue sensorsStatus(const MachineID &machine);
+    //! READ_FW_VERSION: the program of the machine's main board, answered for
+    //! the board address asked for ([board], default the first board).
+    XmlRpc::XmlRpcValue firmwareVersion(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
     //! Starts RESET: a ticket answer, or a refusal. The ticket belongs to
     //! the session the command came in.
     XmlRpc::XmlRpcValue startReset(const MachineID &machine, const QString &session = QString());
@@ -137,6 +155,31 @@ public:
     double level(int dispenser, int position);
     void setMachineErrors(const MachineID &machine, const FW_ErrorList &errors);
     void setActive(const MachineID &machine, bool active);
+    //! Applies a change of the machines (SimEvent) at once, waking waiting
+    //! calls when it changed anything; false and *error when the event names
+    //! no machine of the driver or does not fit it.
+    bool apply(const SimEvent &event, QString *error = nullptr);
+    // Shorthands of apply() for tests; a machine type of 0 means "the one with that number".
+    bool raiseError(const MachineID &machine, const FW_Error &error) { return apply(SimEvent::raiseError(machine, error)); }
+    //! Clears the errors of that code, or all when it is empty.
+    bool clearError(const MachineID &machine, const QString &code) { return apply(SimEvent::clearErrors(machine, code)); }
+    bool setConnected(const MachineID &machine, bool connected) { return apply(SimEvent::setConnected(machine, connected)); }
+    bool setDoorOpen(const MachineID &mixer, bool open) { return apply(SimEvent::setDoor(mixer, open)); }
+    bool setLevel(int dispenser, int position, double cc)
+    {
+        return apply(SimEvent::setLevel(MachineID(dispenser, MachineID::Dispenser), position, cc));
+    }
+    bool setFirmware(const MachineID &machine, const FW_Version &version) { return apply(SimEvent::setFirmware(machine, version)); }
+    bool setSensor(int dispenser, const QString &sensor, double value)
+    {
+        return apply(SimEvent::setSensor(MachineID(dispenser, MachineID::Dispenser), sensor, value));
+    }
+    //! Starts the clock of the scenario's scripted events (the first call
+    //! only; SimDriver::start does it). Due events are applied while the
+    //! model is not shut down.
+    void startEvents();
+    //! Scripted events not applied yet.
+    int pendingEvents() const;
     //! Duration of later RESETs, ms.
     void setResetMs(int ms);
     //! Forgets every ticket, as a restarted driver would.
@@ -172,8 +215,7 @@ private:
     };
     struct Runtime
     {
-        bool active = true;
-        FW_ErrorList errors;
+        SimMachineState state;
         Process process;
     };
     struct Ticket
@@ -192,8 +234,10 @@ private:
     void changed();
     //! Ends every process whose time is up.
     void settle(Clock::time_point now);
-    //! The earliest end of a running process; max() when none runs.
-    Clock::time_point nextProcessEnd() const;
+    //! The earliest end of a running process or due scripted event; max() when none.
+    Clock::time_point nextWake() const;
+    //! Applies an event; false and *error when it fits no machine.
+    bool applyLocked(const SimEvent &event, QString *error);
     void finishProcess(const MachineID &id, Runtime &runtime, Clock::time_point now, bool interrupted);
     void purge(Clock::time_point now);
     Runtime *runtime(const MachineID &id);
@@ -224,6 +268,8 @@ private:
     QMap<QPair<int, int>, double> m_levels;
     SimSessionTable m_sessions;
     QMap<int, Ticket> m_tickets;
+    SimEventScript m_script;
+    const SimConfigStore m_store;
 };
 
 #endif // SIMDRIVERMODEL_H

@@ -75,6 +75,20 @@ void SimProtocolHandler::shutdown() const
     m_model->shutdown();
 }
 
+bool SimProtocolHandler::implements(const QString &command)
+{
+    static const QStringList implemented = {
+        QStringLiteral("GET_SW_VERSION"),     QStringLiteral("GET_DISP_LIST"),      QStringLiteral("GET_MIXER_LIST"),
+        QStringLiteral("GET_ACTIVE_DISP"),    QStringLiteral("GET_CONN_STATUS"),    QStringLiteral("GET_CMD_STATUS"),
+        QStringLiteral("GET_CONFIG"),         QStringLiteral("GET_CALIB_PROFILES"), QStringLiteral("GET_DRIVER_SETTINGS"),
+        QStringLiteral("GET_DISP_STATUS"),    QStringLiteral("GET_MIXER_STATUS"),   QStringLiteral("GET_SENSORS_STATUS"),
+        QStringLiteral("GET_ACTIVE_CIRCUITS"), QStringLiteral("GET_ERRORS"),        QStringLiteral("CLEAR_ERRORS"),
+        QStringLiteral("GET_CMD_LIST"),       QStringLiteral("READ_FW_VERSION"),    QStringLiteral("STOP"),
+        QStringLiteral("RESET"),              QStringLiteral("TINT"),
+    };
+    return implemented.contains(command);
+}
+
 bool SimProtocolHandler::isHoldable(const QString &command)
 {
     const ProtoCommandRecord *record = ProtoCommandList::record(command);
@@ -162,6 +176,14 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
         return model.machineList(MachineID::Mixer);
     case ProtoCommandList::GET_ACTIVE_DISP:
         return model.activeMachines();
+    case ProtoCommandList::GET_CONN_STATUS:
+        return model.connectionStatus();
+    case ProtoCommandList::GET_CONFIG:
+        return model.configStore().configurationResult(params);
+    case ProtoCommandList::GET_CALIB_PROFILES:
+        return model.configStore().calibrationProfilesResult();
+    case ProtoCommandList::GET_DRIVER_SETTINGS:
+        return model.configStore().driverSettingsResult();
     case ProtoCommandList::GET_CMD_STATUS:
         if (argumentCount(params) < 1 || !isInt(params[0]))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
@@ -174,6 +196,12 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
         if (argumentCount(params) < 1 || !isInt(params[0]))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
         return model.activeCircuits(machine, params[0].asInt());
+    case ProtoCommandList::GET_SENSORS_STATUS:
+        return model.sensorsStatus(machine);
+    case ProtoCommandList::GET_CMD_LIST:
+        return model.configStore().commandListResult(machine);
+    case ProtoCommandList::READ_FW_VERSION:
+        return model.firmwareVersion(machine, params);
     case ProtoCommandList::GET_ERRORS:
         return model.machineErrors(machine);
     case ProtoCommandList::CLEAR_ERRORS:

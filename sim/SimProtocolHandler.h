@@ -49,6 +49,9 @@ public:
     //! Whether a notify-changed call may hold the query (the catalogue's
     //! notify-changed queries).
     static bool isHoldable(const QString &command);
+    //! Whether the simulator answers the command itself; the other catalogue
+    //! commands are answered rc 6, TE10007 once the session checks passed.
+    static bool implements(const QString &command);
 
     std::shared_ptr<SimDriverModel> model() const { return m_model; }
 

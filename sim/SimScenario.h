@@ -1,19 +1,28 @@
 #ifndef SIMSCENARIO_H
 #define SIMSCENARIO_H
 
+#include "DriverSettings.h"
+#include "FW_CalibrationProfiles.h"
 #include "FW_Configuration.h"
 #include "FW_ErrorList.h"
+#include "FW_Version.h"
 #include "MachineID.h"
+#include "ProtocolCommandInfo.h"
+#include "SimEvent.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QJsonObject>
+#include <QtCore/QList>
 #include <QtCore/QMap>
 #include <QtCore/QPair>
 #include <QtCore/QString>
 
 //! The start state of the simulated driver: its version text, its machines
 //! (dispensers with their circuits and canister levels, mixers, scales),
-//! which machines are in service, the errors they start with, and how long
-//! processes take. Read from and written to JSON (docs/simulator.md,
+//! which machines are in service and reached by the driver, the errors they
+//! start with, their firmware versions, how long processes take, the
+//! driver's settings and calibration profiles, the commands each machine
+//! supports, and the events scripted to happen while the driver runs. Read from and written to JSON (docs/simulator.md,
 //! "Scenarios"); defaultScenario() is the same as sim/scenarios/default.json.
 //!
 //! A plain value: copy it, change it, hand it to SimDriverModel.
@@ -63,7 +72,39 @@ public:
     FW_ErrorList errors(const MachineID &id) const { return m_errors.value(id); }
     void setErrors(const MachineID &id, const FW_ErrorList &errors);
 
+    //! Reached by the driver on its port (default) or not.
+    bool isConnected(const MachineID &id) const { return !m_disconnected.contains(id); }
+    void setConnected(const MachineID &id, bool connected);
+
+    //! The firmware version of a machine's main board: 2.4.0 unless set,
+    //! with the newest configuration layout and the protocol version its
+    //! model needs.
+    FW_Version firmware(const MachineID &id) const;
+    //! Sets the application version (major.minor.build) only.
+    void setFirmware(const MachineID &id, const FW_Version &version);
+
+    //! The commands GET_CMD_LIST reports for a machine; empty for the ones
+    //! the simulator implements.
+    QList<ProtocolCommandInfo> commandList(const MachineID &id) const { return m_commands.value(id); }
+    void setCommandList(const MachineID &id, const QList<ProtocolCommandInfo> &commands);
+
+    //! What GET_DRIVER_SETTINGS reports: the defaults with simulation on, unless set.
+    DriverSettings driverSettings() const { return m_settings; }
+    void setDriverSettings(const DriverSettings &settings) { m_settings = settings; }
+    //! What GET_CALIB_PROFILES reports: the built-in default profiles, unless set.
+    FW_CalibrationProfiles calibrationProfiles() const { return m_profiles; }
+    void setCalibrationProfiles(const FW_CalibrationProfiles &profiles) { m_profiles = profiles; }
+
+    //! The scripted events, in the order listed.
+    QList<SimEvent> events() const { return m_events; }
+    void setEvents(const QList<SimEvent> &events) { m_events = events; }
+
 private:
+    bool readMachine(const QJsonObject &object, const QString &path, QString *problem);
+    bool readExtras(const QJsonObject &top, QString *problem);
+    bool checkReferences(QString *problem) const;
+    QJsonObject machineToJson(const FW_Machine &machine) const;
+
     QString m_version;
     int m_resetMs;
     double m_dosingRate;
@@ -72,6 +113,12 @@ private:
     QMap<QPair<int, int>, double> m_levels;
     QMap<MachineID, bool> m_inactive;
     QMap<MachineID, FW_ErrorList> m_errors;
+    QMap<MachineID, bool> m_disconnected;
+    QMap<MachineID, FW_Version> m_firmware;
+    QMap<MachineID, QList<ProtocolCommandInfo>> m_commands;
+    DriverSettings m_settings;
+    FW_CalibrationProfiles m_profiles;
+    QList<SimEvent> m_events;
 };
 
 #endif // SIMSCENARIO_H

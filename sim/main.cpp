@@ -1,6 +1,7 @@
 // axodriver-sim: runs the simulated tinting driver until SIGINT or SIGTERM.
 
 #include "SessionKeys.h"
+#include "SimConsole.h"
 #include "SimDriver.h"
 #include "SimDriverModel.h"
 #include "SimScenario.h"
@@ -17,13 +18,15 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
 void usage(std::ostream &out)
 {
     out << "usage: axodriver-sim [--port N] [--tls] [--bind ADDR] [--cert FILE --key FILE] [--scenario FILE]\n"
-           "                     [--secret-file FILE] [--max-access N] [--allow-remote-plain] [--verbose] [--check]\n"
+           "                     [--secret-file FILE] [--max-access N] [--allow-remote-plain] [--control]\n"
+           "                     [--verbose] [--check]\n"
            "  --port N      port to listen on, 0 picks a free one (default 9333)\n"
            "  --tls         serve TLS and require HTTP Basic authentication\n"
            "  --bind ADDR   address to listen on (default 127.0.0.1)\n"
@@ -37,6 +40,9 @@ void usage(std::ostream &out)
            "                3 factory (default 3)\n"
            "  --allow-remote-plain  serve plain HTTP to clients on other hosts too (default:\n"
            "                loopback clients only)\n"
+           "  --control     read control lines on standard input that change the machines while\n"
+           "                it runs (error, clear, inactive, active, disconnect, connect, door, level,\n"
+           "                fw, sensor; \"help\" lists them) and answer each on standard output\n"
            "  --check       start serving, print the listening line and stop at once\n";
 }
 
@@ -96,6 +102,7 @@ int main(int argc, char **argv)
     bool tls = false;
     bool verbose = false;
     bool check = false;
+    bool control = false;
     std::string secretFile;
     int maxAccess = 3;
     bool allowRemotePlain = false;
@@ -123,6 +130,8 @@ int main(int argc, char **argv)
             maxAccess = std::stoi(argv[++i]);
         } else if (arg == "--allow-remote-plain") {
             allowRemotePlain = true;
+        } else if (arg == "--control") {
+            control = true;
         } else if (arg == "--check") {
             check = true;
         } else if (arg == "--verbose" || arg == "-v") {
@@ -216,9 +225,16 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    SimConsole console(driver.model(), STDIN_FILENO, stdout);
+    if (control && !console.start()) {
+        std::cerr << "axodriver-sim: cannot read control lines\n";
+        driver.stop();
+        return 1;
+    }
     int received = 0;
     while (sigwait(&stopSignals, &received) != 0) {
     }
+    console.stop();
     driver.stop();
     return 0;
 }

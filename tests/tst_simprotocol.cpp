@@ -357,6 +357,9 @@ TEST_F(SimProtocolTest, EveryCatalogueCommandGetsAResult)
         QStringLiteral("GET_ACTIVE_DISP"), QStringLiteral("GET_DISP_STATUS"), QStringLiteral("GET_MIXER_STATUS"),
         QStringLiteral("GET_ERRORS"),      QStringLiteral("CLEAR_ERRORS"),    QStringLiteral("STOP"),
         QStringLiteral("TINT"),            QStringLiteral("GET_CMD_STATUS"),  QStringLiteral("GET_ACTIVE_CIRCUITS"),
+        QStringLiteral("GET_CONN_STATUS"), QStringLiteral("GET_SENSORS_STATUS"), QStringLiteral("GET_CONFIG"),
+        QStringLiteral("GET_CALIB_PROFILES"), QStringLiteral("GET_DRIVER_SETTINGS"), QStringLiteral("GET_CMD_LIST"),
+        QStringLiteral("READ_FW_VERSION"),
     };
     // An operator's session: machine commands of a higher level are refused first.
     for (const QString &name : ProtoCommandList::commandNames()) {

@@ -3,10 +3,15 @@
 #include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
+#include "FirmwareVersionAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
+#include "GetCalibrationProfilesAnswer.h"
+#include "GetCommandListAnswer.h"
 #include "GetCommandStatusAnswer.h"
+#include "GetConfigAnswer.h"
 #include "GetConnectionStatusAnswer.h"
+#include "GetDriverSettingsAnswer.h"
 #include "GetErrorsAnswer.h"
 #include "GetKeyAnswer.h"
 #include "GetMachineListAnswer.h"
@@ -56,6 +61,11 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("CLEAR_ERRORS"), make<ClearErrorsAnswer>()},
         {QStringLiteral("TINT"), make<TintAnswer>()},
         {QStringLiteral("GET_ACTIVE_CIRCUITS"), make<GetActiveCircuitsAnswer>()},
+        {QStringLiteral("GET_CONFIG"), make<GetConfigAnswer>()},
+        {QStringLiteral("GET_CALIB_PROFILES"), make<GetCalibrationProfilesAnswer>()},
+        {QStringLiteral("GET_DRIVER_SETTINGS"), make<GetDriverSettingsAnswer>()},
+        {QStringLiteral("GET_CMD_LIST"), make<GetCommandListAnswer>()},
+        {QStringLiteral("READ_FW_VERSION"), make<FirmwareVersionAnswer>()},
     };
     return table;
 }

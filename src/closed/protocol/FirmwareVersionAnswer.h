@@ -1,0 +1,24 @@
+#ifndef FIRMWAREVERSIONANSWER_H
+#define FIRMWAREVERSIONANSWER_H
+
+#include "FW_Program.h"
+#include "ProtoAnswerT.h"
+
+//! The answer to "READ_FW_VERSION": the program running on the board asked
+//! for ({"program": {"board": int, "name": string, "version": FW_Version
+//! struct, "bootLoader": bool}}); a board address of at least 1 and either a
+//! valid version or a board in its boot loader.
+class AXOCOMM_EXPORT FirmwareVersionAnswer : public ValueAnswerT<FirmwareVersionAnswer, FW_Program>
+{
+public:
+    static constexpr const char *dataMember = "program";
+    static bool acceptsValue(const FW_Program &program) { return program.isValid(true); }
+
+    using ValueAnswerT::ValueAnswerT;
+
+    FW_Program program() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("FirmwareVersionAnswer"); }
+};
+
+#endif // FIRMWAREVERSIONANSWER_H
