@@ -322,13 +322,16 @@ XmlRpcValue SimDriverModel::sensorsStatus(const MachineID &machine)
     const FW_Dispenser *dispenser = m_configuration.getDispenserById(machine.machineNumber);
     if (!runtime || !dispenser)
         return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
-    XmlRpcValue reserve = XmlRpcValue::emptyArray();
-    int count = 0;
+    QList<int> low;
     for (const FW_Circuit &circuit : dispenser->circuits()) {
         if (circuit.reserveLevel() > 0.0
             && m_levels.value(qMakePair(machine.machineNumber, circuit.position()), 0.0) <= circuit.reserveLevel())
-            reserve[count++] = circuit.position();
+            low.append(circuit.position());
     }
+    std::sort(low.begin(), low.end());
+    XmlRpcValue reserve = XmlRpcValue::emptyArray();
+    for (int i = 0; i < low.size(); ++i)
+        reserve[i] = low.at(i);
     XmlRpcValue data;
     data["humidity"] = runtime->state.humidity();
     data["temperature"] = runtime->state.temperature();

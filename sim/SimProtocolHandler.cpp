@@ -166,28 +166,11 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
             return SimDriverModel::failure(ProtoAnswer::RC_REFUSED, SimDriverModel::AccessTooLow, command);
     }
 
+    if (!record->addressesMachine())
+        return driverCommand(record->identifier, command, session, params);
+
     XmlRpcValue started;
     switch (record->identifier) {
-    case ProtoCommandList::GET_SW_VERSION:
-        return GetSwVersionAnswer(model.driverVersion(), SimDriverModel::kProtocolVersion).toXmlRpcValue();
-    case ProtoCommandList::GET_DISP_LIST:
-        return model.machineList(MachineID::Dispenser);
-    case ProtoCommandList::GET_MIXER_LIST:
-        return model.machineList(MachineID::Mixer);
-    case ProtoCommandList::GET_ACTIVE_DISP:
-        return model.activeMachines();
-    case ProtoCommandList::GET_CONN_STATUS:
-        return model.connectionStatus();
-    case ProtoCommandList::GET_CONFIG:
-        return model.configStore().configurationResult(params);
-    case ProtoCommandList::GET_CALIB_PROFILES:
-        return model.configStore().calibrationProfilesResult();
-    case ProtoCommandList::GET_DRIVER_SETTINGS:
-        return model.configStore().driverSettingsResult();
-    case ProtoCommandList::GET_CMD_STATUS:
-        if (argumentCount(params) < 1 || !isInt(params[0]))
-            return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
-        return model.commandStatus(params[0].asInt(), session);
     case ProtoCommandList::GET_DISP_STATUS:
         return model.dispenserStatus(machine);
     case ProtoCommandList::GET_MIXER_STATUS:
@@ -225,6 +208,36 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
     if (callType == AsyncCall || started["rc"].asInt() != ProtoAnswer::RC_OK)
         return started;
     return model.waitForResult(started["data"]["ticket"].asInt());
+}
+
+XmlRpcValue SimProtocolHandler::driverCommand(int identifier, const QString &command, const QString &session,
+                                              const XmlRpcValue &params) const
+{
+    SimDriverModel &model = *m_model;
+    switch (identifier) {
+    case ProtoCommandList::GET_SW_VERSION:
+        return GetSwVersionAnswer(model.driverVersion(), SimDriverModel::kProtocolVersion).toXmlRpcValue();
+    case ProtoCommandList::GET_DISP_LIST:
+        return model.machineList(MachineID::Dispenser);
+    case ProtoCommandList::GET_MIXER_LIST:
+        return model.machineList(MachineID::Mixer);
+    case ProtoCommandList::GET_ACTIVE_DISP:
+        return model.activeMachines();
+    case ProtoCommandList::GET_CONN_STATUS:
+        return model.connectionStatus();
+    case ProtoCommandList::GET_CONFIG:
+        return model.configStore().configurationResult(params);
+    case ProtoCommandList::GET_CALIB_PROFILES:
+        return model.configStore().calibrationProfilesResult();
+    case ProtoCommandList::GET_DRIVER_SETTINGS:
+        return model.configStore().driverSettingsResult();
+    case ProtoCommandList::GET_CMD_STATUS:
+        if (argumentCount(params) < 1 || !isInt(params[0]))
+            return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);
+        return model.commandStatus(params[0].asInt(), session);
+    default:
+        return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::NotSupported);
+    }
 }
 
 XmlRpcValue SimProtocolHandler::handshake(const QString &command, const QString &session,

@@ -58,6 +58,9 @@ public:
 private:
     XmlRpc::XmlRpcValue execute(int callType, const QString &command, const QString &session,
                                 const XmlRpc::XmlRpcValue &params) const;
+    //! The commands of the driver itself (no machine session).
+    XmlRpc::XmlRpcValue driverCommand(int identifier, const QString &command, const QString &session,
+                                      const XmlRpc::XmlRpcValue &params) const;
     XmlRpc::XmlRpcValue hold(const QString &command, const QString &session, const XmlRpc::XmlRpcValue &params,
                              const XmlRpc::XmlRpcValue &previous, int intervalMs, int timeoutMs) const;
     XmlRpc::XmlRpcValue handshake(const QString &command, const QString &session,
