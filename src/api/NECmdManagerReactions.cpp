@@ -187,7 +187,7 @@ void NECmdManager::collectErrors(const NECommand &cmd)
         return;
     FW_ErrorList errors;
     if (const std::unique_ptr<GetErrorsAnswer> answer = errorsQuery ? answerAs<GetErrorsAnswer>(cmd) : nullptr)
-        errors = answer->errors();
+        errors = answer->errorList();
     else
         errors = cmd.errors();
     AXOCommData *store = AXOCommData::instance();

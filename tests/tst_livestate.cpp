@@ -1,0 +1,195 @@
+// Live machine state end to end: a change made in the simulated driver
+// reaches the host as the store's change signals, once, in the host thread,
+// through the polling threads, the command API's reactions and the store;
+// a quiet driver produces none; a driver that goes away marks its machines
+// inactive and comes back without the host doing anything.
+
+#include "AXOClientSettings.h"
+#include "AXOCommData.h"
+#include "FW_HwError.h"
+#include "HostSpy.h"
+#include "NECommand.h"
+#include "NECmdManager.h"
+#include "QuietErrors.h"
+#include "SimDriver.h"
+#include "SimDriverModel.h"
+#include "SimScenario.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QThread>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const MachineID kGenericDispenser(0, MachineID::Dispenser);
+const MachineID kGenericMixer(0, MachineID::Mixer);
+const MachineID kDispenser1(1, MachineID::Dispenser);
+const MachineID kMixer2(2, MachineID::Mixer);
+
+// Keeps the host thread's events going until the condition holds.
+bool waitFor(const std::function<bool()> &condition, int ms = 8000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+void settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// A driver started the way the communication manager starts one at
+// communication level 1 with mixers: sessions for its machines, the
+// active-machines threads; the reactions start the machines' threads.
+class LiveStateTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv(AXOClientSettings::RootEnvironmentVariable, settingsRoot.path().toUtf8());
+        driver.reset(new SimDriver(SimScenario::defaultScenario()));
+        ASSERT_TRUE(driver->start());
+        port = driver->port();
+        store = AXOCommData::instance();
+        store->resetQueueThreadsAbort();
+        store->setCommLevel(AXOCommData::CommLevel1);
+        store->setMixerMngm(true);
+        driverID = store->getNextDriverID();
+        store->addDriverParams(NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), port)));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericMixer, NEDriverParams::StandardCommandsThread));
+        ASSERT_TRUE(NECmdManager::login(driverID, kGenericDispenser, QStringLiteral("live")));
+        ASSERT_TRUE(NECmdManager::login(driverID, kGenericMixer, QStringLiteral("live")));
+        store->updateMachineDataList(driverID, {kDispenser1}, MachineID::Dispenser);
+        store->updateMachineDataList(driverID, {kMixer2}, MachineID::Mixer);
+        ASSERT_TRUE(NECmdManager::setSessions(driverID, {kDispenser1, kMixer2}, true))
+            << qPrintable(store->getErrorList(driverID, kDispenser1).toText())
+            << qPrintable(store->getErrorList(driverID, kMixer2).toText());
+        ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, NEDriverParams::ActiveMachineThread));
+        // The first answers: both machines active, their status threads running.
+        ASSERT_TRUE(waitFor([&] {
+            return store->isActiveDispenser(driverID, 1) && store->isActiveMixer(driverID, 2)
+                && store->hasMachineStatus(driverID, kDispenser1) && store->hasMachineStatus(driverID, kMixer2);
+        })) << "the machines did not come up";
+        settle(300);
+    }
+    void TearDown() override
+    {
+        store->closeAllConnections(-1, true);
+        store->removeAllSessions();
+        AXOCommData::drop();
+        driver.reset();
+        qunsetenv(AXOClientSettings::RootEnvironmentVariable);
+    }
+
+    QuietErrors quiet;
+    QTemporaryDir settingsRoot;
+    std::unique_ptr<SimDriver> driver;
+    uint16_t port = 0;
+    AXOCommData *store = nullptr;
+    int driverID = 0;
+};
+
+bool hasCode(const FW_ErrorList &errors, const QString &code)
+{
+    for (const FW_Error &error : errors)
+        if (error.errorCode() == code)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(LiveStateTest, ErrorRaisedOnADispenserReachesTheHostOnce)
+{
+    HostSpy errors(store, &AXOCommData::NEErrorListUpdated);
+    HostSpy dispenserStatus(store, &AXOCommData::NEDispenserDriverStatusChangedSignal);
+    HostSpy mixerStatus(store, &AXOCommData::NEMixerDriverStatusChangedSignal);
+    HostSpy dispenserList(store, &AXOCommData::NEDispenserStatusListChanged);
+
+    FW_ErrorList raised;
+    raised.append(FW_HwError(QStringLiteral("Canister 7 empty"), QStringLiteral("TE30007")));
+    driver->model().setMachineErrors(kDispenser1, raised);
+
+    ASSERT_TRUE(waitFor([&] { return hasCode(store->getErrorList(driverID, kDispenser1), QStringLiteral("TE30007")); }));
+    settle(500);
+    EXPECT_GE(dispenserStatus.size(), 1);
+    for (const QList<QVariant> &args : dispenserStatus.records())
+        EXPECT_EQ(args.at(1).toInt(), 1);
+    EXPECT_EQ(mixerStatus.size(), 0) << "the mixer did not change";
+    EXPECT_EQ(dispenserList.size(), 0) << "errors are no relevant change of the machine list";
+    int added = 0;
+    for (const QList<QVariant> &args : errors.records())
+        if (args.at(1).value<MachineID>() == kDispenser1 && args.at(2).toBool())
+            ++added;
+    EXPECT_EQ(added, 1);
+
+    // Cleared on the machine: the board's error goes from the store as well.
+    driver->model().setMachineErrors(kDispenser1, FW_ErrorList());
+    EXPECT_TRUE(waitFor([&] { return store->getErrorList(driverID, kDispenser1).isEmpty(); }));
+}
+
+TEST_F(LiveStateTest, MachineGoingInactiveAndBack)
+{
+    HostSpy mixers(store, &AXOCommData::NEMixerStatusListChanged);
+    HostSpy dispensers(store, &AXOCommData::NEDispenserStatusListChanged);
+    driver->model().setActive(kMixer2, false);
+    ASSERT_TRUE(waitFor([&] { return !store->isActiveMixer(driverID, 2); }));
+    settle(300);
+    EXPECT_EQ(mixers.size(), 1);
+    EXPECT_EQ(dispensers.size(), 0);
+    EXPECT_FALSE(store->existsDriverCommThread(driverID, kMixer2, NEDriverParams::MixerStatusThread));
+
+    driver->model().setActive(kMixer2, true);
+    ASSERT_TRUE(waitFor([&] { return store->isActiveMixer(driverID, 2); }));
+    settle(300);
+    EXPECT_EQ(mixers.size(), 2);
+    EXPECT_TRUE(store->existsDriverCommThread(driverID, kMixer2, NEDriverParams::MixerStatusThread));
+}
+
+TEST_F(LiveStateTest, QuietDriverSignalsNothingAndHoldsItsPolls)
+{
+    HostSpy executed(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy machineStatus(store, &AXOCommData::NEMachineDriverStatusChangedSignal);
+    HostSpy lists(store, &AXOCommData::NEMachineStatusListChanged);
+    const uint64_t before = driver->simulator().requestsReceived();
+    settle(2000);
+    EXPECT_EQ(executed.size(), 0);
+    EXPECT_EQ(machineStatus.size(), 0);
+    EXPECT_EQ(lists.size(), 0);
+    // Held polls: a handful of calls in two seconds, not a spin.
+    EXPECT_LT(driver->simulator().requestsReceived() - before, 20u);
+}
+
+TEST_F(LiveStateTest, DriverGoneMarksMachinesInactiveOnceAndComesBack)
+{
+    HostSpy dispensers(store, &AXOCommData::NEDispenserStatusListChanged);
+    driver->stop();
+    ASSERT_TRUE(waitFor([&] { return !store->isActiveDispenser(driverID, 1); }));
+    EXPECT_TRUE(waitFor([&] { return !store->hasSessions(driverID); })) << "sessions dropped";
+    settle(1500);
+    EXPECT_EQ(dispensers.size(), 1) << "once";
+
+    // The same driver back on the same port: polling resumes and logs in again.
+    driver.reset(new SimDriver(SimScenario::defaultScenario()));
+    driver->simulator().setPort(port);
+    ASSERT_TRUE(driver->start());
+    ASSERT_TRUE(waitFor([&] { return store->isActiveDispenser(driverID, 1); }, 15000));
+    FW_ErrorList raised;
+    raised.append(FW_HwError(QStringLiteral("Door open"), QStringLiteral("TE30011")));
+    driver->model().setMachineErrors(kDispenser1, raised);
+    EXPECT_TRUE(waitFor([&] { return hasCode(store->getErrorList(driverID, kDispenser1), QStringLiteral("TE30011")); },
+                        15000));
+}
