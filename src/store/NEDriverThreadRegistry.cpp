@@ -4,6 +4,10 @@
 #include "NECmdManager.h"
 #include "NECommandQueue.h"
 #include "NELogger.h"
+#include "NEXmlRpcActiveDispsThread.h"
+#include "NEXmlRpcConnStatusThread.h"
+#include "NEXmlRpcCustomPollingThread.h"
+#include "NEXmlRpcStatusThread.h"
 #include "NEXmlRpcThread.h"
 
 #include <thread>
@@ -36,7 +40,19 @@ NEXmlRpcThread *NEDriverThreadRegistry::createThreadObject(const NEDriverParams 
         queueType = static_cast<QueueType>(type);
     else if (type == NEDriverParams::ScaleWeightThread)
         queueType = ScaleQueue;
-    return new NEXmlRpcThread(params, machineID, queueType, type);
+    switch (type) {
+    case NEDriverParams::DriverStatusThread:
+    case NEDriverParams::MixerStatusThread:
+        return new NEXmlRpcStatusThread(params, machineID, queueType, type);
+    case NEDriverParams::ActiveMachineThread:
+        return new NEXmlRpcActiveDispsThread(params, machineID, queueType, type);
+    case NEDriverParams::ConnectionStatusThread:
+        return new NEXmlRpcConnStatusThread(params, machineID, queueType, type);
+    case NEDriverParams::CustomPollingThread:
+        return new NEXmlRpcCustomPollingThread(params, machineID, queueType, type);
+    default:
+        return new NEXmlRpcThread(params, machineID, queueType, type);
+    }
 }
 
 NEXmlRpcThread *NEDriverThreadRegistry::find(int driverID, const MachineID &machineID,
