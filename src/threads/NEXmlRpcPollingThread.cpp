@@ -35,27 +35,34 @@ void NEXmlRpcPollingThread::pollChanges()
     m_command.reset();
     m_previous.reset();
     while (!abortOperations()) {
-        if (pauseOperations()) {
-            waitTimeoutAbort(kPausedDelayMs);
-            continue;
+        qint64 delay = kRetryDelayMs;
+        try {
+            delay = pollOnce();
+        } catch (...) {
+            // Whatever a receiver of the signal threw: the thread goes on.
+            NELogger::instance()->error(QStringLiteral("Unexpected error in %1").arg(threadInfo()));
         }
-        rebuildCommand();
-        if (!mayPoll() || !manageCommand(m_command.get())) {
-            pollFailed(m_command.get());
-            waitTimeoutAbort(kRetryDelayMs);
-            continue;
-        }
-        // An answer that arrives while paused is dropped: the query is
-        // asked again once the pause ends.
-        if (pauseOperations()) {
-            waitTimeoutAbort(kPausedDelayMs);
-            continue;
-        }
-        if (!takeAnswer())
-            waitTimeoutAbort(kRetryDelayMs);
-        // Otherwise the next query goes out at once: the driver holds it
-        // until something changes.
+        // After an answer the next query goes out at once: the driver holds
+        // it until something changes.
+        if (delay > 0)
+            waitTimeoutAbort(delay);
     }
+}
+
+qint64 NEXmlRpcPollingThread::pollOnce()
+{
+    if (pauseOperations())
+        return kPausedDelayMs;
+    rebuildCommand();
+    if (!mayPoll() || !manageCommand(m_command.get())) {
+        pollFailed(m_command.get());
+        return kRetryDelayMs;
+    }
+    // An answer that arrives while paused is dropped: the query is asked
+    // again once the pause ends.
+    if (pauseOperations())
+        return kPausedDelayMs;
+    return takeAnswer() ? 0 : kRetryDelayMs;
 }
 
 void NEXmlRpcPollingThread::rebuildCommand()

@@ -65,6 +65,8 @@ protected:
     static constexpr qint64 kPausedDelayMs = 200;
 
 private:
+    //! One poll; how long to wait before the next, ms.
+    qint64 pollOnce();
     //! Rebuilds the command for the next poll; on failure reports the error
     //! and keeps the command held so far.
     void rebuildCommand();
