@@ -594,7 +594,8 @@ TEST_F(CurrentMachineTest, DriverThreadUpdatesWhileTheHostSwitchesMachines)
             facade->setCurrentDispenserID(1 + step % 2);
         (void)facade->currentDispenserDriverStatus();
         (void)facade->dispenserHasValveON();
-        (void)facade->getErrorList();
+        (void)facade->hasMachineStatus();
+        (void)facade->isCurrentMachineActive();
         (void)facade->currentDispenserStatus();
         (void)facade->currentFwProgram();
         QCoreApplication::processEvents();
