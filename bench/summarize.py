@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Prints the ratios of the AXOComm benchmarks from Google Benchmark JSON files.
 
-Usage: summarize.py bench_value.json [bench_ping.json [bench_commands.json]]
+Usage: summarize.py bench_value.json [bench_ping.json [bench_commands.json]] [bench_livestate.json]
+
+A file of the live state benchmarks is recognised by its benchmark names and
+may be given in any place, also alone; the others go by their place.
 
 Value benchmarks ("<operation>/<document>/<ours|xmlrpc-c>"): MB/s of both
 sides per document and operation, from the median of the repetitions, and
@@ -32,6 +35,19 @@ judged row with ours, the baseline of the same run, their ratio and the goal:
   on the worst close.
 The judged rows are repeated together at the end.
 
+Live state ("livestate/...", "idle/..."):
+- from a change in the simulated driver to the store's status signal in the
+  host thread ("livestate/signal") and, as the floor, to the return of a bare
+  held AXO.notifyChanged ("livestate/raw-notify"): p50/p90/p99/max of the
+  changes of a repetition, median over the repetitions; the signal's p50
+  must stay under SIGNAL_GOAL_US, the ratio to the floor is information;
+- a quiet driver with every polling thread of level 2 running ("idle/process":
+  the simulator a process of its own; "idle/in-process": in this process):
+  CPU of the library and of the simulator in % of one core, the calls made
+  and the calls per polling thread per 10 s; the library must stay under
+  IDLE_CPU_GOAL_PCT and the polls must be held (at most HOLD_GOAL calls per
+  polling thread per 10 s; a poll that spins makes hundreds).
+
 Exit status 0 whatever the figures (they are a report, not a test); 2 when a
 file cannot be read.
 """
@@ -51,6 +67,9 @@ THROUGHPUT_GOAL = 1.8
 # did not; the margin covers the noise of a shared two-core machine.
 STOP_GOAL = 1.5
 CLOSE_GOAL_MS = 200.0
+SIGNAL_GOAL_US = 2000.0
+IDLE_CPU_GOAL_PCT = 1.0
+HOLD_GOAL = 1.5
 MB = 1e6
 
 
@@ -89,11 +108,11 @@ def aggregates(data):
 
 def base_name(run_name):
     # "ping/client/real_time" -> "ping/client"; likewise ".../manual_time" and
-    # an "/iterations:N" the benchmark fixes.
+    # an "/iterations:N" or "/repeats:N" the benchmark fixes.
     for suffix in ("/real_time", "/manual_time"):
         if run_name.endswith(suffix):
             run_name = run_name[: -len(suffix)]
-    parts = [p for p in run_name.split("/") if not p.startswith("iterations:")]
+    parts = [p for p in run_name.split("/") if not p.startswith(("iterations:", "repeats:"))]
     return "/".join(parts)
 
 
@@ -335,20 +354,118 @@ def summarize_commands(data):
     return all(results)
 
 
+def is_livestate(data):
+    return any(b.get("run_name", "").startswith(("livestate/", "idle/")) for b in data.get("benchmarks", []))
+
+
+def latency_rows(runs):
+    """Change to signal against the bare held call; returns the goal rows and whether met."""
+    print(f"Live state: a change in the driver to the host's status signal, goal p50 < {SIGNAL_GOAL_US / 1000:g} ms")
+    print("  (percentiles over the changes of a repetition, median of repetitions)")
+    problem = error_of(runs, "livestate/signal", "livestate/raw-notify")
+    if problem:
+        print(f"  {problem}")
+        return [], False
+    signal, raw = runs["livestate/signal"], runs["livestate/raw-notify"]
+    print(f"  {'':<30}{'p50 us':>9}{'p90 us':>9}{'p99 us':>9}{'max us':>9}{'over 2 ms':>11}")
+    for label, b in (("store signal, host thread", signal), ("bare held call (floor)", raw)):
+        print(f"  {label:<30}{b.get('p50_us', 0):>9.0f}{b.get('p90_us', 0):>9.0f}{b.get('p99_us', 0):>9.0f}"
+              f"{b.get('max_us', 0):>9.0f}{b.get('over_2ms', 0):>11.0f}")
+    if signal.get("stale_signals"):
+        print(f"  signals that did not show the change yet (not counted): {signal['stale_signals']:.0f}")
+    ours, base = signal.get("p50_us", 0.0), raw.get("p50_us", 0.0)
+    ratio = ours / base if base else float("inf")
+    met = ours < SIGNAL_GOAL_US
+    row = (f"  {'change to signal, p50':<30}{ours:>10.0f} us  floor {base:.0f} us, {ratio:.2f}x"
+           f"  goal < {SIGNAL_GOAL_US:.0f} us  {verdict(met)}")
+    print(f"  ratio (p50) {ratio:.2f}x (information); p99 ratio "
+          f"{signal.get('p99_us', 0) / raw['p99_us'] if raw.get('p99_us') else float('inf'):.2f}x")
+    print(row)
+    return [row], met
+
+
+def idle_rows(runs):
+    """The quiet driver; returns the goal rows and whether met."""
+    print(f"Idle cost, nothing changing: goal library < {IDLE_CPU_GOAL_PCT:g}% of one core, "
+          f"polls held (<= {HOLD_GOAL:g} calls per polling thread per 10 s)")
+    print(f"  {'':<14}{'window s':>9}{'library %':>11}{'simulator %':>13}{'calls':>7}{'/poller/10s':>13}"
+          f"{'pollers':>9}{'changes':>9}")
+    rows, met = [], True
+    found = False
+    for name, label in (("idle/process", "process"), ("idle/in-process", "in-process")):
+        b = runs.get(name)
+        if b is None:
+            continue
+        found = True
+        if "error" in b:
+            print(f"  {label:<14}error: {b['error']}")
+            met = False
+            continue
+        if "lib_cpu_pct" in b:
+            lib, sim = f"{b['lib_cpu_pct']:.2f}", f"{b.get('sim_cpu_pct', 0):.2f}"
+        else:
+            lib, sim = f"({b.get('process_cpu_pct', 0):.2f}", "together)"
+        print(f"  {label:<14}{b.get('idle_s', 0):>9.1f}{lib:>11}{sim:>13}{b.get('calls', 0):>7.0f}"
+              f"{b.get('calls_per_poller_10s', 0):>13.2f}{b.get('polling_threads', 0):>9.0f}"
+              f"{b.get('executed_signals', 0):>9.0f}")
+        groups = sorted((k[len("cpu_ms_"):], v) for k, v in b.items() if k.startswith("cpu_ms_"))
+        if groups:
+            note = " (other: the simulator's threads too)" if "lib_cpu_pct" not in b else ""
+            print(f"  {'':<14}CPU ms by thread: " + ", ".join(f"{k} {v:.1f}" for k, v in groups) + note)
+        held = b.get("calls_per_poller_10s", float("inf")) <= HOLD_GOAL
+        if "lib_cpu_pct" in b:
+            cpu = b["lib_cpu_pct"] < IDLE_CPU_GOAL_PCT
+            rows.append(f"  {'idle library CPU (' + label + ')':<30}{b['lib_cpu_pct']:>10.2f} %   goal < "
+                        f"{IDLE_CPU_GOAL_PCT:g} %  {verdict(cpu)}")
+            met = met and cpu
+        rows.append(f"  {'idle calls (' + label + ')':<30}{b.get('calls_per_poller_10s', 0):>10.2f} per polling thread "
+                    f"per 10 s  goal <= {HOLD_GOAL:g}  {verdict(held)}")
+        met = met and held
+    if not found:
+        print("  missing idle/process and idle/in-process")
+        return [], False
+    for row in rows:
+        print(row)
+    return rows, met
+
+
+def summarize_livestate(data):
+    runs = {base_name(k): v for k, v in medians(data).items()}
+    rows, met = [], True
+    if any(k.startswith("livestate/") for k in runs):
+        section, ok = latency_rows(runs)
+        rows += section
+        met = met and ok
+        print()
+    if any(k.startswith("idle/") for k in runs):
+        section, ok = idle_rows(runs)
+        rows += section
+        met = met and ok
+    if rows:
+        print()
+        print("Live state goals")
+        for row in rows:
+            print(row)
+    return met
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
     results = []
-    value = load(argv[1])
-    print()
-    results.append(summarize_values(value))
-    if len(argv) > 2:
+    by_place = (summarize_values, summarize_ping, summarize_commands)
+    place = 0
+    for path in argv[1:]:
+        data = load(path)
         print()
-        results.append(summarize_ping(load(argv[2])))
-    if len(argv) > 3:
-        print()
-        results.append(summarize_commands(load(argv[3])))
+        if is_livestate(data):
+            results.append(summarize_livestate(data))
+        elif place < len(by_place):
+            results.append(by_place[place](data))
+            place += 1
+        else:
+            print(f"summarize: {path}: not a file of a known benchmark in that place", file=sys.stderr)
     judged = [r for r in results if r is not None]
     print()
     if judged and all(judged):
