@@ -334,7 +334,7 @@ TEST_F(PollingThreadTest, UnreachableDriverReportedOnceThenPollingResumes)
     ASSERT_TRUE(inactive);
     EXPECT_EQ(inactive->numOfMachineStatus(), 2);
     EXPECT_TRUE(inactive->getActiveMachineIDs(0).isEmpty());
-    EXPECT_FALSE(store->hasSessions());
+    EXPECT_FALSE(store->hasSessions(driverID));
 
     // Told once: with every machine already inactive the retries say nothing.
     QThread::msleep(1500);

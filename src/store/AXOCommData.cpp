@@ -739,18 +739,32 @@ FW_ErrorList AXOCommData::getFilteredErrorList(int driverID, const MachineID &ma
     return filtered;
 }
 
+namespace {
+
+// A copy that shares no list data with the stored one: the store appends to
+// its lists in place, and a caller may drop its copy in another thread.
+FW_ErrorList unshared(const FW_ErrorList &list)
+{
+    FW_ErrorList copy;
+    for (const FW_Error &error : list)
+        copy.append(error);
+    return copy;
+}
+
+} // namespace
+
 FW_ErrorList AXOCommData::getErrorList(int driverID, const MachineID &machineID) const
 {
     QMutexLocker locker(&m_dataMutex);
     const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
-    return machine ? *machine->machineErrors() : FW_ErrorList();
+    return machine ? unshared(*machine->machineErrors()) : FW_ErrorList();
 }
 
 FW_ErrorList AXOCommData::getErrorHistoryList(int driverID, const MachineID &machineID) const
 {
     QMutexLocker locker(&m_dataMutex);
     const NEMachineData *machine = m_driverData.getMachineData(driverID, machineID);
-    return machine ? *machine->machineErrorsHistory() : FW_ErrorList();
+    return machine ? unshared(*machine->machineErrorsHistory()) : FW_ErrorList();
 }
 
 // ---------------------------------------------------------------- driver data

@@ -65,7 +65,8 @@ void NEXmlRpcActiveDispsThread::pollFailed(NECommand *command)
         }
         // The next answer is compared with what the application was told.
         setPreviousAnswer(std::move(inactive));
-        store->removeAllSessions();
+        // Only this driver's sessions: another driver's machines are not concerned.
+        store->removeDriverSessions(driver);
     }
     qDeleteAll(statuses);
 }

@@ -159,6 +159,8 @@ void NEXmlRpcThread::setError(const FW_DriverError &error) const
     AXOCommData::instance()->setError(driverID(), m_machineID, error, false, AXOCommData::EmitAlways);
 }
 
+const unsigned long NEXmlRpcThread::kIdleWaitMs;
+
 void NEXmlRpcThread::notifyCommandEnqueued()
 {
     QMutexLocker locker(&m_abortMutex);
@@ -417,10 +419,11 @@ void NEXmlRpcThread::drainQueue()
         }
         {
             // A command enqueued since the last look has set the pending
-            // mark, so this wait cannot miss it.
+            // mark, so this wait cannot miss it; its time limit is only a
+            // safety net, long enough that an idle thread costs nothing.
             QMutexLocker locker(&m_abortMutex);
             if (!m_abort && !m_workPending)
-                m_waitCondition.wait(&m_abortMutex, 100);
+                m_waitCondition.wait(&m_abortMutex, kIdleWaitMs);
             m_workPending = false;
         }
         if (pauseOperations()) {

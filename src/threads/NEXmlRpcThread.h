@@ -113,6 +113,9 @@ protected:
     void setError(const FW_DriverError &error) const;
 
 private:
+    //! Longest sleep of an idle command thread between two looks at its queue.
+    static constexpr unsigned long kIdleWaitMs = 2000;
+
     bool failCommand(NECommand *cmd, const char *code, const QString &message) const;
     //! executeAXOCommandCall; with staleSession given, an answer that says
     //! the driver does not know the session is reported there instead of
