@@ -53,6 +53,11 @@ const FW_Configuration &SimConfigStore::configuration(int type) const
 
 XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params) const
 {
+    return configurationResult(params, m_working);
+}
+
+XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params, const FW_Configuration &working) const
+{
     int type = WorkingConfiguration;
     if (params.getType() == XmlRpcValue::TypeArray && params.size() > 0) {
         const XmlRpcValue &first = params[0];
@@ -62,7 +67,7 @@ XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params) const
                                            QStringLiteral("GET_CONFIG"));
         type = first.asInt();
     }
-    return GetConfigAnswer(configuration(type)).toXmlRpcValue();
+    return GetConfigAnswer(type == WorkingConfiguration ? working : configuration(type)).toXmlRpcValue();
 }
 
 XmlRpcValue SimConfigStore::calibrationProfilesResult() const

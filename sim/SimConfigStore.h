@@ -42,6 +42,8 @@ public:
     //! GET_CONFIG with its parameters: none or [type]; another type is
     //! refused (rc 5, TE10004).
     XmlRpc::XmlRpcValue configurationResult(const XmlRpc::XmlRpcValue &params) const;
+    //! The same with the working configuration as it is now.
+    XmlRpc::XmlRpcValue configurationResult(const XmlRpc::XmlRpcValue &params, const FW_Configuration &working) const;
     //! GET_CALIB_PROFILES.
     XmlRpc::XmlRpcValue calibrationProfilesResult() const;
     //! GET_DRIVER_SETTINGS.

@@ -604,6 +604,21 @@ void SimDriverModel::setResetMs(int ms)
     m_resetMs = std::max(0, ms);
 }
 
+XmlRpcValue SimDriverModel::configuration(const XmlRpcValue &params)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_store.configurationResult(params, m_configuration);
+}
+
+void SimDriverModel::reviseConfiguration(const MachineID &machine)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (FW_Machine *configured = m_configuration.getMachineByMachineID(machine)) {
+        configured->setRevision(configured->revision() + 1);
+        changed();
+    }
+}
+
 void SimDriverModel::forgetTickets()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -226,7 +226,7 @@ XmlRpcValue SimProtocolHandler::driverCommand(int identifier, const QString &com
     case ProtoCommandList::GET_CONN_STATUS:
         return model.connectionStatus();
     case ProtoCommandList::GET_CONFIG:
-        return model.configStore().configurationResult(params);
+        return model.configuration(params);
     case ProtoCommandList::GET_CALIB_PROFILES:
         return model.configStore().calibrationProfilesResult();
     case ProtoCommandList::GET_DRIVER_SETTINGS:

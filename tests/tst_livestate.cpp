@@ -7,6 +7,7 @@
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
 #include "FW_HwError.h"
+#include "FW_Machine.h"
 #include "HostSpy.h"
 #include "NECommand.h"
 #include "NECmdManager.h"
@@ -29,6 +30,7 @@ namespace {
 
 const MachineID kGenericDispenser(0, MachineID::Dispenser);
 const MachineID kGenericMixer(0, MachineID::Mixer);
+const MachineID kDriverWide(0, 0);
 const MachineID kDispenser1(1, MachineID::Dispenser);
 const MachineID kMixer2(2, MachineID::Mixer);
 
@@ -70,6 +72,7 @@ protected:
         store->addDriverParams(NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), port)));
         ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
         ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericMixer, NEDriverParams::StandardCommandsThread));
+        ASSERT_TRUE(store->startDriverCommThread(driverID, kDriverWide, NEDriverParams::StandardCommandsThread));
         ASSERT_TRUE(NECmdManager::login(driverID, kGenericDispenser, QStringLiteral("live")));
         ASSERT_TRUE(NECmdManager::login(driverID, kGenericMixer, QStringLiteral("live")));
         store->updateMachineDataList(driverID, {kDispenser1}, MachineID::Dispenser);
@@ -192,4 +195,23 @@ TEST_F(LiveStateTest, DriverGoneMarksMachinesInactiveOnceAndComesBack)
     driver->model().setMachineErrors(kDispenser1, raised);
     EXPECT_TRUE(waitFor([&] { return hasCode(store->getErrorList(driverID, kDispenser1), QStringLiteral("TE30011")); },
                         15000));
+}
+
+TEST_F(LiveStateTest, ConfigurationSavedElsewhereIsReadAgain)
+{
+    // The driver's configuration was read when the machines first came up.
+    ASSERT_TRUE(waitFor([&] { return store->getNumOfMachines(driverID, false) == 2; }));
+    const int revision = store->getMachine(driverID, kDispenser1)->revision();
+    HostSpy configuration(store, &AXOCommData::NEConfigurationChanged);
+    HostSpy dispensers(store, &AXOCommData::NEDispenserStatusListChanged);
+
+    driver->model().reviseConfiguration(kDispenser1);
+    ASSERT_TRUE(waitFor([&] {
+        const std::unique_ptr<FW_Machine> machine = store->getMachine(driverID, kDispenser1);
+        return machine && machine->revision() == revision + 1;
+    }));
+    settle(300);
+    EXPECT_EQ(configuration.size(), 1);
+    EXPECT_EQ(dispensers.size(), 1) << "a new configuration identity is a relevant change";
+    EXPECT_TRUE(store->isActiveDispenser(driverID, 1));
 }

@@ -9,6 +9,8 @@
 #include <QtCore/QVersionNumber>
 
 class AXODriverConnection;
+class DriverSettings;
+class FW_Program;
 class FW_Configuration;
 class Formula;
 class FormulaProgress;
@@ -75,6 +77,19 @@ public:
     //! Asks the driver how it would execute the formula.
     static bool getFormulaExecution(int driverID, int dispID, const Formula &formula, FormulaProgress &progress);
 
+    // Configuration, calibration and firmware (NECmdManagerConfig.cpp).
+    //! Reads the driver's working configuration into the store; without
+    //! blocking only sends the command (its reaction stores the answer).
+    static bool loadConfiguration(int driverID, bool blocking);
+    static bool loadFactoryConfiguration(int driverID, bool blocking);
+    static bool loadCalibrationProfiles(int driverID, int dispID);
+    static bool getDriverSettings(int driverID, DriverSettings &settings);
+    //! Reads the commands the driver supports for the machine into the store.
+    static bool refreshCommandList(int driverID, const MachineID &machineID);
+    //! Asks for the machine's firmware without waiting; its reaction stores it.
+    static bool refreshFirmwareVersion(int driverID, const MachineID &machineID);
+    static bool getMasterFirmwareVersion(int driverID, const MachineID &machineID, FW_Program &program);
+
 public slots:
     // Reactions to the data store's signals (NECmdManagerReactions.cpp):
     // queued to the thread that owns the instance when they come from
@@ -88,6 +103,8 @@ public slots:
     void CurrentMachineChangedSlot(const MachineID &machineID);
 
 private:
+    //! Type 0: the working configuration, 1: the factory one.
+    static bool loadDriverConfiguration(int driverID, int type, bool blocking);
     void connectReactions();
     static void collectErrors(const NECommand &cmd);
     static void applyActiveMachines(int driverID, const GetActiveDispAnswer &answer);

@@ -9,6 +9,7 @@
 #include "NECmdManager.h"
 
 #include "AXOCommData.h"
+#include "AXOCurrentCommData.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "FW_Exception.h"
 #include "FW_ListUtils.h"
@@ -101,6 +102,8 @@ void NECmdManager::connectReactions()
             &NECmdManager::NEDispenserDriverStatusChangedSlot);
     connect(store, &AXOCommData::NEMachineDriverStatusChangedSignal, this,
             &NECmdManager::NEMachineDriverStatusChangedSlot);
+    connect(AXOCurrentCommData::instance(), &AXOCurrentCommData::NECurrentMachineChanged, this,
+            &NECmdManager::CurrentMachineChangedSlot);
 }
 
 // ---------------------------------------------------------------- enqueued
@@ -173,6 +176,8 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
     } else if (name == QLatin1String("READ_FW_VERSION") && done) {
         if (const std::unique_ptr<FirmwareVersionAnswer> answer = answerAs<FirmwareVersionAnswer>(cmd))
             store->setFwProgram(driverID, cmd.machineID(), answer->program());
+    } else if ((name == QLatin1String("SET_DISP_ID") || name == QLatin1String("SET_SCALE_CONFIG")) && done) {
+        loadDriverConfiguration(driverID, 0, false);
     }
 
     collectErrors(cmd);
@@ -229,14 +234,30 @@ void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &
         if (id.machineNumber > 0)
             gone.append(id);
 
+    // Machines added or removed, or configured anew elsewhere: the stored
+    // configuration is read again.
+    if (commLevel >= 1) {
+        // The statuses stay the answer's.
+        const bool reconfigured = answer.numOfMachineStatus() != store->getNumOfMachines(driverID, false)
+            || FW_Configuration::configurationChanged(store->getConfigIDList(driverID),
+                                                      MachineStatus::getConfigIDList(answer.machineStatusList()),
+                                                      store->clientID());
+        if (reconfigured) {
+            log->info(QStringLiteral("External configuration update, getting new one..."));
+            loadDriverConfiguration(driverID, 0, true);
+        }
+    }
+
     bool started = true;
     for (const MachineID &id : newlyPresent)
         started = store->startDriverCommThread(driverID, id, NEDriverParams::ConfigurationCommandsThread) && started;
     for (const MachineID &id : newlyActive) {
         for (ThreadType type : threadsOfActiveMachine(id, commLevel, mixers))
             started = store->startDriverCommThread(driverID, id, type) && started;
-        if (id.machineType == MachineID::Dispenser && commLevel > 0)
+        if (id.machineType == MachineID::Dispenser && commLevel > 0) {
             store->createDriverCommThread(driverID, id, NEDriverParams::CircuitsProcessesThread);
+            refreshFirmwareVersion(driverID, id);
+        }
     }
     if (!started)
         reportError(driverID, MachineID(0, MachineID::Dispenser), "TE00363",
@@ -308,10 +329,10 @@ void NECmdManager::applyDriverStatus(const NECommand &cmd)
 
 // ---------------------------------------------------------------- status signals
 
-void NECmdManager::MachineStatusListChangedSlot(int)
+void NECmdManager::MachineStatusListChangedSlot(int driverID)
 {
-    // The machines' command lists are refreshed by the configuration
-    // operations, which ask the driver for them.
+    for (const MachineID &id : AXOCommData::instance()->getLastConnectedOrReconfiguredMachineIDs(driverID))
+        refreshCommandList(driverID, id);
 }
 
 void NECmdManager::NEDispenserDriverStatusChangedSlot(int, int)
@@ -332,6 +353,17 @@ void NECmdManager::NEMachineDriverStatusChangedSlot(int driverID, const MachineI
         store->clearErrorListTypes(driverID, machineID, boardTypes);
 }
 
-void NECmdManager::CurrentMachineChangedSlot(const MachineID &)
+void NECmdManager::CurrentMachineChangedSlot(const MachineID &machineID)
 {
+    AXOCurrentCommData *current = AXOCurrentCommData::instance();
+    const int driverID = current->currentDriverID();
+    AXOCommData *store = AXOCommData::instance();
+    if (machineID.machineNumber <= 0 || !store->isAXODriver(driverID))
+        return;
+    current->setFwProgram(machineID, FW_Program());
+    if (!store->isActiveMachine(driverID, machineID))
+        return;
+    refreshCommandList(driverID, machineID);
+    if (machineID.machineType == MachineID::Dispenser)
+        loadCalibrationProfiles(driverID, machineID.machineNumber);
 }

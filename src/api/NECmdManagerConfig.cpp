@@ -1,0 +1,178 @@
+// Configuration, calibration and firmware operations of the command API:
+// each wraps one driver command, checks its answer and stores the result in
+// the data store; failures become error records there.
+
+#include "NECmdManager.h"
+
+#include "AXOCommData.h"
+#include "FW_Exception.h"
+#include "FirmwareFile.h"
+#include "FirmwareVersionAnswer.h"
+#include "GetCalibrationProfilesAnswer.h"
+#include "GetCommandListAnswer.h"
+#include "GetConfigAnswer.h"
+#include "GetDriverSettingsAnswer.h"
+#include "NECommand.h"
+#include "NEDispCommand.h"
+
+#include <memory>
+
+namespace {
+
+const MachineID kDriver(0, 0);
+
+template<typename Answer>
+std::unique_ptr<Answer> answerOfClass(const NECommand &cmd)
+{
+    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
+    if (!dynamic_cast<Answer *>(answer.get()))
+        return nullptr;
+    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+}
+
+void report(int driverID, const MachineID &machineID, const QString &message, const char *code)
+{
+    AXOCommData::instance()->setError(driverID, machineID, FW_DriverError(message, QLatin1String(code)), false,
+                                      AXOCommData::EmitAlways);
+}
+
+void reportException(int driverID, const MachineID &machineID, const FW_Exception &e)
+{
+    AXOCommData::instance()->setError(driverID, machineID, e.error(), false, AXOCommData::EmitAlways);
+}
+
+// Runs an operation: an FW_Exception becomes its own record, any other
+// exception the given code and message; false then.
+template<typename Operation>
+bool guardedOperation(int driverID, const MachineID &machineID, const char *code, const QString &message,
+                      Operation operation)
+{
+    try {
+        return operation();
+    } catch (const FW_Exception &e) {
+        reportException(driverID, machineID, e);
+    } catch (...) {
+        report(driverID, machineID, message, code);
+    }
+    return false;
+}
+
+} // namespace
+
+bool NECmdManager::loadConfiguration(int driverID, bool blocking)
+{
+    return loadDriverConfiguration(driverID, 0, blocking);
+}
+
+bool NECmdManager::loadFactoryConfiguration(int driverID, bool blocking)
+{
+    return loadDriverConfiguration(driverID, 1, blocking);
+}
+
+bool NECmdManager::loadDriverConfiguration(int driverID, int type, bool blocking)
+{
+    if (type != 0 && type != 1)
+        return false; // 0 the working configuration, 1 the factory one
+    const QString creation = QStringLiteral("An error has occurred during command creation");
+    return guardedOperation(driverID, kDriver, "TE00225", creation, [&] {
+        NECommand cmd(driverID, kDriver, QStringLiteral("GET_CONFIG"), QList<QVariant>{type});
+        AXOCommData *store = AXOCommData::instance();
+        if (!blocking)
+            return store->sendCommand(&cmd, false, true); // the GET_CONFIG reaction stores it
+        if (!store->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
+            return false;
+        const std::unique_ptr<GetConfigAnswer> answer = answerOfClass<GetConfigAnswer>(cmd);
+        if (!answer) {
+            report(driverID, kDriver, QStringLiteral("Error receiving configuration"), "TE00175");
+            return false;
+        }
+        return store->setDriverConfiguration(driverID, type, answer->configuration());
+    });
+}
+
+bool NECmdManager::loadCalibrationProfiles(int driverID, int dispID)
+{
+    const MachineID dispenser(dispID, MachineID::Dispenser);
+    return guardedOperation(driverID, dispenser, "TE00226", QStringLiteral("An error has occurred during command creation"), [&] {
+        NEDispCommand cmd(driverID, dispID, QStringLiteral("GET_CALIB_PROFILES"));
+        if (!AXOCommData::instance()->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
+            return false;
+        const std::unique_ptr<GetCalibrationProfilesAnswer> answer = answerOfClass<GetCalibrationProfilesAnswer>(cmd);
+        if (!answer) {
+            report(driverID, dispenser, QStringLiteral("Error receiving calibration profiles"), "TE00173");
+            return false;
+        }
+        return AXOCommData::instance()->setCalibrationProfiles(driverID, answer->calibrationProfiles(), true, true);
+    });
+}
+
+bool NECmdManager::getDriverSettings(int driverID, DriverSettings &settings)
+{
+    const QString message = QStringLiteral("Internal error in application settings read");
+    return guardedOperation(driverID, kDriver, "TE00163", message, [&] {
+        NECommand cmd(driverID, kDriver, QStringLiteral("GET_DRIVER_SETTINGS"));
+        if (!AXOCommData::instance()->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully()) {
+            report(driverID, kDriver, message, "TE00164");
+            return false;
+        }
+        const std::unique_ptr<GetDriverSettingsAnswer> answer = answerOfClass<GetDriverSettingsAnswer>(cmd);
+        if (!answer) {
+            report(driverID, kDriver, message, "TE00165");
+            return false;
+        }
+        settings = answer->driverSettings();
+        return AXOCommData::instance()->setDriverSettings(driverID, settings);
+    });
+}
+
+bool NECmdManager::refreshCommandList(int driverID, const MachineID &machineID)
+{
+    return guardedOperation(driverID, machineID, "TE00040", QStringLiteral("An error occurred in command list retrieving"), [&] {
+        NECommand cmd(driverID, machineID, QStringLiteral("GET_CMD_LIST"), QList<QVariant>{true});
+        if (!AXOCommData::instance()->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
+            return false;
+        const std::unique_ptr<GetCommandListAnswer> answer = answerOfClass<GetCommandListAnswer>(cmd);
+        if (!answer)
+            return false;
+        const QList<ProtocolCommandInfo> commands = answer->commandList();
+        if (!commands.isEmpty())
+            AXOCommData::instance()->setCommandList(driverID, machineID, commands);
+        return true;
+    });
+}
+
+namespace {
+
+// The command that reads a machine's master board firmware.
+std::unique_ptr<NECommand> masterFirmwareCommand(int driverID, const MachineID &machineID)
+{
+    const QList<int> boards = FirmwareFile::boardAddresses(0, true);
+    return std::unique_ptr<NECommand>(new NECommand(driverID, machineID, QStringLiteral("READ_FW_VERSION"),
+                                                    QList<QVariant>{boards.isEmpty() ? 0 : boards.first()}));
+}
+
+} // namespace
+
+bool NECmdManager::refreshFirmwareVersion(int driverID, const MachineID &machineID)
+{
+    const QString message = QStringLiteral("Cannot read firmware version");
+    return guardedOperation(driverID, machineID, "TE00205", message, [&] {
+        // The READ_FW_VERSION reaction stores the program.
+        return AXOCommData::instance()->sendCommand(masterFirmwareCommand(driverID, machineID).get(), false, true);
+    });
+}
+
+bool NECmdManager::getMasterFirmwareVersion(int driverID, const MachineID &machineID, FW_Program &program)
+{
+    const QString message = QStringLiteral("Cannot read master firmware version");
+    return guardedOperation(driverID, machineID, "TE00204", message, [&] {
+        const std::unique_ptr<NECommand> cmd = masterFirmwareCommand(driverID, machineID);
+        if (!AXOCommData::instance()->sendCommand(cmd.get(), true, true) || !cmd->isDoneSuccessfully())
+            return false;
+        const std::unique_ptr<FirmwareVersionAnswer> answer = answerOfClass<FirmwareVersionAnswer>(*cmd);
+        if (!answer)
+            return false;
+        program = answer->program();
+        return true;
+    });
+}
