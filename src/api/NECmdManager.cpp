@@ -50,21 +50,11 @@ std::unique_ptr<NECommand> runProtoCommand(int driverID, const MachineID &machin
     return cmd;
 }
 
-// The command's answer when it is of that class, whatever the status.
-template<typename Answer>
-std::unique_ptr<Answer> anyAnswerOf(const NECommand &cmd)
-{
-    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
-    if (!dynamic_cast<Answer *>(answer.get()))
-        return nullptr;
-    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
-}
-
 // The answer of a command done successfully, when it is of that class.
 template<typename Answer>
 std::unique_ptr<Answer> answerOf(const NECommand &cmd)
 {
-    return cmd.isDoneSuccessfully() ? anyAnswerOf<Answer>(cmd) : nullptr;
+    return cmd.isDoneSuccessfully() ? cmd.answerAs<Answer>() : nullptr;
 }
 
 QString machineText(const MachineID &id)
@@ -175,7 +165,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
     try {
         const std::unique_ptr<NECommand> loginCmd =
             runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime, accessLevel));
-        const std::unique_ptr<LoginAnswer> login = anyAnswerOf<LoginAnswer>(*loginCmd);
+        const std::unique_ptr<LoginAnswer> login = loginCmd->answerAs<LoginAnswer>();
         if (!login) {
             report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
             return false;
@@ -196,7 +186,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         GetKeyCmd::createSharedKey(clientKey, n, machineID, clientID, accessLevel);
         stepCode = "TE00031";
         const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, machineID, GetKeyCmd(sessionID, clientKey));
-        const std::unique_ptr<GetKeyAnswer> key = anyAnswerOf<GetKeyAnswer>(*keyCmd);
+        const std::unique_ptr<GetKeyAnswer> key = keyCmd->answerAs<GetKeyAnswer>();
         if (!key) {
             report(driverID, machineID, QStringLiteral("Error in get key command"), "TE00178");
             return false;
@@ -206,7 +196,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         stepCode = "TE00030";
         const std::unique_ptr<NECommand> certifyCmd =
             runProtoCommand(driverID, machineID, CertifySessionCmd(sessionID, loginKey));
-        const std::unique_ptr<CertifySessionAnswer> certify = anyAnswerOf<CertifySessionAnswer>(*certifyCmd);
+        const std::unique_ptr<CertifySessionAnswer> certify = certifyCmd->answerAs<CertifySessionAnswer>();
         if (!certify) {
             report(driverID, machineID, QStringLiteral("Error in certify session command"), "TE00179");
             return false;

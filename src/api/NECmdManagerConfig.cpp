@@ -21,15 +21,6 @@ namespace {
 
 const MachineID kDriver(0, 0);
 
-template<typename Answer>
-std::unique_ptr<Answer> answerOfClass(const NECommand &cmd)
-{
-    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
-    if (!dynamic_cast<Answer *>(answer.get()))
-        return nullptr;
-    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
-}
-
 void report(int driverID, const MachineID &machineID, const QString &message, const char *code)
 {
     AXOCommData::instance()->setError(driverID, machineID, FW_DriverError(message, QLatin1String(code)), false,
@@ -81,7 +72,7 @@ bool NECmdManager::loadDriverConfiguration(int driverID, int type, bool blocking
             return store->sendCommand(&cmd, false, true); // the GET_CONFIG reaction stores it
         if (!store->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
             return false;
-        const std::unique_ptr<GetConfigAnswer> answer = answerOfClass<GetConfigAnswer>(cmd);
+        const std::unique_ptr<GetConfigAnswer> answer = cmd.answerAs<GetConfigAnswer>();
         if (!answer) {
             report(driverID, kDriver, QStringLiteral("Error receiving configuration"), "TE00175");
             return false;
@@ -97,7 +88,7 @@ bool NECmdManager::loadCalibrationProfiles(int driverID, int dispID)
         NEDispCommand cmd(driverID, dispID, QStringLiteral("GET_CALIB_PROFILES"));
         if (!AXOCommData::instance()->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
             return false;
-        const std::unique_ptr<GetCalibrationProfilesAnswer> answer = answerOfClass<GetCalibrationProfilesAnswer>(cmd);
+        const std::unique_ptr<GetCalibrationProfilesAnswer> answer = cmd.answerAs<GetCalibrationProfilesAnswer>();
         if (!answer) {
             report(driverID, dispenser, QStringLiteral("Error receiving calibration profiles"), "TE00173");
             return false;
@@ -115,7 +106,7 @@ bool NECmdManager::getDriverSettings(int driverID, DriverSettings &settings)
             report(driverID, kDriver, message, "TE00164");
             return false;
         }
-        const std::unique_ptr<GetDriverSettingsAnswer> answer = answerOfClass<GetDriverSettingsAnswer>(cmd);
+        const std::unique_ptr<GetDriverSettingsAnswer> answer = cmd.answerAs<GetDriverSettingsAnswer>();
         if (!answer) {
             report(driverID, kDriver, message, "TE00165");
             return false;
@@ -131,7 +122,7 @@ bool NECmdManager::refreshCommandList(int driverID, const MachineID &machineID)
         NECommand cmd(driverID, machineID, QStringLiteral("GET_CMD_LIST"), QList<QVariant>{true});
         if (!AXOCommData::instance()->sendCommand(&cmd, true, true) || !cmd.isDoneSuccessfully())
             return false;
-        const std::unique_ptr<GetCommandListAnswer> answer = answerOfClass<GetCommandListAnswer>(cmd);
+        const std::unique_ptr<GetCommandListAnswer> answer = cmd.answerAs<GetCommandListAnswer>();
         if (!answer)
             return false;
         const QList<ProtocolCommandInfo> commands = answer->commandList();
@@ -169,7 +160,7 @@ bool NECmdManager::getMasterFirmwareVersion(int driverID, const MachineID &machi
         const std::unique_ptr<NECommand> cmd = masterFirmwareCommand(driverID, machineID);
         if (!AXOCommData::instance()->sendCommand(cmd.get(), true, true) || !cmd->isDoneSuccessfully())
             return false;
-        const std::unique_ptr<FirmwareVersionAnswer> answer = answerOfClass<FirmwareVersionAnswer>(*cmd);
+        const std::unique_ptr<FirmwareVersionAnswer> answer = cmd->answerAs<FirmwareVersionAnswer>();
         if (!answer)
             return false;
         program = answer->program();

@@ -80,15 +80,6 @@ QList<ThreadType> threadsOfActiveMachine(const MachineID &id, int commLevel, boo
     return types;
 }
 
-template<typename Answer>
-std::unique_ptr<Answer> answerAs(const NECommand &cmd)
-{
-    std::unique_ptr<ProtoAnswer> answer = cmd.getProtoAnswer();
-    if (!dynamic_cast<Answer *>(answer.get()))
-        return nullptr;
-    return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
-}
-
 } // namespace
 
 void NECmdManager::connectReactions()
@@ -149,7 +140,7 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
     const bool done = cmd.isDoneSuccessfully();
 
     if (name == QLatin1String("GET_CONFIG") && done && !cmd.isBlockingCall()) {
-        if (const std::unique_ptr<GetConfigAnswer> answer = answerAs<GetConfigAnswer>(cmd)) {
+        if (const std::unique_ptr<GetConfigAnswer> answer = cmd.answerAs<GetConfigAnswer>()) {
             const QList<QVariant> params = cmd.parameters();
             store->setDriverConfiguration(driverID, params.isEmpty() ? 0 : params.first().toInt(),
                                           answer->configuration());
@@ -167,14 +158,14 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
                             QStringLiteral("Errors during dispenser communication resume"));
         });
     } else if (name == QLatin1String("GET_ACTIVE_DISP") && done && store->isAXODriver(driverID)) {
-        if (const std::unique_ptr<GetActiveDispAnswer> answer = answerAs<GetActiveDispAnswer>(cmd))
+        if (const std::unique_ptr<GetActiveDispAnswer> answer = cmd.answerAs<GetActiveDispAnswer>())
             applyActiveMachines(driverID, *answer);
     } else if ((name == QLatin1String("GET_DISP_STATUS") || name == QLatin1String("GET_MIXER_STATUS")) && done) {
         guarded(cmd, "TE00230", [&] { applyDriverStatus(cmd); });
     } else if (name == QLatin1String("CLEAR_ERRORS") && done) {
         store->clearErrorList(driverID, cmd.machineID(), true);
     } else if (name == QLatin1String("READ_FW_VERSION") && done) {
-        if (const std::unique_ptr<FirmwareVersionAnswer> answer = answerAs<FirmwareVersionAnswer>(cmd))
+        if (const std::unique_ptr<FirmwareVersionAnswer> answer = cmd.answerAs<FirmwareVersionAnswer>())
             store->setFwProgram(driverID, cmd.machineID(), answer->program());
     } else if ((name == QLatin1String("SET_DISP_ID") || name == QLatin1String("SET_SCALE_CONFIG")) && done) {
         loadDriverConfiguration(driverID, 0, false);
@@ -191,7 +182,7 @@ void NECmdManager::collectErrors(const NECommand &cmd)
     if (!errorsQuery && !cmd.hasErrors())
         return;
     FW_ErrorList errors;
-    if (const std::unique_ptr<GetErrorsAnswer> answer = errorsQuery ? answerAs<GetErrorsAnswer>(cmd) : nullptr)
+    if (const std::unique_ptr<GetErrorsAnswer> answer = errorsQuery ? cmd.answerAs<GetErrorsAnswer>() : nullptr)
         errors = answer->errorList();
     else
         errors = cmd.errors();
@@ -307,7 +298,7 @@ void NECmdManager::applyDriverStatus(const NECommand &cmd)
             wasBootLoader = part->isBootLoaderActive();
         }
     }
-    const std::unique_ptr<MachineDriverStatusAnswer> status = answerAs<MachineDriverStatusAnswer>(cmd);
+    const std::unique_ptr<MachineDriverStatusAnswer> status = cmd.answerAs<MachineDriverStatusAnswer>();
     store->setCurrentMachineStatus(driverID, machineID, status.get());
     const MachineStatusAnswer *part = status ? status->machineStatusAnswer() : nullptr;
     const bool isError = part && part->isErrorCondition();

@@ -154,6 +154,15 @@ public:
     bool setProtoAnswer(const ProtoAnswer *answer);
     //! A copy of the decoded answer; null (and *ok false) when none.
     std::unique_ptr<ProtoAnswer> getProtoAnswer(bool *ok = nullptr) const;
+    //! A copy of the answer when it is of that class (whatever the status); null otherwise.
+    template<typename Answer>
+    std::unique_ptr<Answer> answerAs() const
+    {
+        std::unique_ptr<ProtoAnswer> answer = getProtoAnswer();
+        if (!dynamic_cast<Answer *>(answer.get()))
+            return nullptr;
+        return std::unique_ptr<Answer>(static_cast<Answer *>(answer.release()));
+    }
     //! A copy of the answer as a result; null without a protocol command.
     std::unique_ptr<XmlRpcAnswer> getXmlRpcAnswer(bool *ok = nullptr) const;
     void clearProtoAnswer();
