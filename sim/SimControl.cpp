@@ -40,12 +40,15 @@ const Usage kUsages[] = {
     {"level", 4, 4, "level DISPENSER POSITION CC           set a canister level"},
     {"fw", 3, 3, "fw MACHINE X.Y.Z                      change the firmware version"},
     {"sensor", 4, 4, "sensor DISPENSER humidity|temperature|can VALUE   set a sensor reading"},
+    {"reconfigure", 2, 2, "reconfigure MACHINE                   its configuration is saved anew elsewhere"},
 };
 
 // The event of a line whose word count fits its command.
 SimEvent build(const QStringList &words, const MachineID &machine, QString *error)
 {
     const QString &command = words.at(0);
+    if (command == QLatin1String("reconfigure"))
+        return SimEvent::reconfigure(machine);
     if (command == QLatin1String("error")) {
         int type = FW_Error::HwError;
         bool ok = true;

@@ -610,15 +610,6 @@ XmlRpcValue SimDriverModel::configuration(const XmlRpcValue &params)
     return m_store.configurationResult(params, m_configuration);
 }
 
-void SimDriverModel::reviseConfiguration(const MachineID &machine)
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (FW_Machine *configured = m_configuration.getMachineByMachineID(machine)) {
-        configured->setRevision(configured->revision() + 1);
-        changed();
-    }
-}
-
 void SimDriverModel::forgetTickets()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -706,7 +697,12 @@ bool SimDriverModel::applyLocked(const SimEvent &event, QString *error)
     if (!event.target(m_configuration, &id, error))
         return false;
     bool changedNow = false;
-    if (event.kind() == SimEvent::SetLevel) {
+    if (event.kind() == SimEvent::Reconfigure) {
+        FW_Machine *configured = m_configuration.getMachineByMachineID(id);
+        changedNow = configured != nullptr;
+        if (configured)
+            configured->setRevision(configured->revision() + 1);
+    } else if (event.kind() == SimEvent::SetLevel) {
         double &level = m_levels[qMakePair(id.machineNumber, event.position())];
         changedNow = level != event.value();
         level = event.value();

@@ -105,8 +105,7 @@ public:
     const SimConfigStore &configStore() const { return m_store; }
     //! GET_CONFIG: the working configuration as it is now, or the factory one.
     XmlRpc::XmlRpcValue configuration(const XmlRpc::XmlRpcValue &params);
-    //! The machine's configuration is saved anew elsewhere: its revision grows.
-    void reviseConfiguration(const MachineID &machine);
+
 
     // --- Sessions -------------------------------------------------------------
     //! LOGIN: a new session with a fresh driver nonce; lifetime in minutes.

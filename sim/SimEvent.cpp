@@ -20,6 +20,7 @@ const KindName kNames[] = {
     {SimEvent::SetConnected, false, "disconnect"}, {SimEvent::SetConnected, true, "connect"},
     {SimEvent::SetDoor, false, "door"},         {SimEvent::SetLevel, false, "level"},
     {SimEvent::SetFirmware, false, "fw"},       {SimEvent::SetSensor, false, "sensor"},
+    {SimEvent::Reconfigure, false, "reconfigure"},
 };
 
 bool hasFlagInName(SimEvent::Kind kind)
@@ -104,6 +105,11 @@ SimEvent SimEvent::setSensor(const MachineID &dispenser, const QString &sensor, 
     event.m_text = sensor;
     event.m_value = value;
     return event;
+}
+
+SimEvent SimEvent::reconfigure(const MachineID &machine)
+{
+    return SimEvent(Reconfigure, machine);
 }
 
 bool SimEvent::isSensorName(const QString &name)

@@ -33,7 +33,8 @@ public:
         SetDoor,      //!< mixers: door open (flag) or closed
         SetLevel,     //!< dispensers: canister level of position(), value() cc
         SetFirmware,  //!< the firmware's application version (major.minor.build)
-        SetSensor     //!< dispensers: sensor reading text() ("humidity", "temperature", "can") := value()
+        SetSensor,    //!< dispensers: sensor reading text() ("humidity", "temperature", "can") := value()
+        Reconfigure   //!< the machine's configuration is saved anew elsewhere: its revision grows
     };
 
     SimEvent() = default;
@@ -46,6 +47,7 @@ public:
     static SimEvent setLevel(const MachineID &dispenser, int position, double cc);
     static SimEvent setFirmware(const MachineID &machine, const FW_Version &version);
     static SimEvent setSensor(const MachineID &dispenser, const QString &sensor, double value);
+    static SimEvent reconfigure(const MachineID &machine);
 
     Kind kind() const { return m_kind; }
     bool isValid() const { return m_kind != None; }

@@ -14,6 +14,7 @@
 #include "QuietErrors.h"
 #include "SimDriver.h"
 #include "SimDriverModel.h"
+#include "SimEvent.h"
 #include "SimScenario.h"
 
 #include <QtCore/QCoreApplication>
@@ -205,7 +206,7 @@ TEST_F(LiveStateTest, ConfigurationSavedElsewhereIsReadAgain)
     HostSpy configuration(store, &AXOCommData::NEConfigurationChanged);
     HostSpy dispensers(store, &AXOCommData::NEDispenserStatusListChanged);
 
-    driver->model().reviseConfiguration(kDispenser1);
+    ASSERT_TRUE(driver->model().apply(SimEvent::reconfigure(kDispenser1)));
     ASSERT_TRUE(waitFor([&] {
         const std::unique_ptr<FW_Machine> machine = store->getMachine(driverID, kDispenser1);
         return machine && machine->revision() == revision + 1;

@@ -351,6 +351,7 @@ TEST(SimControlTest, LinesBecomeEvents)
         {"door 2 closed", SimEvent::setDoor(MachineID(2, 0), false)},
         {"level 1 5 100", SimEvent::setLevel(MachineID(1, 0), 5, 100.0)},
         {"fw 1 3.2.1", SimEvent::setFirmware(MachineID(1, 0), FW_Version(3, 2, 1, 0, 0))},
+        {"reconfigure 2:mixer", SimEvent::reconfigure(MachineID(2, MachineID::Mixer))},
         {"sensor 1 temperature -4.5", SimEvent::setSensor(MachineID(1, 0), QStringLiteral("temperature"), -4.5)},
     };
     for (const auto &entry : good)
