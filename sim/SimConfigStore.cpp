@@ -53,10 +53,11 @@ const FW_Configuration &SimConfigStore::configuration(int type) const
 
 XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params) const
 {
-    return configurationResult(params, m_working);
+    return configurationResult(params, m_working, m_factory);
 }
 
-XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params, const FW_Configuration &working) const
+XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params, const FW_Configuration &working,
+                                                const FW_Configuration &factory) const
 {
     int type = WorkingConfiguration;
     if (params.getType() == XmlRpcValue::TypeArray && params.size() > 0) {
@@ -67,7 +68,7 @@ XmlRpcValue SimConfigStore::configurationResult(const XmlRpcValue &params, const
                                            QStringLiteral("GET_CONFIG"));
         type = first.asInt();
     }
-    return GetConfigAnswer(type == WorkingConfiguration ? working : configuration(type)).toXmlRpcValue();
+    return GetConfigAnswer(type == WorkingConfiguration ? working : factory).toXmlRpcValue();
 }
 
 XmlRpcValue SimConfigStore::calibrationProfilesResult() const

@@ -43,7 +43,8 @@ public:
     //! refused (rc 5, TE10004).
     XmlRpc::XmlRpcValue configurationResult(const XmlRpc::XmlRpcValue &params) const;
     //! The same with the working configuration as it is now.
-    XmlRpc::XmlRpcValue configurationResult(const XmlRpc::XmlRpcValue &params, const FW_Configuration &working) const;
+    XmlRpc::XmlRpcValue configurationResult(const XmlRpc::XmlRpcValue &params, const FW_Configuration &working,
+                                            const FW_Configuration &factory) const;
     //! GET_CALIB_PROFILES.
     XmlRpc::XmlRpcValue calibrationProfilesResult() const;
     //! GET_DRIVER_SETTINGS.

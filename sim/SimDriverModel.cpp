@@ -54,7 +54,8 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_channelMs(scenario.channelMs()),
       m_configuration(scenario.configuration()),
       m_script(scenario.events()),
-      m_store(scenario)
+      m_store(scenario),
+      m_factory(m_store.configuration(SimConfigStore::FactoryConfiguration))
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;
@@ -220,10 +221,11 @@ XmlRpcValue SimDriverModel::logout(const QString &sessionID)
     return m_sessions.logout(sessionID);
 }
 
-bool SimDriverModel::sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant)
+bool SimDriverModel::sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant, bool generic)
 {
-    // A session of the generic machine addresses no machine.
-    return m_sessions.lookup(sessionID, grant) && !grant->machine.isDriverLevel();
+    // A session of the generic machine addresses no machine, except for the
+    // commands that name their machine in their parameters.
+    return m_sessions.lookup(sessionID, grant) && (generic || !grant->machine.isDriverLevel());
 }
 
 int SimDriverModel::sessionCount()
@@ -604,10 +606,55 @@ void SimDriverModel::setResetMs(int ms)
     m_resetMs = std::max(0, ms);
 }
 
+XmlRpcValue SimDriverModel::saveMachine(const XmlRpcValue &params)
+{
+    bool ok = params.getType() == XmlRpcValue::TypeArray && params.size() >= 1;
+    const std::unique_ptr<FW_Machine> saved = ok ? FW_Machine::fromXmlRpcValue(params[0], &ok) : nullptr;
+    if (!ok || !saved)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, QStringLiteral("SAVE_MACHINE_CONFIG"));
+    const bool factory = params.size() >= 3 && params[2].getType() == XmlRpcValue::TypeBoolean && params[2].asBool();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    FW_Configuration &target = factory ? m_factory : m_configuration;
+    const FW_Machine *before = target.getMachineByMachineID(saved->machineID());
+    if (!m_machines.contains(saved->machineID()) || !before)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+    // A saved configuration is a new revision of the machine's.
+    saved->setRevision(before->revision() + 1);
+    target.replaceMachine(*saved);
+    changed();
+    return okResult(XmlRpcValue::emptyStruct());
+}
+
+XmlRpcValue SimDriverModel::deleteMachines(const XmlRpcValue &params)
+{
+    QList<MachineID> ids;
+    bool ok = params.getType() == XmlRpcValue::TypeArray && params.size() >= 1
+        && params[0].getType() == XmlRpcValue::TypeArray;
+    for (int i = 0; ok && i < params[0].size(); ++i)
+        ids.append(MachineID::fromXmlRpcValue(params[0][i], &ok));
+    if (!ok)
+        return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, QStringLiteral("DELETE_MACHINE"));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    settle(Clock::now());
+    for (const MachineID &id : ids) {
+        const Runtime *runtime = this->runtime(id);
+        if (!runtime)
+            return failure(ProtoAnswer::RC_INVALID_PARAMS, UnknownMachine);
+        if (runtime->process.running)
+            return failure(ProtoAnswer::RC_REFUSED, MachineBusy);
+    }
+    for (const MachineID &id : ids) {
+        m_machines.remove(id);
+        m_configuration.removeMachineByMachineID(id);
+    }
+    changed();
+    return okResult(XmlRpcValue::emptyStruct());
+}
+
 XmlRpcValue SimDriverModel::configuration(const XmlRpcValue &params)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_store.configurationResult(params, m_configuration);
+    return m_store.configurationResult(params, m_configuration, m_factory);
 }
 
 void SimDriverModel::forgetTickets()

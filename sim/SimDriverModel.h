@@ -105,6 +105,11 @@ public:
     const SimConfigStore &configStore() const { return m_store; }
     //! GET_CONFIG: the working configuration as it is now, or the factory one.
     XmlRpc::XmlRpcValue configuration(const XmlRpc::XmlRpcValue &params);
+    //! SAVE_MACHINE_CONFIG [machine, overwrite, factory]: a machine the
+    //! driver has gets the saved configuration, as a new revision.
+    XmlRpc::XmlRpcValue saveMachine(const XmlRpc::XmlRpcValue &params);
+    //! DELETE_MACHINE [[MachineID, ...]]: the machines leave the driver.
+    XmlRpc::XmlRpcValue deleteMachines(const XmlRpc::XmlRpcValue &params);
 
 
     // --- Sessions -------------------------------------------------------------
@@ -120,7 +125,7 @@ public:
     XmlRpc::XmlRpcValue logout(const QString &sessionID);
     //! The grant of a certified, unexpired session of a real machine (number
     //! above 0); marks the session used.
-    bool sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant);
+    bool sessionGrant(const QString &sessionID, SimSessionTable::Grant *grant, bool generic = false);
     int sessionCount();
     //! The session table itself (access levels granted, limits).
     SimSessionTable &sessions() { return m_sessions; }
@@ -273,6 +278,7 @@ private:
     QMap<int, Ticket> m_tickets;
     SimEventScript m_script;
     const SimConfigStore m_store;
+    FW_Configuration m_factory; // after m_store, which it starts from
 };
 
 #endif // SIMDRIVERMODEL_H

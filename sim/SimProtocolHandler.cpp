@@ -157,10 +157,13 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
     MachineID machine;
     if (record->addressesMachine()) {
         SimSessionTable::Grant grant;
-        if (!model.sessionGrant(session, &grant))
+        // SAVE_MACHINE_CONFIG names its machine in its parameters: it may
+        // travel in a session of the generic machine.
+        const bool namesItsMachine = record->identifier == ProtoCommandList::SAVE_MACHINE_CONFIG;
+        if (!model.sessionGrant(session, &grant, namesItsMachine))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_SESSION, SimDriverModel::InvalidSession);
         machine = grant.machine;
-        if ((record->machineTypes & machine.machineType) == 0)
+        if (machine.machineNumber > 0 && (record->machineTypes & machine.machineType) == 0)
             return SimDriverModel::failure(ProtoAnswer::RC_NOT_SUPPORTED, SimDriverModel::NotSupported);
         if (record->accessLevel > grant.accessLevel)
             return SimDriverModel::failure(ProtoAnswer::RC_REFUSED, SimDriverModel::AccessTooLow, command);
@@ -175,6 +178,10 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
         return model.dispenserStatus(machine);
     case ProtoCommandList::GET_MIXER_STATUS:
         return model.mixerStatus(machine);
+    case ProtoCommandList::SAVE_MACHINE_CONFIG:
+        return model.saveMachine(params);
+    case ProtoCommandList::DELETE_MACHINE:
+        return model.deleteMachines(params);
     case ProtoCommandList::GET_ACTIVE_CIRCUITS:
         if (argumentCount(params) < 1 || !isInt(params[0]))
             return SimDriverModel::failure(ProtoAnswer::RC_INVALID_PARAMS, SimDriverModel::InvalidParams, command);

@@ -69,6 +69,7 @@ protected:
         store->resetQueueThreadsAbort();
         store->setCommLevel(AXOCommData::CommLevel1);
         store->setMixerMngm(true);
+        NECmdManager::setAccessLevel(2); // a service application: it saves configurations
         driverID = store->getNextDriverID();
         store->addDriverParams(NEDriverParams(driverID, AXODriverConnection(QStringLiteral("127.0.0.1"), port)));
         ASSERT_TRUE(store->startDriverCommThread(driverID, kGenericDispenser, NEDriverParams::StandardCommandsThread));
@@ -94,6 +95,7 @@ protected:
         store->closeAllConnections(-1, true);
         store->removeAllSessions();
         AXOCommData::drop();
+        NECmdManager::setAccessLevel(0);
         driver.reset();
         qunsetenv(AXOClientSettings::RootEnvironmentVariable);
     }
@@ -214,5 +216,33 @@ TEST_F(LiveStateTest, ConfigurationSavedElsewhereIsReadAgain)
     settle(300);
     EXPECT_EQ(configuration.size(), 1);
     EXPECT_EQ(dispensers.size(), 1) << "a new configuration identity is a relevant change";
+    EXPECT_TRUE(store->isActiveDispenser(driverID, 1));
+}
+
+TEST_F(LiveStateTest, ConfigurationSavedAndMachineDeletedWithoutWaiting)
+{
+    ASSERT_TRUE(waitFor([&] { return store->getNumOfMachines(driverID, false) == 2; }));
+    HostSpy configuration(store, &AXOCommData::NEConfigurationChanged);
+
+    // Saved without waiting: the reaction to the executed command stores it.
+    std::unique_ptr<FW_Machine> machine = store->getMachine(driverID, kDispenser1);
+    ASSERT_TRUE(machine);
+    machine->setName(QStringLiteral("Counter dispenser"));
+    ASSERT_TRUE(NECmdManager::saveConfiguration(driverID, machine.get(), false, false));
+    ASSERT_TRUE(waitFor([&] {
+        const std::unique_ptr<FW_Machine> stored = store->getMachine(driverID, kDispenser1);
+        return stored && stored->name() == QLatin1String("Counter dispenser");
+    })) << qPrintable(store->getErrorList(driverID, kDispenser1).toText())
+        << qPrintable(store->getErrorList(driverID, kGenericDispenser).toText());
+    EXPECT_GE(configuration.size(), 1);
+
+    // The mixer deleted: its records go, and so do its threads.
+    ASSERT_TRUE(NECmdManager::deleteConfiguration(driverID, kMixer2, false));
+    ASSERT_TRUE(waitFor([&] { return !store->existsMachineID(driverID, kMixer2); }))
+        << qPrintable(store->getErrorList(driverID, kMixer2).toText());
+    EXPECT_TRUE(waitFor([&] {
+        return !store->existsDriverCommThread(driverID, kMixer2, NEDriverParams::MixerStatusThread);
+    }));
+    EXPECT_EQ(store->getNumOfMachines(driverID, false), 1);
     EXPECT_TRUE(store->isActiveDispenser(driverID, 1));
 }

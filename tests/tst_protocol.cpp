@@ -3,6 +3,11 @@
 // written to its XML-RPC value and built back, malformed values are refused,
 // and the machine list comparison and the answer factory are checked.
 
+#include "DeleteMachineCmd.h"
+#include "FW_Dispenser.h"
+#include "ProtoCommandList.h"
+#include "SaveConfigCmd.h"
+#include "SaveMachineConfigCmd.h"
 #include "AsyncAnswer.h"
 #include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
@@ -577,4 +582,48 @@ TEST(CircuitCommands, ActiveCircuitsQueryAndSupport)
     EXPECT_NE(dynamic_cast<SerialProtoCommand *>(copy.get()), nullptr);
     EXPECT_EQ(sensorCall["cmd"].asString(), "GET_SENSORS_STATUS");
     EXPECT_EQ(sensorCall["params"], XmlRpcValue::emptyArray()) << "a fixed query takes no parameters";
+}
+
+// The configuration commands carry their data on the wire and come back
+// from their parameters, as the reactions to executed commands rebuild them.
+TEST(ConfigurationCommands, CarryTheirDataAndAreRebuiltFromTheirParameters)
+{
+    FW_Dispenser dispenser(3);
+    dispenser.setName(QStringLiteral("Counter"));
+    const SaveMachineConfigCmd save(dispenser, true, false);
+    bool ok = false;
+    const XmlRpcValue call = save.toXmlRpcValue(QString(), &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(call["params"].size(), 3);
+    const std::unique_ptr<FW_Machine> sent = FW_Machine::fromXmlRpcValue(call["params"][0], &ok);
+    ASSERT_TRUE(ok && sent);
+    EXPECT_EQ(sent->name(), QStringLiteral("Counter"));
+    EXPECT_FALSE(call["params"][2].asBool()) << "not a factory save";
+
+    std::unique_ptr<ProtoCommand> rebuilt(ProtoCommandList::getProtoCommand(save.command(), save.parameters(), nullptr));
+    const auto *again = dynamic_cast<const SaveMachineConfigCmd *>(rebuilt.get());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->machine()->machineID(), MachineID(3, MachineID::Dispenser));
+    EXPECT_TRUE(again->overwrite());
+
+    const DeleteMachineCmd deletion({MachineID(3, MachineID::Dispenser), MachineID(2, MachineID::Mixer)});
+    rebuilt.reset(ProtoCommandList::getProtoCommand(deletion.command(), deletion.parameters(), nullptr));
+    const auto *deleted = dynamic_cast<const DeleteMachineCmd *>(rebuilt.get());
+    ASSERT_NE(deleted, nullptr);
+    EXPECT_EQ(deleted->machineIDs(), deletion.machineIDs());
+    EXPECT_EQ(deletion.toXmlRpcValue(QString(), &ok)["params"][0].size(), 2);
+
+    FW_Configuration configuration;
+    configuration.addDispenser(dispenser);
+    const SaveConfigCmd whole(configuration, false, true);
+    rebuilt.reset(ProtoCommandList::getProtoCommand(whole.command(), whole.parameters(), nullptr));
+    const auto *wholeAgain = dynamic_cast<const SaveConfigCmd *>(rebuilt.get());
+    ASSERT_NE(wholeAgain, nullptr);
+    EXPECT_EQ(wholeAgain->configuration(), configuration);
+    EXPECT_TRUE(wholeAgain->notify());
+
+    // Parameters of the wrong kind give no command; none at all a plain one.
+    EXPECT_EQ(ProtoCommandList::getProtoCommand(QStringLiteral("DELETE_MACHINE"), {QVariant(7)}, nullptr), nullptr);
+    rebuilt.reset(ProtoCommandList::getProtoCommand(QStringLiteral("SAVE_CONFIG"), {}, nullptr));
+    EXPECT_NE(rebuilt, nullptr);
 }

@@ -10,6 +10,7 @@
 
 class AXODriverConnection;
 class DriverSettings;
+class FW_Machine;
 class FW_Program;
 class FW_Configuration;
 class Formula;
@@ -89,6 +90,18 @@ public:
     //! Asks for the machine's firmware without waiting; its reaction stores it.
     static bool refreshFirmwareVersion(int driverID, const MachineID &machineID);
     static bool getMasterFirmwareVersion(int driverID, const MachineID &machineID, FW_Program &program);
+    //! Stores the configuration in the driver (its machines stamped with
+    //! this client's ID), then in the store; without blocking its reaction
+    //! does that.
+    static bool saveConfiguration(int driverID, FW_Configuration &configuration, bool overwrite, bool blocking,
+                                  bool notify);
+    //! Stores one machine's configuration; with check, an active machine's
+    //! firmware must take it.
+    static bool saveConfiguration(int driverID, FW_Machine *machine, bool check, bool blocking);
+    static bool saveFactoryConfiguration(int driverID, FW_Machine *machine, bool blocking);
+    //! Removes the machine from the driver's configuration; the reaction to
+    //! the command removes its records.
+    static bool deleteConfiguration(int driverID, const MachineID &machineID, bool blocking);
 
 public slots:
     // Reactions to the data store's signals (NECmdManagerReactions.cpp):
@@ -105,10 +118,13 @@ public slots:
 private:
     //! Type 0: the working configuration, 1: the factory one.
     static bool loadDriverConfiguration(int driverID, int type, bool blocking);
+    static bool saveDriverConfiguration(int driverID, FW_Machine *machine, bool overwrite, bool factory,
+                                        bool blocking);
     void connectReactions();
     static void collectErrors(const NECommand &cmd);
     static void applyActiveMachines(int driverID, const GetActiveDispAnswer &answer);
     static void applyDriverStatus(const NECommand &cmd);
+    static void removeDeletedMachines(const NECommand &cmd);
 };
 
 #endif // NECMDMANAGER_H

@@ -5,7 +5,9 @@
 #include "NECmdManager.h"
 
 #include "AXOCommData.h"
+#include "DeleteMachineCmd.h"
 #include "FW_Exception.h"
+#include "FW_Machine.h"
 #include "FirmwareFile.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
@@ -14,6 +16,8 @@
 #include "GetDriverSettingsAnswer.h"
 #include "NECommand.h"
 #include "NEDispCommand.h"
+#include "SaveConfigCmd.h"
+#include "SaveMachineConfigCmd.h"
 
 #include <memory>
 
@@ -165,5 +169,83 @@ bool NECmdManager::getMasterFirmwareVersion(int driverID, const MachineID &machi
             return false;
         program = answer->program();
         return true;
+    });
+}
+
+// ---------------------------------------------------------------- saving
+
+bool NECmdManager::saveConfiguration(int driverID, FW_Configuration &configuration, bool overwrite, bool blocking,
+                                     bool notify)
+{
+    const QString creation = QStringLiteral("An error has occurred during command creation");
+    return guardedOperation(driverID, kDriver, "TE00227", creation, [&] {
+        AXOCommData *store = AXOCommData::instance();
+        for (FW_Machine *machine : configuration.getMachines())
+            machine->setCID(store->clientID());
+        const SaveConfigCmd save(configuration, overwrite, notify);
+        NECommand cmd(driverID, kDriver, &save);
+        if (!blocking)
+            return store->sendCommand(&cmd, false, true); // its reaction stores the configuration
+        if (!store->sendCommand(&cmd, true, true) || cmd.isFailed())
+            return false;
+        return store->setConfiguration(driverID, configuration);
+    });
+}
+
+bool NECmdManager::saveConfiguration(int driverID, FW_Machine *machine, bool check, bool blocking)
+{
+    if (!machine)
+        return false;
+    AXOCommData *store = AXOCommData::instance();
+    const MachineID id = machine->machineID();
+    if (check && store->isActiveMachine(driverID, id)) {
+        if (store->isBootLoaderActive(driverID, id)) {
+            store->NEEmitAppMessageSignal(tr("Cannot assign a machine configuration: boot loader is active."), true);
+            return false;
+        }
+        const FW_Version firmware = store->fwProgram(driverID, id).version();
+        FW_DriverError error;
+        if (firmware.isValid()
+            && (!machine->checkFwConfigVersion(firmware, &error) || !machine->checkFwProtocolVersion(firmware, &error))) {
+            store->NEEmitAppMessageSignal(error.errorMsg(), true);
+            store->setError(driverID, error, false, AXOCommData::EmitAlways);
+            return false;
+        }
+    }
+    return saveDriverConfiguration(driverID, machine, check, false, blocking);
+}
+
+bool NECmdManager::saveFactoryConfiguration(int driverID, FW_Machine *machine, bool blocking)
+{
+    return machine && saveDriverConfiguration(driverID, machine, true, true, blocking);
+}
+
+bool NECmdManager::saveDriverConfiguration(int driverID, FW_Machine *machine, bool overwrite, bool factory,
+                                           bool blocking)
+{
+    const QString creation = QStringLiteral("An error has occurred during command creation");
+    return guardedOperation(driverID, kDriver, "TE00516", creation, [&] {
+        AXOCommData *store = AXOCommData::instance();
+        machine->setCID(store->clientID());
+        const SaveMachineConfigCmd save(*machine, overwrite, factory);
+        NEDispCommand cmd(driverID, 0, &save);
+        if (!blocking)
+            return store->sendCommand(&cmd, false, true); // its reaction stores the machine
+        if (!store->sendCommand(&cmd, true, true) || cmd.isFailed())
+            return false;
+        if (factory)
+            return loadDriverConfiguration(driverID, 1, true) && loadDriverConfiguration(driverID, 0, true);
+        return store->saveMachine(driverID, machine);
+    });
+}
+
+bool NECmdManager::deleteConfiguration(int driverID, const MachineID &machineID, bool blocking)
+{
+    const QString creation = QStringLiteral("An error has occurred during command creation");
+    return guardedOperation(driverID, machineID, "TE00052", creation, [&] {
+        // Its reaction removes the machine's records.
+        const DeleteMachineCmd deletion(QList<MachineID>{machineID});
+        NECommand cmd(driverID, machineID, &deletion);
+        return AXOCommData::instance()->sendCommand(&cmd, blocking, true);
     });
 }

@@ -10,8 +10,10 @@
 
 #include "AXOCommData.h"
 #include "AXOCurrentCommData.h"
+#include "DeleteMachineCmd.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "FW_Exception.h"
+#include "FW_Machine.h"
 #include "FW_ListUtils.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveDispAnswer.h"
@@ -21,6 +23,8 @@
 #include "MixerDriverStatusAnswer.h"
 #include "NECommand.h"
 #include "NELogger.h"
+#include "SaveConfigCmd.h"
+#include "SaveMachineConfigCmd.h"
 
 #include <memory>
 
@@ -145,6 +149,24 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
             store->setDriverConfiguration(driverID, params.isEmpty() ? 0 : params.first().toInt(),
                                           answer->configuration());
         }
+    } else if (name == QLatin1String("SAVE_MACHINE_CONFIG") && done && !cmd.isBlockingCall()) {
+        guarded(cmd, "TE00515", [&] {
+            const std::unique_ptr<ProtoCommand> proto = cmd.protoCommand();
+            const SaveMachineConfigCmd *save = dynamic_cast<const SaveMachineConfigCmd *>(proto.get());
+            const std::unique_ptr<FW_Machine> machine = save ? save->machine() : nullptr;
+            if (save && save->isFactory())
+                loadDriverConfiguration(driverID, 1, false);
+            else if (machine)
+                store->saveMachine(driverID, machine.get());
+        });
+    } else if (name == QLatin1String("SAVE_CONFIG") && done && !cmd.isBlockingCall()) {
+        guarded(cmd, "TE00103", [&] {
+            const std::unique_ptr<ProtoCommand> proto = cmd.protoCommand();
+            if (const SaveConfigCmd *save = dynamic_cast<const SaveConfigCmd *>(proto.get()))
+                store->setConfiguration(driverID, save->configuration());
+        });
+    } else if (name == QLatin1String("DELETE_MACHINE") && done) {
+        guarded(cmd, "TE00259", [&] { removeDeletedMachines(cmd); });
     } else if ((name == QLatin1String("SET_ACTIVE_DISP") || name == QLatin1String("SET_ACTIVE_MACHINE"))
                && cmd.isFailed()) {
         guarded(cmd, "TE00371", [&] {
@@ -174,6 +196,25 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
     collectErrors(cmd);
     if (cmd.isConfigurationCommand())
         store->resumeDriverCommThread(driverID, cmd.machineID(), NEDriverParams::SensorsStatusThread);
+}
+
+// The machines a DELETE_MACHINE removed leave the statuses and the configuration.
+void NECmdManager::removeDeletedMachines(const NECommand &cmd)
+{
+    AXOCommData *store = AXOCommData::instance();
+    const int driverID = cmd.driverID();
+    const std::unique_ptr<ProtoCommand> proto = cmd.protoCommand();
+    const DeleteMachineCmd *deletion = dynamic_cast<const DeleteMachineCmd *>(proto.get());
+    if (!deletion)
+        return;
+    for (const MachineID &id : deletion->machineIDs()) {
+        if (id.machineType == MachineID::Dispenser && !store->removeDispenserStatus(driverID, id.machineNumber, true))
+            reportError(driverID, cmd.machineID(), "TE00260", QStringLiteral("An error occurred during dispenser removal"));
+        else if (id.machineType == MachineID::Mixer && !store->removeMixerStatus(driverID, id.machineNumber, true))
+            reportError(driverID, cmd.machineID(), "TE00578", QStringLiteral("An error occurred during mixer removal"));
+        if (!store->removeMachine(driverID, id))
+            reportError(driverID, cmd.machineID(), "TE00261", QStringLiteral("An error occurred during machine removal"));
+    }
 }
 
 void NECmdManager::collectErrors(const NECommand &cmd)
@@ -259,7 +300,13 @@ void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &
         stopped = store->stopDriverCommThread(driverID, id, NEDriverParams::ConfigurationCommandsThread, false, true,
                                               true)
             && stopped;
-    for (const MachineID &id : noLongerActive) {
+    // A machine that left the driver loses its threads too, even when its
+    // status was removed before (DELETE_MACHINE) and it never showed inactive.
+    QList<MachineID> stopping = noLongerActive;
+    for (const MachineID &id : gone)
+        if (!stopping.contains(id))
+            stopping.append(id);
+    for (const MachineID &id : stopping) {
         for (ThreadType type : threadsOfActiveMachine(id, commLevel, mixers))
             if (store->existsDriverCommThread(driverID, id, type))
                 stopped = store->stopDriverCommThread(driverID, id, type, false, true, true) && stopped;

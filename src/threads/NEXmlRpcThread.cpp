@@ -642,8 +642,17 @@ bool NEXmlRpcThread::executeCall(const QString &sessionID, NECommand *cmd, bool 
 bool NEXmlRpcThread::getSession(const NECommand &cmd, QString &sessionID, FW_DriverError *error) const
 {
     const MachineID machine = cmd.machineID();
-    if (machine.machineNumber == 0)
+    if (machine.machineNumber == 0) {
+        // Driver-level commands travel without a session. A machine command
+        // addressed to the generic machine (one that names its machine in its
+        // parameters, e.g. a machine configuration to save) travels in the
+        // generic machine's session, which carries the access level.
+        Session generic;
+        if (ProtoCommandList::addressMachine(cmd.command())
+            && AXOCommData::instance()->getSession(cmd.driverID(), machine, generic))
+            sessionID = generic.getSessionID();
         return true;
+    }
     if (abortOperations())
         return false;
 

@@ -1,9 +1,12 @@
 #include "ProtoCommandFactory.h"
 
+#include "DeleteMachineCmd.h"
 #include "Formula.h"
 #include "GetCommandStatusCmd.h"
 #include "LoginCmd.h"
 #include "PurgeFormulaCmd.h"
+#include "SaveConfigCmd.h"
+#include "SaveMachineConfigCmd.h"
 #include "TintCmd.h"
 
 #include <memory>
@@ -49,9 +52,25 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
                && (parameters.size() == 3 || isInt(parameters.at(3)))) {
         command.reset(new LoginCmd(parameters.at(0).value<MachineID>(), parameters.at(1).toString(),
                                    parameters.at(2).toInt(), parameters.size() == 4 ? parameters.at(3).toInt() : 1));
+    } else if (parameters.isEmpty()
+               && (name == QLatin1String("SAVE_CONFIG") || name == QLatin1String("SAVE_MACHINE_CONFIG")
+                   || name == QLatin1String("DELETE_MACHINE"))) {
+        // Known by name only (e.g. to read its catalogue properties).
+        command.reset(new ProtoCommand(name, parameters, machine));
+    } else if (name == QLatin1String("SAVE_CONFIG")) {
+        if (parameters.size() != 3 || parameters.first().userType() != qMetaTypeId<FW_Configuration>())
+            return nullptr;
+        command.reset(new SaveConfigCmd(parameters.at(0).value<FW_Configuration>(), parameters.at(1).toBool(),
+                                        parameters.at(2).toBool()));
+    } else if (name == QLatin1String("SAVE_MACHINE_CONFIG")) {
+        command.reset(SaveMachineConfigCmd::fromParameters(parameters));
+    } else if (name == QLatin1String("DELETE_MACHINE")) {
+        command.reset(DeleteMachineCmd::fromParameters(parameters));
     } else {
         command.reset(new ProtoCommand(name, parameters, machine));
     }
+    if (!command)
+        return nullptr;
     bool ok = false;
     command->toXmlRpcValue(QString(), &ok);
     return ok ? command.release() : nullptr;
