@@ -8,6 +8,7 @@
 #include "AXOCommData.h"
 #include "FW_HwError.h"
 #include "FW_Machine.h"
+#include "FW_Scale.h"
 #include "HostSpy.h"
 #include "NECommand.h"
 #include "NECmdManager.h"
@@ -62,7 +63,7 @@ protected:
     void SetUp() override
     {
         qputenv(AXOClientSettings::RootEnvironmentVariable, settingsRoot.path().toUtf8());
-        driver.reset(new SimDriver(SimScenario::defaultScenario()));
+        driver.reset(new SimDriver(scenario()));
         ASSERT_TRUE(driver->start());
         port = driver->port();
         store = AXOCommData::instance();
@@ -90,6 +91,8 @@ protected:
         })) << "the machines did not come up";
         settle(300);
     }
+    virtual SimScenario scenario() const { return SimScenario::defaultScenario(); }
+
     void TearDown() override
     {
         store->closeAllConnections(-1, true);
@@ -245,4 +248,30 @@ TEST_F(LiveStateTest, ConfigurationSavedAndMachineDeletedWithoutWaiting)
     }));
     EXPECT_EQ(store->getNumOfMachines(driverID, false), 1);
     EXPECT_TRUE(store->isActiveDispenser(driverID, 1));
+}
+
+// Dispenser 1 weighs on scale 3.
+class LiveStateWithScaleTest : public LiveStateTest
+{
+protected:
+    SimScenario scenario() const override
+    {
+        SimScenario withScale = SimScenario::defaultScenario();
+        FW_Scale scale(3);
+        scale.setModel(ModelSC6);
+        withScale.configuration().addMachine(scale);
+        FW_Dispenser dispenser = *withScale.configuration().getDispenserById(1);
+        dispenser.setScaleNumber(3);
+        withScale.configuration().replaceDispenser(dispenser);
+        return withScale;
+    }
+};
+
+TEST_F(LiveStateWithScaleTest, DispenserWithAScaleGetsItsScaleThreads)
+{
+    EXPECT_TRUE(waitFor([&] {
+        return store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleCommandsThread)
+            && store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleWeightThread);
+    }));
+    EXPECT_EQ(store->getDispenser(driverID, 1).scaleNumber(), 3);
 }

@@ -125,6 +125,7 @@ private:
     static void applyActiveMachines(int driverID, const GetActiveDispAnswer &answer);
     static void applyDriverStatus(const NECommand &cmd);
     static void removeDeletedMachines(const NECommand &cmd);
+    static void followScales(int driverID, const GetActiveDispAnswer &answer);
 };
 
 #endif // NECMDMANAGER_H

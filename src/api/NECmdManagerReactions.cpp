@@ -187,8 +187,16 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
     } else if (name == QLatin1String("CLEAR_ERRORS") && done) {
         store->clearErrorList(driverID, cmd.machineID(), true);
     } else if (name == QLatin1String("READ_FW_VERSION") && done) {
-        if (const std::unique_ptr<FirmwareVersionAnswer> answer = cmd.answerAs<FirmwareVersionAnswer>())
-            store->setFwProgram(driverID, cmd.machineID(), answer->program());
+        if (const std::unique_ptr<FirmwareVersionAnswer> answer = cmd.answerAs<FirmwareVersionAnswer>()) {
+            const FW_Program program = answer->program();
+            store->setFwProgram(driverID, cmd.machineID(), program);
+            const std::unique_ptr<FW_Machine> machine = store->getMachine(driverID, cmd.machineID());
+            if (program.version().hasNewConfigurationVersion() && machine
+                && !machine->acceptsConfigVersion(program.version().configVersion()))
+                store->NEEmitAppMessageSignal(tr("Current software version is too old compared to current firmware "
+                                                 "version. It's highly recommended to upgrade software."),
+                                              true);
+        }
     } else if ((name == QLatin1String("SET_DISP_ID") || name == QLatin1String("SET_SCALE_CONFIG")) && done) {
         loadDriverConfiguration(driverID, 0, false);
     }
@@ -325,6 +333,39 @@ void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &
     if (log->isDebugEnabled())
         log->debug(QStringLiteral("New machine status list"));
     store->setMachineStatusList(driverID, answer.machineStatusList());
+    followScales(driverID, answer);
+}
+
+// A dispenser reporting a scale gets its scale threads, one without loses
+// them; the configuration learns which scale the dispenser has.
+void NECmdManager::followScales(int driverID, const GetActiveDispAnswer &answer)
+{
+    AXOCommData *store = AXOCommData::instance();
+    FW_Configuration configuration = store->getSharedConfiguration(driverID);
+    bool configurationChanged = false;
+    for (const DispenserStatus &status : answer.dispenserStatusList()) {
+        FW_Dispenser *dispenser = configuration.getDispenserById(status.machineNumber());
+        if (!dispenser || status.machineID().machineType != MachineID::Dispenser)
+            continue;
+        if (dispenser->scaleNumber() != status.scaleNumber()) {
+            dispenser->setScaleNumber(status.scaleNumber());
+            configurationChanged = true;
+        }
+        const MachineID id = status.machineID();
+        const bool scaleThreads = store->existsDriverCommThread(driverID, id, NEDriverParams::ScaleCommandsThread)
+            && store->existsDriverCommThread(driverID, id, NEDriverParams::ScaleWeightThread);
+        if (status.scaleNumber() > 0 && status.isActive() && !scaleThreads) {
+            NELogger::instance()->info(QStringLiteral("Starting SCALE comm threads"));
+            store->startDriverCommThread(driverID, id, NEDriverParams::ScaleCommandsThread);
+            store->startDriverCommThread(driverID, id, NEDriverParams::ScaleWeightThread);
+        } else if (status.scaleNumber() == 0 && scaleThreads) {
+            NELogger::instance()->info(QStringLiteral("Stopping SCALE comm threads"));
+            store->stopDriverCommThread(driverID, id, NEDriverParams::ScaleCommandsThread, false, true, true);
+            store->stopDriverCommThread(driverID, id, NEDriverParams::ScaleWeightThread, false, true, true);
+        }
+    }
+    if (configurationChanged)
+        store->setConfiguration(driverID, configuration);
 }
 
 // A machine's driver status: stored; errors asked for when the board starts
