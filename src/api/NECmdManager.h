@@ -5,8 +5,12 @@
 #include "MachineID.h"
 
 #include <QtCore/QList>
+#include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QVersionNumber>
+
+#include <deque>
+#include <functional>
 
 class AXODriverConnection;
 class DriverSettings;
@@ -115,7 +119,14 @@ public slots:
     void NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID);
     void CurrentMachineChangedSlot(const MachineID &machineID);
 
+private slots:
+    //! Runs the reactions handed over from other threads, in their order.
+    void drainReactions();
+
 private:
+    //! Runs the reaction in this object's thread: at once when called there,
+    //! else queued behind the reactions handed over before it.
+    void post(std::function<void()> reaction);
     //! Type 0: the working configuration, 1: the factory one.
     static bool loadDriverConfiguration(int driverID, int type, bool blocking);
     static bool saveDriverConfiguration(int driverID, FW_Machine *machine, bool overwrite, bool factory,
@@ -126,6 +137,9 @@ private:
     static void applyDriverStatus(const NECommand &cmd);
     static void removeDeletedMachines(const NECommand &cmd);
     static void followScales(int driverID, const GetActiveDispAnswer &answer);
+
+    QMutex m_reactionMutex;
+    std::deque<std::function<void()>> m_reactions; // guarded by m_reactionMutex
 };
 
 #endif // NECMDMANAGER_H

@@ -26,6 +26,8 @@
 #include "SaveConfigCmd.h"
 #include "SaveMachineConfigCmd.h"
 
+#include <QtCore/QThread>
+
 #include <memory>
 
 namespace {
@@ -88,17 +90,74 @@ QList<ThreadType> threadsOfActiveMachine(const MachineID &id, int commLevel, boo
 
 void NECmdManager::connectReactions()
 {
+    // Direct connections that hand the reaction over to this object's thread
+    // through a queue of its own (post), so that the data they carry passes
+    // through a lock the race detectors see, in signal order.
     AXOCommData *store = AXOCommData::instance();
-    connect(store, &AXOCommData::NECommandEnqueuedSignal, this, &NECmdManager::NECommandEnqueuedSlot);
-    connect(store, &AXOCommData::NECommandExecutedSignal, this, &NECmdManager::NECommandExecutedSlot);
-    connect(store, &AXOCommData::NECommandProgressSignal, this, &NECmdManager::NECommandProgressSlot);
-    connect(store, &AXOCommData::NEMachineStatusListChanged, this, &NECmdManager::MachineStatusListChangedSlot);
+    auto onCommand = [this](void (NECmdManager::*slot)(const NECommand &)) {
+        return [this, slot](const NECommand &cmd) {
+            if (QThread::currentThread() == thread()) {
+                (this->*slot)(cmd);
+                return;
+            }
+            const std::shared_ptr<NECommand> copy = std::make_shared<NECommand>(cmd);
+            post([this, slot, copy] { (this->*slot)(*copy); });
+        };
+    };
+    connect(store, &AXOCommData::NECommandEnqueuedSignal, this, onCommand(&NECmdManager::NECommandEnqueuedSlot),
+            Qt::DirectConnection);
+    connect(store, &AXOCommData::NECommandExecutedSignal, this, onCommand(&NECmdManager::NECommandExecutedSlot),
+            Qt::DirectConnection);
+    connect(store, &AXOCommData::NECommandProgressSignal, this, onCommand(&NECmdManager::NECommandProgressSlot),
+            Qt::DirectConnection);
+    connect(store, &AXOCommData::NEMachineStatusListChanged, this,
+            [this](int driverID) { post([this, driverID] { MachineStatusListChangedSlot(driverID); }); },
+            Qt::DirectConnection);
     connect(store, &AXOCommData::NEDispenserDriverStatusChangedSignal, this,
-            &NECmdManager::NEDispenserDriverStatusChangedSlot);
+            [this](int driverID, int dispID) {
+                post([this, driverID, dispID] { NEDispenserDriverStatusChangedSlot(driverID, dispID); });
+            },
+            Qt::DirectConnection);
     connect(store, &AXOCommData::NEMachineDriverStatusChangedSignal, this,
-            &NECmdManager::NEMachineDriverStatusChangedSlot);
+            [this](int driverID, const MachineID &machineID) {
+                post([this, driverID, machineID] { NEMachineDriverStatusChangedSlot(driverID, machineID); });
+            },
+            Qt::DirectConnection);
     connect(AXOCurrentCommData::instance(), &AXOCurrentCommData::NECurrentMachineChanged, this,
-            &NECmdManager::CurrentMachineChangedSlot);
+            [this](const MachineID &machineID) { post([this, machineID] { CurrentMachineChangedSlot(machineID); }); },
+            Qt::DirectConnection);
+}
+
+void NECmdManager::post(std::function<void()> reaction)
+{
+    if (QThread::currentThread() == thread()) {
+        reaction();
+        return;
+    }
+    bool wake = false;
+    {
+        QMutexLocker locker(&m_reactionMutex);
+        wake = m_reactions.empty();
+        m_reactions.push_back(std::move(reaction));
+    }
+    // One wake-up per batch: the queue was empty, so no drain is pending.
+    if (wake)
+        QMetaObject::invokeMethod(this, "drainReactions", Qt::QueuedConnection);
+}
+
+void NECmdManager::drainReactions()
+{
+    for (;;) {
+        std::function<void()> next;
+        {
+            QMutexLocker locker(&m_reactionMutex);
+            if (m_reactions.empty())
+                return;
+            next = std::move(m_reactions.front());
+            m_reactions.pop_front();
+        }
+        next();
+    }
 }
 
 // ---------------------------------------------------------------- enqueued

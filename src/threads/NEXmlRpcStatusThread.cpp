@@ -24,12 +24,18 @@ NEXmlRpcStatusThread::NEXmlRpcStatusThread(const NEDriverParams &driverParams, c
     // runs no event loop included, and the slot only reads the store (which
     // locks itself) and sets the pause flag under its mutex.
     const std::shared_ptr<Receiver> receiver = m_receiver;
+    // The store is asked before the receiver's lock is taken: no store lock
+    // is ever taken under it.
+    const int ownDriver = driverID();
     m_configConnection = connect(
         AXOCommData::instance(), &AXOCommData::NEConfigurationChanged, this,
-        [receiver](int driverID) {
+        [receiver, ownDriver](int driverID) {
+            if (driverID != ownDriver)
+                return;
+            const bool machines = AXOCommData::instance()->getNumOfMachines(driverID, true) > 0;
             QMutexLocker locker(&receiver->mutex);
             if (receiver->thread)
-                receiver->thread->ConfigurationChanged(driverID);
+                receiver->thread->followConfiguredMachines(machines);
         },
         Qt::DirectConnection);
 }
@@ -46,7 +52,12 @@ void NEXmlRpcStatusThread::ConfigurationChanged(int driverID)
 {
     if (driverID != this->driverID())
         return;
-    if (AXOCommData::instance()->getNumOfMachines(driverID, true) == 0)
+    followConfiguredMachines(AXOCommData::instance()->getNumOfMachines(driverID, true) > 0);
+}
+
+void NEXmlRpcStatusThread::followConfiguredMachines(bool machines)
+{
+    if (!machines)
         setPauseFlag(true);
     else if (getPauseFlag())
         setPauseFlag(false);

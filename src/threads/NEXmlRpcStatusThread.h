@@ -32,6 +32,9 @@ protected:
     bool acceptsAnswer(const ProtoAnswer &answer) const override;
 
 private:
+    //! A driver without configured machines is not polled for their status.
+    void followConfiguredMachines(bool machines);
+
     //! The query's name by the machine's type; empty for a machine that is
     //! neither a dispenser nor a mixer.
     QString queryName() const;
