@@ -4,6 +4,7 @@
 #include "AXOCommGlobal.h"
 #include "MachineID.h"
 
+#include <QtCore/QEvent>
 #include <QtCore/QList>
 #include <QtCore/QMutex>
 #include <QtCore/QObject>
@@ -119,11 +120,13 @@ public slots:
     void NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID);
     void CurrentMachineChangedSlot(const MachineID &machineID);
 
-private slots:
-    //! Runs the reactions handed over from other threads, in their order.
-    void drainReactions();
+protected:
+    bool event(QEvent *event) override;
 
 private:
+    //! Runs the reactions handed over from other threads, in their order.
+    void drainReactions();
+    static QEvent::Type reactionEventType();
     //! Runs the reaction in this object's thread: at once when called there,
     //! else queued behind the reactions handed over before it.
     void post(std::function<void()> reaction);
