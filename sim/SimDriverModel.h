@@ -239,6 +239,11 @@ private:
         XmlRpc::XmlRpcValue result;
         QString session; //!< the session it was started in; empty for driver-level commands
     };
+    static int64_t elapsedMs(Clock::time_point from, Clock::time_point to);
+    //! 0..99 while a process of that duration runs.
+    static int runningPercentage(int64_t elapsed, int64_t duration);
+    static XmlRpc::XmlRpcValue okResult(const XmlRpc::XmlRpcValue &data);
+
     void changed();
     //! Ends every process whose time is up.
     void settle(Clock::time_point now);
