@@ -221,7 +221,7 @@ TEST_F(SimSessionsTest, OnlyTheNotifyChangedQueriesAreHeld)
         const Clock::time_point start = Clock::now();
         const XmlRpcValue result = client.poll(QStringLiteral("GET_DISP_STATUS"), session, current, 10, timeout);
         EXPECT_EQ(rcOf(result), ProtoAnswer::RC_OK);
-        EXPECT_LT(msSince(start), 200) << timeout;
+        EXPECT_LT(msSince(start), 1000) << timeout; // held to the default timeout it would take 10 s
     }
 }
 
