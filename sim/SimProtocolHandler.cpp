@@ -6,6 +6,7 @@
 #include "MachineID.h"
 #include "ProtoAnswer.h"
 #include "ProtoCommandList.h"
+#include "SimCommandGroup.h"
 #include "SimDriverModel.h"
 #include "SimFault.h"
 #include "SimSessionTable.h"
@@ -86,7 +87,13 @@ bool SimProtocolHandler::implements(const QString &command)
         QStringLiteral("GET_CMD_LIST"),       QStringLiteral("READ_FW_VERSION"),    QStringLiteral("STOP"),
         QStringLiteral("RESET"),              QStringLiteral("TINT"),
     };
-    return implemented.contains(command);
+    if (implemented.contains(command))
+        return true;
+    for (const SimCommandGroup &group : simCommandGroups()) {
+        if (group.names().contains(command))
+            return true;
+    }
+    return false;
 }
 
 bool SimProtocolHandler::isHoldable(const QString &command)
@@ -169,6 +176,12 @@ XmlRpcValue SimProtocolHandler::execute(int callType, const QString &command, co
             return SimDriverModel::failure(ProtoAnswer::RC_REFUSED, SimDriverModel::AccessTooLow, command);
     }
 
+    XmlRpcValue served;
+    const SimCall call{model, record->identifier, command, session, machine, params, callType};
+    for (const SimCommandGroup &group : simCommandGroups()) {
+        if (group.serve(call, &served))
+            return served;
+    }
     if (!record->addressesMachine())
         return driverCommand(record->identifier, command, session, params);
 

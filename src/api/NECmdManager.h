@@ -61,10 +61,6 @@ public:
     static bool setSessions(int driverID, const QList<MachineID> &machineIDs, bool force);
     static bool refreshSessions(int driverID, const FW_Configuration &configuration);
 
-    // Driver data.
-    static bool getDispenserList(int driverID, QList<int> &dispensers);
-    static bool getMixerList(int driverID, QList<int> &mixers);
-    static bool getDriverVersion(int driverID, QVersionNumber &version);
 
     //! Sends "PING" to the driver at the endpoint through a temporary
     //! client, plain or TLS as the client settings file says. True when
@@ -75,6 +71,10 @@ public:
     //! Pings through the driver's running standard command thread.
     static bool ping(int driverID, int timeoutSeconds);
 
+    // Lists, driver data, files and formulas (NECmdManagerData.cpp).
+    static bool getDispenserList(int driverID, QList<int> &dispensers);
+    static bool getMixerList(int driverID, QList<int> &mixers);
+    static bool getDriverVersion(int driverID, QVersionNumber &version);
     //! A strict dispensing command whose dispenser reports formula progress.
     static bool hasFormulaProgressSupported(NECommand *cmd);
     //! Whether the dispenser reports the progress of a formula; the deep
@@ -82,6 +82,14 @@ public:
     static bool isFormulaProgressSupported(int driverID, int dispID, bool deepCheck);
     //! Asks the driver how it would execute the formula.
     static bool getFormulaExecution(int driverID, int dispID, const Formula &formula, FormulaProgress &progress);
+    // (end of lists, driver data, files and formulas)
+
+    // Statistics (NECmdManagerStats.cpp).
+    // (end of statistics)
+
+    // Calibration, settings, configuration edits, timed processes
+    // (NECmdManagerCalibration.cpp).
+    // (end of calibration)
 
     // Configuration, calibration and firmware (NECmdManagerConfig.cpp).
     //! Reads the driver's working configuration into the store; without
