@@ -1,30 +1,101 @@
 #ifndef AXOCOMMMANAGER_H
 #define AXOCOMMMANAGER_H
 
+#include "AXOCommData.h"
 #include "AXOCommGlobal.h"
 
 #include <QtCore/QObject>
 #include <QtCore/QString>
 
+class AXODriverConnection;
+
 //! The entry point with which the host starts and stops the communication
 //! with its drivers. One instance per process, from instance() to drop().
+//!
+//! A start is one ordered procedure run in the caller's thread: probe the
+//! driver, register it, start its command threads, log in, read its
+//! version, (level 2) load its calibration profiles and configuration, ask
+//! which machines are active, start the polling and configuration threads
+//! and choose the current machine. Each phase is announced with
+//! CommTaskStarted and ends with CommTaskCompleted, both emitted in the
+//! caller's thread; a failure is also recorded on the driver's generic
+//! dispenser machine with its "TE00nnn" code.
 class AXOCOMM_EXPORT AXOCommManager : public QObject
 {
     Q_OBJECT
 
 public:
+    //! The phases of a start; single bits.
+    enum CommTasks {
+        CommInit = 1,                //!< "Communication init"
+        CalibrationProfilesLoad = 2, //!< "Calibration profiles load"
+        ConfigurationLoad = 4,       //!< "Configuration load"
+        CommStart = 8                //!< "Communication start"
+    };
+    Q_ENUM(CommTasks)
+
+    //! The detail a completed phase carries.
+    enum CommMgsID {
+        General = 0,                  //!< "General"
+        UnsupportedConfiguration = 1, //!< "Unsupported configuration"
+        NoMachineConnected = 2,       //!< "No machine connected load"
+        NoConfigurationPresent = 3,   //!< "No configuration present"
+        UnknownMachineModels = 4      //!< "Unknown machine models"
+    };
+    Q_ENUM(CommMgsID)
+
     static AXOCommManager *instance();
+    //! Deletes the manager, which closes every driver.
     static void drop();
+
+    static QString CommTaskStr(CommTasks task);
+    static QString CommMgsIDStr(CommMgsID msgID);
+
+    //! Starts a driver at the communication level; with mixerMngm the
+    //! generic mixer machine is logged in and, from level 1, its threads
+    //! run. False when a phase failed (see CommTaskCompleted); what was
+    //! started stays until stopDriversComm.
+    bool startAXODriverComm(QString clientID, const AXODriverConnection &connection, AXOCommData::CommLevel level,
+                            bool mixerMngm);
+    //! Level 1, mixers not managed.
+    bool startDriversComm(QString clientID, const AXODriverConnection &connection);
+    //! Starts the driver at ip:port, over TLS when the client settings
+    //! file says AXOServiceUSEOPENSSL=true, with mixers managed.
+    bool startAXODriverEncryptedOrNot(QString clientID, QString ip, int port, AXOCommData::CommLevel level);
+    //! Registers a driver with the default endpoint, without probing,
+    //! threads or logins.
+    bool startSimulatedAXODriverComm();
+    //! Kept for the hosts that call them; they do nothing.
+    bool startSlaveDriverComm();
+    bool startDriverManager();
+    //! Closes the driver (-1: every driver), waiting for its threads when
+    //! asked, and forgets its sessions (they are not logged out: the driver
+    //! may be gone; it lets them expire).
+    void stopDriversComm(int driverID, bool wait);
 
     //! Writes the embedded client certificate to a new temporary file and
     //! returns its path. The file is left on disk for the TLS connections.
     QString getCertsFilePath();
 
+signals:
+    void CommTaskStarted(AXOCommManager::CommTasks task);
+    void CommTaskCompleted(AXOCommManager::CommTasks task, bool result, AXOCommManager::CommMgsID msgID);
+
 private:
     explicit AXOCommManager(QObject *parent = nullptr);
     ~AXOCommManager() override;
 
+    bool fail(int driverID, CommTasks task, const char *code, const QString &message, CommMgsID msgID = General);
+    bool startCommandThreads(int driverID, AXOCommData::CommLevel level, bool mixerMngm);
+    bool loadProfiles(int driverID);
+    bool loadConfiguration(int driverID, FW_Configuration &configuration);
+    bool startCommunication(int driverID, AXOCommData::CommLevel level, bool mixerMngm,
+                            const FW_Configuration &configuration);
+
     static AXOCommManager *m_Instance;
 };
+
+Q_DECLARE_METATYPE(AXOCommManager::CommTasks)
+Q_DECLARE_METATYPE(AXOCommManager::CommMgsID)
 
 #endif // AXOCOMMMANAGER_H

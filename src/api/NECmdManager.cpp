@@ -161,10 +161,18 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
 
     applyProtocolSecret(driverID);
     const int accessLevel = requestedAccessLevel();
+    // The handshake needs no session, so a machine without a command thread
+    // of its own (the generic mixer at communication level 0) logs in
+    // through the generic dispenser's thread; the machine travels in the
+    // login's parameters.
+    const MachineID route =
+        store->existsDriverCommThread(driverID, machineID, NEDriverParams::StandardCommandsThread)
+        ? machineID
+        : MachineID(0, MachineID::Dispenser);
     const char *stepCode = "TE00012";
     try {
         const std::unique_ptr<NECommand> loginCmd =
-            runProtoCommand(driverID, machineID, LoginCmd(machineID, clientID, kSessionLifetime, accessLevel));
+            runProtoCommand(driverID, route, LoginCmd(machineID, clientID, kSessionLifetime, accessLevel));
         const std::unique_ptr<LoginAnswer> login = loginCmd->answerAs<LoginAnswer>();
         if (!login) {
             report(driverID, machineID, QStringLiteral("Error in login command"), "TE00177");
@@ -185,7 +193,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         int n = 0;
         GetKeyCmd::createSharedKey(clientKey, n, machineID, clientID, accessLevel);
         stepCode = "TE00031";
-        const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, machineID, GetKeyCmd(sessionID, clientKey));
+        const std::unique_ptr<NECommand> keyCmd = runProtoCommand(driverID, route, GetKeyCmd(sessionID, clientKey));
         const std::unique_ptr<GetKeyAnswer> key = keyCmd->answerAs<GetKeyAnswer>();
         if (!key) {
             report(driverID, machineID, QStringLiteral("Error in get key command"), "TE00178");
@@ -195,7 +203,7 @@ bool NECmdManager::login(int driverID, const MachineID &machineID, const QString
         const QString loginKey = GetKeyCmd::createLoginKey(key->driverKey(), n);
         stepCode = "TE00030";
         const std::unique_ptr<NECommand> certifyCmd =
-            runProtoCommand(driverID, machineID, CertifySessionCmd(sessionID, loginKey));
+            runProtoCommand(driverID, route, CertifySessionCmd(sessionID, loginKey));
         const std::unique_ptr<CertifySessionAnswer> certify = certifyCmd->answerAs<CertifySessionAnswer>();
         if (!certify) {
             report(driverID, machineID, QStringLiteral("Error in certify session command"), "TE00179");

@@ -243,9 +243,7 @@ bool FW_Configuration::isValid(const FW_Configuration &configuration, FW_DriverE
             *error = FW_DriverError(message, code);
         return false;
     };
-    if (configuration.isEmpty())
-        return fail(QStringLiteral("TE90001"), QStringLiteral("The configuration holds no machines"));
-
+    // No machines is valid: a driver that was not set up yet.
     QHash<QString, const FW_Machine *> identifiers;
     for (size_t i = 0; i < configuration.m_machines.size(); ++i) {
         const FW_Machine &machine = *configuration.m_machines[i];
