@@ -1,6 +1,7 @@
 # AXOComm: build, test, demo and benchmarks.
 #
-#   make demo           build, then ping the simulated driver plain and over TLS
+#   make demo           build, then ping the simulated driver plain and over TLS, start it
+#                       at level 2 and dispense a formula
 #   make test           build and run every test (ctest)
 #   make test-sanitize  the same tests built with AddressSanitizer + UBSan
 #   make bench          the benchmarks (Release build)

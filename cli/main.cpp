@@ -1,6 +1,8 @@
 // axocomm: talks to a driver from the command line.
 
 #include "AXOComm.h"
+#include "CliSupport.h"
+#include "StartCommand.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
@@ -11,32 +13,8 @@
 
 namespace {
 
-const char kUsage[] = "usage: axocomm ping HOST:PORT [--timeout SECONDS] [--cert FILE]\n"
-                      "       axocomm exec HOST:PORT COMMAND [--dispenser N] [--formula POS:AMOUNT,...] [--cert FILE]\n"
-                      "\n"
-                      "  ping   sends PING to the driver at HOST:PORT (an IPv4 address) and tells\n"
-                      "         whether it answered. Plain or TLS as the client settings file says\n"
-                      "         (AXOServiceUSEOPENSSL); with TLS and no --cert, the certificate\n"
-                      "         built into the library is used.\n"
-                      "\n"
-                      "  exec   runs one command of the catalogue on the driver and follows it to\n"
-                      "         its end: with --dispenser the machine is logged in and the command\n"
-                      "         addressed to it; TINT takes its formula from --formula (circuit\n"
-                      "         position and amount in cc per ingredient).\n"
-                      "\n"
-                      "  --timeout SECONDS   time limit of the call (default 5)\n"
-                      "  --cert FILE         PEM file with the certificate authority of the driver\n"
-                      "\n"
-                      "exit status: 0 the driver answered (exec: the command succeeded), 1 it did\n"
-                      "not, 2 bad arguments\n";
-
-int usageError(const char *message)
-{
-    if (message)
-        std::fprintf(stderr, "axocomm: %s\n", message);
-    std::fputs(kUsage, stderr);
-    return 2;
-}
+using cli::usageError;
+using cli::parseFormula;
 
 int ping(const QStringList &args)
 {
@@ -98,24 +76,6 @@ int ping(const QStringList &args)
         std::printf(
             "driver at %s:%d did not answer PING (%s, time limit %d s)\n", qPrintable(host), port, how, timeoutSeconds);
     return answered ? 0 : 1;
-}
-
-// "POS:AMOUNT,POS:AMOUNT" into a formula of one ingredient per circuit.
-bool parseFormula(const QString &text, Formula &formula)
-{
-    QList<ChannelIngredient> ingredients;
-    for (const QString &item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(QLatin1Char(':'));
-        bool positionOk = false;
-        bool amountOk = false;
-        const int position = parts.value(0).toInt(&positionOk);
-        const double amount = parts.value(1).toDouble(&amountOk);
-        if (parts.size() != 2 || !positionOk || !amountOk || position < 1 || amount <= 0.0)
-            return false;
-        ingredients.append(ChannelIngredient(position, QString(), amount)); // the circuit's own colorant
-    }
-    formula = Formula(ingredients, Formula::CheckLevels, 4);
-    return !ingredients.isEmpty();
 }
 
 int exec(const QStringList &args)
@@ -253,8 +213,10 @@ int main(int argc, char *argv[])
         return ping(args);
     if (command == QLatin1String("exec"))
         return exec(args);
+    if (command == QLatin1String("start"))
+        return StartCommand().run(args);
     if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(cli::usageText(), stdout);
         return 0;
     }
     return usageError(qPrintable(QStringLiteral("unknown command %1").arg(command)));

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts the simulated driver, pings it with axocomm over plain HTTP and over
-# TLS, and stops it again.
+# TLS, starts the communication with it the way a service application does
+# (communication level 2, each phase as it happens), dispenses a formula
+# following its progress per circuit, and stops everything again.
 set -euo pipefail
 
 build=${1:-build}
@@ -52,10 +54,10 @@ echo "\$ axocomm ping 127.0.0.1:$port      # certificate built into the library"
 "$cli" ping "127.0.0.1:$port"
 
 echo
-echo "== a dispensing command end to end (plain)"
+echo "== starting the communication at level 2, then a formula with its progress (plain)"
 settings false
-echo "\$ axocomm exec 127.0.0.1:$plain_port TINT --dispenser 1 --formula 1:2.5,3:1.5,7:4"
-"$cli" exec "127.0.0.1:$plain_port" TINT --dispenser 1 --formula 1:2.5,3:1.5,7:4
+echo "\$ axocomm start 127.0.0.1:$plain_port --level 2 --dispense 1:2.5,3:1.5,7:4"
+"$cli" start "127.0.0.1:$plain_port" --level 2 --dispense 1:2.5,3:1.5,7:4
 
 echo
 echo "== a driver that is not there"

@@ -1,6 +1,8 @@
 // axocomm as a user runs it: verdicts and exit statuses.
 
 #include "DriverSimulator.h"
+#include "SimDriver.h"
+#include "SimDriverModel.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -38,7 +40,8 @@ protected:
         QDir(root.path()).mkpath(QStringLiteral("wuser/CommonSettings"));
         QFile file(root.path() + QStringLiteral("/wuser/CommonSettings/commonSettings"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(on ? "[General]\nAXOServiceUSEOPENSSL=true\n" : "[General]\nAXOServiceUSEOPENSSL=false\n");
+        file.write(on ? "[General]\nAXOServiceUSEOPENSSL=true\nAXODriverIP=127.0.0.1\n"
+                      : "[General]\nAXOServiceUSEOPENSSL=false\nAXODriverIP=127.0.0.1\n");
     }
     static QString endpoint(const DriverSimulator &sim)
     {
@@ -93,4 +96,40 @@ TEST_F(CliTest, PingPlainTlsAndNobody)
     r = run({QStringLiteral("ping"), gone, QStringLiteral("--timeout"), QStringLiteral("2")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.contains(QStringLiteral("did not answer"))) << qPrintable(r.out);
+}
+
+TEST_F(CliTest, StartPrintsThePhasesDispensesAndStops)
+{
+    SimScenario scenario = SimScenario::defaultScenario();
+    scenario.setChannelMs(150);
+    SimDriver driver(scenario);
+    ASSERT_TRUE(driver.start());
+    useTls(false);
+    const QString at = QStringLiteral("127.0.0.1:%1").arg(driver.port());
+
+    CliRun r = run({QStringLiteral("start"), at, QStringLiteral("--dispense"), QStringLiteral("1:2.5,3:1.5")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
+    const QStringList phases = {QStringLiteral("Communication init ..."), QStringLiteral("Communication init: done"),
+                                QStringLiteral("Calibration profiles load: done"),
+                                QStringLiteral("Configuration load: done"), QStringLiteral("Communication start: done"),
+                                QStringLiteral("active machines: dispenser 1, mixer 2"),
+                                QStringLiteral("TINT on dispenser 1: 1:2.5 3:1.5"), QStringLiteral("progress 100%"),
+                                QStringLiteral("TINT Done"), QStringLiteral("communication stopped")};
+    int from = 0;
+    for (const QString &phase : phases) {
+        const int at = r.out.indexOf(phase, from);
+        EXPECT_GE(at, 0) << "missing or out of order: " << qPrintable(phase) << "\n" << qPrintable(r.out);
+        from = qMax(from, at);
+    }
+    EXPECT_LT(driver.model().level(1, 1), scenario.level(1, 1)) << "the formula was dosed";
+
+    // Level 0 runs only the first and last phase; a driver that is not there fails.
+    r = run({QStringLiteral("start"), at, QStringLiteral("--level"), QStringLiteral("0")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Configuration load"))) << qPrintable(r.out);
+    driver.stop();
+    r = run({QStringLiteral("start"), at, QStringLiteral("--level"), QStringLiteral("1")});
+    EXPECT_EQ(r.status, 1) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Communication init: FAILED"))) << qPrintable(r.out);
+    EXPECT_EQ(run({QStringLiteral("start"), at, QStringLiteral("--level"), QStringLiteral("3")}).status, 2);
 }
