@@ -117,7 +117,8 @@ bool NECmdManager::getColorantsUsageStats(int driverID, FW_Dispenser &dispenser,
             reportDispenser(driverID, dispID, message, "TE00482");
             return false;
         }
-        store->setErrorList(cmd.driverID(), cmd.machineID(), cmd.errors());
+        // A driver-level command: its errors concern the dispenser asked about.
+        store->setErrorList(driverID, MachineID(dispID, MachineID::Dispenser), cmd.errors());
         if (!cmd.isDoneSuccessfully())
             return false;
         const std::unique_ptr<GetColorantUsageStatsAnswer> answer = cmd.answerAs<GetColorantUsageStatsAnswer>();
