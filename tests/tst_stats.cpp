@@ -165,3 +165,34 @@ TEST_F(StatsTest, RefusedQueriesReportTheirCode)
     EXPECT_EQ(parsed.rowCount(), 1);
     EXPECT_TRUE(hasError(started::kGenericDispenser, "TE00572"));
 }
+
+TEST(QueryReplyTable, ReadsHeaderAndRows)
+{
+    const QueryReply table(QStringLiteral("a\tB\r\n1\t2\t3\n4\n"));
+    EXPECT_EQ(table.columns(), (QStringList{"a", "B"}));
+    EXPECT_EQ(table.rows(), (QList<QStringList>{{"1", "2"}, {"4", ""}}));
+    EXPECT_EQ(table.value(1, QStringLiteral("b")), QString());
+    EXPECT_EQ(table.value(0, QStringLiteral("b")), QStringLiteral("2"));
+    EXPECT_TRUE(QueryReply(QString()).isEmpty());
+    EXPECT_TRUE(QueryReply(QStringLiteral("\n")).isEmpty());
+    EXPECT_EQ(QueryReply(QueryReply::format({"x", "y"}, {{"1", "2"}})).rows(), (QList<QStringList>{{"1", "2"}}));
+}
+
+TEST(SimStatsScenario, StatsSurviveJsonAndBadOnesAreRefused)
+{
+    SimScenario scenario = SimScenario::defaultScenario();
+    SimStatsData stats;
+    stats.usage.append({1, 2, 7, QStringLiteral("YE1"), 3.5, 2});
+    stats.training.insert(1, QStringLiteral("training 40%"));
+    scenario.setStats(stats);
+    QString error;
+    const SimScenario back = SimScenario::fromJson(scenario.toJson(), &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(back.stats(), stats);
+
+    QByteArray json = SimScenario::defaultScenario().toJson();
+    json.replace("\"version\"", "\"stats\": {\"events\": [{\"dispenser\": 1, \"kind\": \"spill\", \"position\": 1, "
+                                "\"colorant\": \"WH1\", \"amount\": 1, \"time\": \"2024-05-02T08:30:00Z\"}]}, \"version\"");
+    SimScenario::fromJson(json, &error);
+    EXPECT_TRUE(error.contains(QLatin1String("stats.events[0]"))) << error.toStdString();
+}
