@@ -46,7 +46,8 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_configuration(scenario.configuration()),
       m_script(scenario.events()),
       m_store(scenario),
-      m_factory(m_store.configuration(SimConfigStore::FactoryConfiguration))
+      m_factory(m_store.configuration(SimConfigStore::FactoryConfiguration)),
+      m_stats(scenario.stats(), scenario.configuration())
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;

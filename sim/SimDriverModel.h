@@ -11,6 +11,7 @@
 #include "SimMachineState.h"
 #include "SimScenario.h"
 #include "SimSessionTable.h"
+#include "SimStatsTable.h"
 #include "XmlRpcValue.h"
 
 #include <QtCore/QHash>
@@ -129,6 +130,8 @@ public:
     int sessionCount();
     //! The session table itself (access levels granted, limits).
     SimSessionTable &sessions() { return m_sessions; }
+    //! The statistics tables (thread-safe on their own).
+    SimStatsTable &stats() { return m_stats; }
 
     // --- Machine commands -----------------------------------------------------
     XmlRpc::XmlRpcValue dispenserStatus(const MachineID &machine);
@@ -284,6 +287,7 @@ private:
     SimEventScript m_script;
     const SimConfigStore m_store;
     FW_Configuration m_factory; // after m_store, which it starts from
+    SimStatsTable m_stats;
 };
 
 #endif // SIMDRIVERMODEL_H

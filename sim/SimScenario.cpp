@@ -219,7 +219,7 @@ bool SimScenario::operator==(const SimScenario &other) const
         && m_levels == other.m_levels && m_inactive == other.m_inactive && m_errors == other.m_errors
         && m_disconnected == other.m_disconnected && m_firmware == other.m_firmware
         && m_commands == other.m_commands && m_settings == other.m_settings && m_profiles == other.m_profiles
-        && m_events == other.m_events;
+        && m_events == other.m_events && m_hasStats == other.m_hasStats && m_stats == other.m_stats;
 }
 
 SimScenario SimScenario::fromFile(const QString &path, QString *error)
@@ -252,7 +252,7 @@ SimScenario SimScenario::fromJson(const QByteArray &json, QString *error)
 
     SimScenario scenario;
     SimJsonReader top(document.object(), QString(), &problem);
-    top.allow({"version", "timing", "machines", "settings", "calibrationProfiles", "events"});
+    top.allow({"version", "timing", "machines", "settings", "calibrationProfiles", "events", "stats"});
     scenario.m_version = top.string("version", scenario.m_version);
 
     SimJsonReader timing(top.object("timing"), QStringLiteral("timing"), &problem);
@@ -433,6 +433,8 @@ bool SimScenario::readExtras(const QJsonObject &topObject, QString *problem)
         if (SimJsonReader::element(events, i, QStringLiteral("events"), &object, problem))
             m_events.append(SimEvent::fromJson(object, QStringLiteral("events[%1]").arg(i), problem));
     }
+    if (problem->isEmpty() && top.has("stats"))
+        setStats(SimStatsData::fromJson(top.object("stats"), problem));
     return problem->isEmpty();
 }
 
@@ -539,5 +541,7 @@ QByteArray SimScenario::toJson() const
         events.append(event.toJson());
     if (!events.isEmpty())
         top.insert(QStringLiteral("events"), events);
+    if (m_hasStats)
+        top.insert(QStringLiteral("stats"), m_stats.toJson());
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }

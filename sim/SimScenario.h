@@ -9,6 +9,7 @@
 #include "MachineID.h"
 #include "ProtocolCommandInfo.h"
 #include "SimEvent.h"
+#include "SimStatsData.h"
 
 #include <QtCore/QByteArray>
 #include <QtCore/QJsonObject>
@@ -99,6 +100,16 @@ public:
     QList<SimEvent> events() const { return m_events; }
     void setEvents(const QList<SimEvent> &events) { m_events = events; }
 
+    //! The statistics the driver starts with; SimStatsData::defaults of the
+    //! machines unless set (hasStats()).
+    SimStatsData stats() const { return m_hasStats ? m_stats : SimStatsData::defaults(m_configuration); }
+    bool hasStats() const { return m_hasStats; }
+    void setStats(const SimStatsData &stats)
+    {
+        m_stats = stats;
+        m_hasStats = true;
+    }
+
 private:
     bool readMachine(const QJsonObject &object, const QString &path, QString *problem);
     bool readExtras(const QJsonObject &top, QString *problem);
@@ -119,6 +130,8 @@ private:
     DriverSettings m_settings;
     FW_CalibrationProfiles m_profiles;
     QList<SimEvent> m_events;
+    SimStatsData m_stats;
+    bool m_hasStats = false;
 };
 
 #endif // SIMSCENARIO_H

@@ -8,12 +8,18 @@
 #include <QtCore/QList>
 #include <QtCore/QMutex>
 #include <QtCore/QObject>
+#include <QtCore/QStringList>
 #include <QtCore/QVersionNumber>
 
 #include <deque>
 #include <functional>
+#include <string>
 
 class AXODriverConnection;
+class ColorantUsageDispStats;
+class FW_Dispenser;
+class QueryReply;
+class RefillStatData;
 class DriverSettings;
 class FW_Machine;
 class FW_Program;
@@ -85,6 +91,24 @@ public:
     // (end of lists, driver data, files and formulas)
 
     // Statistics (NECmdManagerStats.cpp).
+    //! Runs a query of the driver's statistics on the current dispenser of
+    //! the current driver: the query text (up to its terminating zero) goes
+    //! encrypted, the reply comes back decrypted as text and as a table.
+    //! The driver ID addresses the error report only.
+    static bool ExecQueryStats(int driverID, std::string &query, std::string &reply, QueryReply &parsed);
+    //! Colorant usage of the dispenser (named to the driver by its serial
+    //! number), asked of the current dispenser: by colorant code when one is
+    //! given, else by canister number when above 0, else by position (0: all
+    //! positions); narrowed to the listed colorants (none: all) and to at most
+    //! limit entries (0: no limit).
+    static bool getColorantsUsageStats(int driverID, FW_Dispenser &dispenser, QList<ColorantUsageDispStats> &out,
+                                       QString colorant, int canister, int position, QStringList colorants,
+                                       int limit);
+    //! Records canister refills in the dispenser's statistics.
+    static bool addStatEvents(int driverID, int dispID, const QList<RefillStatData> &events);
+    //! The gravimetric training state of the current dispenser for a circuit
+    //! position, or (0) for the dispenser as a whole.
+    static bool GravimetricTrainingStatus(int driverID, int position, QString &status);
     // (end of statistics)
 
     // Calibration, settings, configuration edits, timed processes

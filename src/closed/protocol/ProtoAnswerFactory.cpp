@@ -3,10 +3,12 @@
 #include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
+#include "ExecQStatsAnswer.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
+#include "GetColorantUsageStatsAnswer.h"
 #include "GetCommandListAnswer.h"
 #include "GetCommandStatusAnswer.h"
 #include "GetConfigAnswer.h"
@@ -17,6 +19,7 @@
 #include "GetMachineListAnswer.h"
 #include "GetSwVersionAnswer.h"
 #include "GetUssWaterStatusAnswer.h"
+#include "GravTrainStatusAnswer.h"
 #include "LoginAnswer.h"
 #include "MixerDriverStatusAnswer.h"
 #include "TintAnswer.h"
@@ -66,6 +69,9 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_DRIVER_SETTINGS"), make<GetDriverSettingsAnswer>()},
         {QStringLiteral("GET_CMD_LIST"), make<GetCommandListAnswer>()},
         {QStringLiteral("READ_FW_VERSION"), make<FirmwareVersionAnswer>()},
+        {QStringLiteral("EXECQ"), make<ExecQStatsAnswer>()},
+        {QStringLiteral("GET_COL_USAGE_STATS"), make<GetColorantUsageStatsAnswer>()},
+        {QStringLiteral("GRAV_TRAINING_STATUS"), make<GravTrainStatusAnswer>()},
     };
     return table;
 }

@@ -1,8 +1,12 @@
 #include "ProtoCommandFactory.h"
 
+#include "AddEventCmd.h"
 #include "DeleteMachineCmd.h"
+#include "ExecQStatsCmd.h"
 #include "Formula.h"
+#include "GetColorantUsageStatsCmd.h"
 #include "GetCommandStatusCmd.h"
+#include "GravTrainStatusCmd.h"
 #include "LoginCmd.h"
 #include "PurgeFormulaCmd.h"
 #include "SaveConfigCmd.h"
@@ -66,6 +70,16 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
         command.reset(SaveMachineConfigCmd::fromParameters(parameters));
     } else if (name == QLatin1String("DELETE_MACHINE")) {
         command.reset(DeleteMachineCmd::fromParameters(parameters));
+    } else if (!parameters.isEmpty() && name == QLatin1String("EXECQ")) {
+        command.reset(ExecQStatsCmd::fromParameters(parameters));
+    } else if (!parameters.isEmpty() && name == QLatin1String("GET_COL_USAGE_STATS")) {
+        command.reset(GetColorantUsageStatsCmd::fromParameters(parameters));
+    } else if (!parameters.isEmpty() && name == QLatin1String("ADD_EVENT")) {
+        command.reset(AddEventCmd::fromParameters(parameters));
+    } else if (!parameters.isEmpty() && name == QLatin1String("GRAV_TRAINING_STATUS")) {
+        if (parameters.size() != 1 || !isInt(parameters.first()))
+            return nullptr;
+        command.reset(new GravTrainStatusCmd(parameters.first().toInt()));
     } else {
         command.reset(new ProtoCommand(name, parameters, machine));
     }

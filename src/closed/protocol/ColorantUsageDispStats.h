@@ -1,0 +1,46 @@
+#ifndef COLORANTUSAGEDISPSTATS_H
+#define COLORANTUSAGEDISPSTATS_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QMetaType>
+#include <QtCore/QString>
+
+//! How much of a colorant one circuit of a dispenser has dispensed: the
+//! dispenser's serial number, the circuit position, the canister on it, the
+//! colorant code, the total amount in cc and the number of dispensings.
+class AXOCOMM_EXPORT ColorantUsageDispStats
+{
+public:
+    ColorantUsageDispStats() = default;
+    ColorantUsageDispStats(const QString &serialNumber, int position, int canister, const QString &colorant,
+                           double amount, int dispensings);
+
+    QString serialNumber() const { return m_serial; }
+    int position() const { return m_position; }
+    int canister() const { return m_canister; }
+    QString colorant() const { return m_colorant; }
+    double amount() const { return m_amount; }
+    int dispensings() const { return m_dispensings; }
+
+    bool operator==(const ColorantUsageDispStats &other) const;
+    bool operator!=(const ColorantUsageDispStats &other) const { return !(*this == other); }
+
+    //! {serial: string, position: int ≥ 1, canister: int ≥ 1, colorant: string,
+    //!  amount: double ≥ 0 (cc), dispensings: int ≥ 0}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static ColorantUsageDispStats fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    QString m_serial;
+    int m_position = 0;
+    int m_canister = 0;
+    QString m_colorant;
+    double m_amount = 0.0;
+    int m_dispensings = 0;
+};
+
+Q_DECLARE_METATYPE(ColorantUsageDispStats)
+
+#endif // COLORANTUSAGEDISPSTATS_H
