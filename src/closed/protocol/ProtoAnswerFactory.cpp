@@ -2,6 +2,12 @@
 
 #include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
+#include "CloneMachineAnswer.h"
+#include "FirmwareScanAnswer.h"
+#include "GetCalibrationListAnswer.h"
+#include "GetQRCodeCalibrationAnswer.h"
+#include "GetRecalibrationListAnswer.h"
+#include "GravSettingsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
@@ -66,6 +72,12 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_DRIVER_SETTINGS"), make<GetDriverSettingsAnswer>()},
         {QStringLiteral("GET_CMD_LIST"), make<GetCommandListAnswer>()},
         {QStringLiteral("READ_FW_VERSION"), make<FirmwareVersionAnswer>()},
+        {QStringLiteral("CLONE_MACHINE"), make<CloneMachineAnswer>()},
+        {QStringLiteral("GET_CALIB_LIST"), make<GetCalibrationListAnswer>()},
+        {QStringLiteral("GET_RECALIB_LIST"), make<GetRecalibrationListAnswer>()},
+        {QStringLiteral("GET_QRCODE_CALIB"), make<GetQRCodeCalibrationAnswer>()},
+        {QStringLiteral("GET_GRAV_SETTINGS"), make<GravSettingsAnswer>()},
+        {QStringLiteral("FW_SCAN"), make<FirmwareScanAnswer>()},
     };
     return table;
 }
