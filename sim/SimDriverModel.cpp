@@ -55,6 +55,8 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
         runtime.state.setConnected(scenario.isConnected(machine->machineID()));
         runtime.state.setErrors(scenario.errors(machine->machineID()));
         runtime.state.setFirmware(scenario.firmware(machine->machineID()));
+        if (!scenario.slaveBoards(machine->machineID()).isEmpty())
+            m_slaveBoards.insert(machine->machineID(), scenario.slaveBoards(machine->machineID()));
         m_machines.insert(machine->machineID(), runtime);
         if (machine->machineType() == MachineID::Dispenser) {
             for (const FW_Circuit &circuit : static_cast<const FW_Dispenser *>(machine)->circuits()) {
@@ -250,6 +252,7 @@ XmlRpcValue SimDriverModel::dispenserStatus(const MachineID &machine)
         part.setState(code, stateText(code));
         part.setError(!facts.errors().isEmpty());
         part.setAcceptWorkingModeChange(!busy);
+        part.setWarning(m_timedOff.value(machine.machineNumber) != 0);
         part.setDispensingTrigger(dispensing);
         part.setValveOn(dispensing);
         part.setCanPresent(facts.canPresent());

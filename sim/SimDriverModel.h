@@ -102,8 +102,10 @@ public:
     //! listed as disconnected.
     XmlRpc::XmlRpcValue connectionStatus();
     //! The configuration data (GET_CONFIG, GET_CALIB_PROFILES,
-    //! GET_DRIVER_SETTINGS, GET_CMD_LIST); it never changes.
+    //! GET_DRIVER_SETTINGS, GET_CMD_LIST, calibration points); thread-safe
+    //! on its own.
     const SimConfigStore &configStore() const { return m_store; }
+    SimConfigStore &configStore() { return m_store; }
     //! GET_CONFIG: the working configuration as it is now, or the factory one.
     XmlRpc::XmlRpcValue configuration(const XmlRpc::XmlRpcValue &params);
     //! SAVE_MACHINE_CONFIG [machine, overwrite, factory]: a machine the
@@ -111,6 +113,32 @@ public:
     XmlRpc::XmlRpcValue saveMachine(const XmlRpc::XmlRpcValue &params);
     //! DELETE_MACHINE [[MachineID, ...]]: the machines leave the driver.
     XmlRpc::XmlRpcValue deleteMachines(const XmlRpc::XmlRpcValue &params);
+
+    // Configuration edits, settings, timed processes, firmware scan
+    // (SimDriverModelConfig.cpp).
+    //! SAVE_CONFIG [configuration, overwrite, notify]: every machine of it
+    //! replaces the driver's (a new revision); without overwrite nothing
+    //! changes. A machine the driver does not have is refused.
+    XmlRpc::XmlRpcValue saveConfiguration(const XmlRpc::XmlRpcValue &params);
+    //! UPDATE_DB_CONFIGURATION [machine]: replaces the driver's copy as it is.
+    XmlRpc::XmlRpcValue updateDbConfiguration(const XmlRpc::XmlRpcValue &params);
+    //! CLONE_MACHINE [MachineID]: a machine of the same type, numbered after
+    //! the highest number, with the source's configuration, state and
+    //! levels, out of service.
+    XmlRpc::XmlRpcValue cloneMachine(const XmlRpc::XmlRpcValue &params);
+    //! SET_ACTIVE_MACHINE [MachineID, replaced MachineID, active].
+    XmlRpc::XmlRpcValue setActiveMachine(const XmlRpc::XmlRpcValue &params);
+    //! GET_GRAV_SETTINGS [[positions]] / SET_GRAV_SETTINGS [[settings]] of a dispenser.
+    XmlRpc::XmlRpcValue gravSettings(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    XmlRpc::XmlRpcValue setGravSettings(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    //! TOGGLE_TEMPORIZED [disable, mask, minutes]: refused while busy. A
+    //! dispenser with timed processes off shows the warning flag in its status.
+    XmlRpc::XmlRpcValue toggleTimedProcesses(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    //! The timed processes (ToggleTemporizedCmd bits) that are off.
+    int timedProcessesOff(int dispenser) const;
+    //! FW_SCAN: the slave boards of the scenario, else the main board's
+    //! further addresses (or 2 and 3) with its firmware, "<model> slave <k>".
+    XmlRpc::XmlRpcValue firmwareScan(const MachineID &machine);
 
 
     // --- Sessions -------------------------------------------------------------
@@ -285,9 +313,11 @@ private:
     SimSessionTable m_sessions;
     QMap<int, Ticket> m_tickets;
     SimEventScript m_script;
-    const SimConfigStore m_store;
+    SimConfigStore m_store;
     FW_Configuration m_factory; // after m_store, which it starts from
     SimStatsTable m_stats;
+    QMap<int, int> m_timedOff;  // dispenser -> timed processes off
+    QMap<MachineID, QList<FW_Program>> m_slaveBoards;
 };
 
 #endif // SIMDRIVERMODEL_H

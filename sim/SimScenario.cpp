@@ -219,7 +219,9 @@ bool SimScenario::operator==(const SimScenario &other) const
         && m_levels == other.m_levels && m_inactive == other.m_inactive && m_errors == other.m_errors
         && m_disconnected == other.m_disconnected && m_firmware == other.m_firmware
         && m_commands == other.m_commands && m_settings == other.m_settings && m_profiles == other.m_profiles
-        && m_events == other.m_events && m_hasStats == other.m_hasStats && m_stats == other.m_stats;
+        && m_events == other.m_events && m_hasStats == other.m_hasStats && m_stats == other.m_stats
+        && m_calibration == other.m_calibration && m_recalibration == other.m_recalibration
+        && m_slaveBoards == other.m_slaveBoards;
 }
 
 SimScenario SimScenario::fromFile(const QString &path, QString *error)
@@ -344,10 +346,10 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     }
     if (type == MachineID::Dispenser)
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
-                       "errors", "circuits", "scale"});
+                       "errors", "circuits", "scale", "calibration", "recalibration", "slaveBoards"});
     else
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
-                       "errors"});
+                       "errors", "slaveBoards"});
 
     std::unique_ptr<FW_Machine> built;
     const int number = machine.integer("number", 0, 1, true);
@@ -395,7 +397,7 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     setCommandList(id, commands);
     if (!firmwareText.isEmpty())
         setFirmware(id, firmware);
-    return true;
+    return readMachineCalibration(object, path, id, problem);
 }
 
 // The driver's settings, calibration profiles and scripted events.
@@ -487,6 +489,7 @@ QJsonObject SimScenario::machineToJson(const FW_Machine &machine) const
                                     {QStringLiteral("version"), command.version()}});
     if (!commands.isEmpty())
         object.insert(QStringLiteral("commands"), commands);
+    writeMachineCalibration(id, object);
     if (machine.machineType() != MachineID::Dispenser)
         return object;
     const auto &dispenser = static_cast<const FW_Dispenser &>(machine);

@@ -1,10 +1,13 @@
 #ifndef SIMSCENARIO_H
 #define SIMSCENARIO_H
 
+#include "BasicCalibrationData.h"
+#include "CalibrationData.h"
 #include "DriverSettings.h"
 #include "FW_CalibrationProfiles.h"
 #include "FW_Configuration.h"
 #include "FW_ErrorList.h"
+#include "FW_Program.h"
 #include "FW_Version.h"
 #include "MachineID.h"
 #include "ProtocolCommandInfo.h"
@@ -96,6 +99,18 @@ public:
     FW_CalibrationProfiles calibrationProfiles() const { return m_profiles; }
     void setCalibrationProfiles(const FW_CalibrationProfiles &profiles) { m_profiles = profiles; }
 
+    //! A dispenser's calibration points (GET_CALIB_LIST); empty for the
+    //! simulator's defaults (SimConfigStore::defaultCalibrationList).
+    QList<CalibrationData> calibrationList(int dispenser) const { return m_calibration.value(dispenser); }
+    void setCalibrationList(int dispenser, const QList<CalibrationData> &points);
+    //! A dispenser's recalibration points (GET_RECALIB_LIST); empty for the defaults.
+    QList<BasicCalibrationData> recalibrationList(int dispenser) const { return m_recalibration.value(dispenser); }
+    void setRecalibrationList(int dispenser, const QList<BasicCalibrationData> &points);
+    //! The slave boards FW_SCAN reports for a machine; empty for ones derived
+    //! from the main board.
+    QList<FW_Program> slaveBoards(const MachineID &id) const { return m_slaveBoards.value(id); }
+    void setSlaveBoards(const MachineID &id, const QList<FW_Program> &boards);
+
     //! The scripted events, in the order listed.
     QList<SimEvent> events() const { return m_events; }
     void setEvents(const QList<SimEvent> &events) { m_events = events; }
@@ -115,6 +130,10 @@ private:
     bool readExtras(const QJsonObject &top, QString *problem);
     bool checkReferences(QString *problem) const;
     QJsonObject machineToJson(const FW_Machine &machine) const;
+    // The calibration and board members of a machine (SimScenarioCalibration.cpp).
+    bool readMachineCalibration(const QJsonObject &object, const QString &path, const MachineID &id,
+                                QString *problem);
+    void writeMachineCalibration(const MachineID &id, QJsonObject &object) const;
 
     QString m_version;
     int m_resetMs;
@@ -132,6 +151,9 @@ private:
     QList<SimEvent> m_events;
     SimStatsData m_stats;
     bool m_hasStats = false;
+    QMap<int, QList<CalibrationData>> m_calibration;
+    QMap<int, QList<BasicCalibrationData>> m_recalibration;
+    QMap<MachineID, QList<FW_Program>> m_slaveBoards;
 };
 
 #endif // SIMSCENARIO_H

@@ -3,12 +3,15 @@
 
 #include "AXOCommGlobal.h"
 #include "MachineID.h"
+#include "QRCodeDensity.h"
 
 #include <QtCore/QEvent>
+#include <QtCore/QHash>
 #include <QtCore/QList>
 #include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QStringList>
+#include <QtCore/QVariant>
 #include <QtCore/QVersionNumber>
 
 #include <deque>
@@ -20,6 +23,10 @@ class ColorantUsageDispStats;
 class FW_Dispenser;
 class QueryReply;
 class RefillStatData;
+class BasicCalibrationData;
+class CalibrationData;
+class CircuitGravSettings;
+class FW_CalibrationProfiles;
 class DriverSettings;
 class FW_Machine;
 class FW_Program;
@@ -113,6 +120,47 @@ public:
 
     // Calibration, settings, configuration edits, timed processes
     // (NECmdManagerCalibration.cpp).
+    //! Has the driver add a machine of the source's type with a copy of its
+    //! configuration; created names it. The flag has no effect.
+    static bool cloneConfiguration(int driverID, const MachineID &source, MachineID &created, bool flag);
+    //! Writes the machine's configuration into the driver's database
+    //! (without waiting); true when the command could be sent.
+    static bool updateDbConfiguration(int driverID, FW_Machine *machine);
+    //! Puts machine in service (active) or out, replacing the other machine.
+    static bool setActiveMachine(int driverID, const MachineID &machine, const MachineID &replaced, bool active,
+                                 bool blocking);
+    //! Stores the profiles in the driver (the custom ones when customChanged,
+    //! the default ones when defaultChanged), then reloads them.
+    static bool saveCalibrationProfiles(int driverID, int dispID, const FW_CalibrationProfiles &profiles,
+                                        bool customChanged, bool defaultChanged);
+    //! Calibration points of a circuit, or of all circuits for 0.
+    static bool getCalibrationList(int driverID, int dispID, int circuit, QList<CalibrationData> &list);
+    static bool setCalibrationList(int driverID, int dispID, const QList<CalibrationData> &list);
+    static bool getRecalibrationList(int driverID, int dispID, int circuit, QList<BasicCalibrationData> &list);
+    static bool setRecalibrationList(int driverID, int dispID, const QList<BasicCalibrationData> &list);
+    //! The texts of the QR codes that carry the dispenser's calibration data.
+    static bool getQRCodeData(int driverID, int dispID, QRCodeDensity density, QStringList &codes);
+    //! Imports a calibration XML file (a path of this host that must exist)
+    //! into the database file of the directory.
+    static bool CalibrationXmlToDb(int driverID, QString source, QString directory, QString file);
+    static bool DispensingTestXmlToDb(int driverID, QString source, QString directory, QString file);
+    static bool ImportBackupDataToDb(int driverID, QString backup, QString directory, QString file);
+    //! Gravimetric settings of the circuits (all for an empty list).
+    static bool getGravimetricSettings(int driverID, int dispID, QList<int> circuits,
+                                       QList<CircuitGravSettings> &settings);
+    //! Writes the settings and, on success, into the dispenser and the store.
+    static bool setGravimetricSettings(int driverID, FW_Dispenser &dispenser, const QList<CircuitGravSettings> &settings);
+    static bool setGravimetricSettings(int driverID, int dispID, const QList<CircuitGravSettings> &settings);
+    //! Writes the driver's settings, then into the store.
+    static bool setDriverSettings(int driverID, const DriverSettings &settings);
+    //! Writes the named settings only (keys as in DriverSettings' XML-RPC form).
+    static bool setDriverSettings(int driverID, const QHash<QString, QVariant> &values);
+    //! Disables (for minutes, 0 for good) or enables the dispenser's timed
+    //! processes; the stored status must allow a working-mode change.
+    static bool toggleTemporizedProcesses(int driverID, int dispID, bool disable, int minutes);
+    //! The master board's program, then those of the slave boards when the
+    //! current machine can scan its bus.
+    static bool scanAllFirmwareVersion(int driverID, const MachineID &machineID, QList<FW_Program> &programs);
     // (end of calibration)
 
     // Configuration, calibration and firmware (NECmdManagerConfig.cpp).

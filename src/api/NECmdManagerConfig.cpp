@@ -5,6 +5,7 @@
 #include "NECmdManager.h"
 
 #include "AXOCommData.h"
+#include "AXOCurrentCommData.h"
 #include "DeleteMachineCmd.h"
 #include "FW_Exception.h"
 #include "FW_Machine.h"
@@ -13,6 +14,7 @@
 #include "GetCalibrationProfilesAnswer.h"
 #include "GetCommandListAnswer.h"
 #include "GetConfigAnswer.h"
+#include "GetConfigCmd.h"
 #include "GetDriverSettingsAnswer.h"
 #include "NECommand.h"
 #include "NEDispCommand.h"
@@ -52,6 +54,32 @@ bool guardedOperation(int driverID, const MachineID &machineID, const char *code
     return false;
 }
 
+// The same, but an FW_Exception is reported with its code and the
+// operation's message.
+template<typename Operation>
+bool guardedWithExceptionCode(int driverID, const MachineID &machineID, const char *code, const QString &message,
+                              Operation operation)
+{
+    try {
+        return operation();
+    } catch (const FW_Exception &e) {
+        AXOCommData::instance()->setError(driverID, machineID, FW_DriverError(message, e.errorCode()), false,
+                                          AXOCommData::EmitAlways);
+    } catch (...) {
+        report(driverID, machineID, message, code);
+    }
+    return false;
+}
+
+// The driver's settings let machine configurations pass without checking
+// them against the firmware (simulating driver, or checks switched off).
+bool firmwareChecksSkipped()
+{
+    DriverSettings settings;
+    return AXOCurrentCommData::instance()->getDriverSettings(settings)
+        && (settings.simulationMode() || settings.skipFwChecks());
+}
+
 } // namespace
 
 bool NECmdManager::loadConfiguration(int driverID, bool blocking)
@@ -66,11 +94,12 @@ bool NECmdManager::loadFactoryConfiguration(int driverID, bool blocking)
 
 bool NECmdManager::loadDriverConfiguration(int driverID, int type, bool blocking)
 {
-    if (type != 0 && type != 1)
-        return false; // 0 the working configuration, 1 the factory one
+    if (!GetConfigCmd::isAValidConfigurationType(type))
+        return false;
     const QString creation = QStringLiteral("An error has occurred during command creation");
     return guardedOperation(driverID, kDriver, "TE00225", creation, [&] {
-        NECommand cmd(driverID, kDriver, QStringLiteral("GET_CONFIG"), QList<QVariant>{type});
+        const GetConfigCmd query(type);
+        NECommand cmd(driverID, kDriver, &query);
         AXOCommData *store = AXOCommData::instance();
         if (!blocking)
             return store->sendCommand(&cmd, false, true); // the GET_CONFIG reaction stores it
@@ -79,6 +108,10 @@ bool NECmdManager::loadDriverConfiguration(int driverID, int type, bool blocking
         const std::unique_ptr<GetConfigAnswer> answer = cmd.answerAs<GetConfigAnswer>();
         if (!answer) {
             report(driverID, kDriver, QStringLiteral("Error receiving configuration"), "TE00175");
+            return false;
+        }
+        if (!answer->hasData()) {
+            report(driverID, kDriver, QStringLiteral("Error receiving configuration"), "TE00176");
             return false;
         }
         return store->setDriverConfiguration(driverID, type, answer->configuration());
@@ -95,6 +128,10 @@ bool NECmdManager::loadCalibrationProfiles(int driverID, int dispID)
         const std::unique_ptr<GetCalibrationProfilesAnswer> answer = cmd.answerAs<GetCalibrationProfilesAnswer>();
         if (!answer) {
             report(driverID, dispenser, QStringLiteral("Error receiving calibration profiles"), "TE00173");
+            return false;
+        }
+        if (!answer->hasData()) {
+            report(driverID, dispenser, QStringLiteral("Error receiving calibration profiles"), "TE00172");
             return false;
         }
         return AXOCommData::instance()->setCalibrationProfiles(driverID, answer->calibrationProfiles(), true, true);
@@ -151,7 +188,7 @@ std::unique_ptr<NECommand> masterFirmwareCommand(int driverID, const MachineID &
 bool NECmdManager::refreshFirmwareVersion(int driverID, const MachineID &machineID)
 {
     const QString message = QStringLiteral("Cannot read firmware version");
-    return guardedOperation(driverID, machineID, "TE00205", message, [&] {
+    return guardedWithExceptionCode(driverID, machineID, "TE00205", message, [&] {
         // The READ_FW_VERSION reaction stores the program.
         return AXOCommData::instance()->sendCommand(masterFirmwareCommand(driverID, machineID).get(), false, true);
     });
@@ -160,7 +197,7 @@ bool NECmdManager::refreshFirmwareVersion(int driverID, const MachineID &machine
 bool NECmdManager::getMasterFirmwareVersion(int driverID, const MachineID &machineID, FW_Program &program)
 {
     const QString message = QStringLiteral("Cannot read master firmware version");
-    return guardedOperation(driverID, machineID, "TE00204", message, [&] {
+    return guardedWithExceptionCode(driverID, machineID, "TE00204", message, [&] {
         const std::unique_ptr<NECommand> cmd = masterFirmwareCommand(driverID, machineID);
         if (!AXOCommData::instance()->sendCommand(cmd.get(), true, true) || !cmd->isDoneSuccessfully())
             return false;
@@ -180,7 +217,7 @@ bool NECmdManager::saveConfiguration(int driverID, FW_Configuration &configurati
     const QString creation = QStringLiteral("An error has occurred during command creation");
     return guardedOperation(driverID, kDriver, "TE00227", creation, [&] {
         AXOCommData *store = AXOCommData::instance();
-        for (FW_Machine *machine : configuration.getMachines())
+        for (FW_Machine *machine : configuration.getMachines(MachineID::AllTypes))
             machine->setCID(store->clientID());
         const SaveConfigCmd save(configuration, overwrite, notify);
         NECommand cmd(driverID, kDriver, &save);
@@ -198,12 +235,13 @@ bool NECmdManager::saveConfiguration(int driverID, FW_Machine *machine, bool che
         return false;
     AXOCommData *store = AXOCommData::instance();
     const MachineID id = machine->machineID();
-    if (check && store->isActiveMachine(driverID, id)) {
-        if (store->isBootLoaderActive(driverID, id)) {
+    if (check && store->isActiveMachine(driverID, id) && !firmwareChecksSkipped()) {
+        const FW_Program program = store->fwProgram(driverID, id);
+        if (program.isBootLoaderActive() || store->isBootLoaderActive(driverID, id)) {
             store->NEEmitAppMessageSignal(tr("Cannot assign a machine configuration: boot loader is active."), true);
             return false;
         }
-        const FW_Version firmware = store->fwProgram(driverID, id).version();
+        const FW_Version firmware = program.version();
         FW_DriverError error;
         if (firmware.isValid()
             && (!machine->checkFwConfigVersion(firmware, &error) || !machine->checkFwProtocolVersion(firmware, &error))) {

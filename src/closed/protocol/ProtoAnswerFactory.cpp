@@ -2,6 +2,12 @@
 
 #include "CertifySessionAnswer.h"
 #include "ClearErrorsAnswer.h"
+#include "CloneMachineAnswer.h"
+#include "FirmwareScanAnswer.h"
+#include "GetCalibrationListAnswer.h"
+#include "GetQRCodeCalibrationAnswer.h"
+#include "GetRecalibrationListAnswer.h"
+#include "GravSettingsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "ExecQStatsAnswer.h"
 #include "FirmwareVersionAnswer.h"
@@ -72,6 +78,12 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("EXECQ"), make<ExecQStatsAnswer>()},
         {QStringLiteral("GET_COL_USAGE_STATS"), make<GetColorantUsageStatsAnswer>()},
         {QStringLiteral("GRAV_TRAINING_STATUS"), make<GravTrainStatusAnswer>()},
+        {QStringLiteral("CLONE_MACHINE"), make<CloneMachineAnswer>()},
+        {QStringLiteral("GET_CALIB_LIST"), make<GetCalibrationListAnswer>()},
+        {QStringLiteral("GET_RECALIB_LIST"), make<GetRecalibrationListAnswer>()},
+        {QStringLiteral("GET_QRCODE_CALIB"), make<GetQRCodeCalibrationAnswer>()},
+        {QStringLiteral("GET_GRAV_SETTINGS"), make<GravSettingsAnswer>()},
+        {QStringLiteral("FW_SCAN"), make<FirmwareScanAnswer>()},
     };
     return table;
 }

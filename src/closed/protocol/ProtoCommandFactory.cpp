@@ -3,6 +3,17 @@
 #include "AddEventCmd.h"
 #include "DeleteMachineCmd.h"
 #include "ExecQStatsCmd.h"
+#include "CloneMachineCmd.h"
+#include "FirmwareScanCmd.h"
+#include "GetCalibrationListCmd.h"
+#include "GetConfigCmd.h"
+#include "GetQRCodeCalibrationCmd.h"
+#include "GetRecalibrationListCmd.h"
+#include "SetActiveMachineCmd.h"
+#include "SetCalibrationListCmd.h"
+#include "SetGravSettingsCmd.h"
+#include "SetRecalibrationListCmd.h"
+#include "ToggleTemporizedCmd.h"
 #include "Formula.h"
 #include "GetColorantUsageStatsCmd.h"
 #include "GetCommandStatusCmd.h"
@@ -33,13 +44,53 @@ bool isInt(const QVariant &value)
     return value.type() == QVariant::Int;
 }
 
+bool isMachineID(const QVariant &value)
+{
+    return value.userType() == qMetaTypeId<MachineID>();
+}
+
+// The configuration, calibration and timed-process commands with typed
+// parameters; null when the name is none of them or the parameters do not fit.
+ProtoCommand *createCalibrationCommand(const QString &name, const QList<QVariant> &p)
+{
+    const int n = p.size();
+    if (name == QLatin1String("GET_CONFIG") && n == 1 && isInt(p.at(0)))
+        return new GetConfigCmd(p.at(0).toInt());
+    if (name == QLatin1String("CLONE_MACHINE") && n == 1 && isMachineID(p.at(0)))
+        return new CloneMachineCmd(p.at(0).value<MachineID>());
+    if (name == QLatin1String("SET_ACTIVE_MACHINE") && n == 3 && isMachineID(p.at(0)) && isMachineID(p.at(1)))
+        return new SetActiveMachineCmd(p.at(0).value<MachineID>(), p.at(1).value<MachineID>(), p.at(2).toBool());
+    if (name == QLatin1String("GET_CALIB_LIST") && n == 1 && isInt(p.at(0)))
+        return new GetCalibrationListCmd(p.at(0).toInt());
+    if (name == QLatin1String("GET_RECALIB_LIST") && n == 1 && isInt(p.at(0)))
+        return new GetRecalibrationListCmd(p.at(0).toInt());
+    if (name == QLatin1String("GET_QRCODE_CALIB") && n == 1 && isInt(p.at(0)) && qrCodeCapacity(p.at(0).toInt()) > 0)
+        return new GetQRCodeCalibrationCmd(static_cast<QRCodeDensity>(p.at(0).toInt()));
+    if (name == QLatin1String("TOGGLE_TEMPORIZED") && n == 3 && isInt(p.at(1)) && isInt(p.at(2)))
+        return new ToggleTemporizedCmd(p.at(0).toBool(), p.at(1).toInt(), p.at(2).toInt());
+    if (name == QLatin1String("FW_SCAN") && n == 0)
+        return new FirmwareScanCmd();
+    QList<CalibrationData> calibration;
+    if (name == QLatin1String("SET_CALIB_LIST") && n == 1 && ProtoCommandParams::readList(p.at(0), &calibration))
+        return new SetCalibrationListCmd(calibration);
+    QList<BasicCalibrationData> recalibration;
+    if (name == QLatin1String("SET_RECALIB_LIST") && n == 1 && ProtoCommandParams::readList(p.at(0), &recalibration))
+        return new SetRecalibrationListCmd(recalibration);
+    QList<CircuitGravSettings> grav;
+    if (name == QLatin1String("SET_GRAV_SETTINGS") && n == 1 && ProtoCommandParams::readList(p.at(0), &grav))
+        return new SetGravSettingsCmd(grav);
+    return nullptr;
+}
+
 } // namespace
 
 ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVariant> &parameters,
                                           const FW_Machine *machine)
 {
-    std::unique_ptr<ProtoCommand> command;
-    if (name == QLatin1String("TINT") || name == QLatin1String("TINT2")) {
+    std::unique_ptr<ProtoCommand> command(createCalibrationCommand(name, parameters));
+    if (command) {
+        // a typed configuration or calibration command
+    } else if (name == QLatin1String("TINT") || name == QLatin1String("TINT2")) {
         Formula formula;
         if (!formulaParameter(parameters, formula))
             return nullptr;

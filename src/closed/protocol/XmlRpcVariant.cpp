@@ -1,5 +1,10 @@
 #include "XmlRpcVariant.h"
 
+#include "BasicCalibrationData.h"
+#include "CalibrationData.h"
+#include "CircuitGravSettings.h"
+#include "DriverSettings.h"
+#include "FW_CalibrationProfiles.h"
 #include "MachineID.h"
 
 #include <QtCore/QDateTime>
@@ -22,6 +27,17 @@ struct WriterRegistry
     {
         writers.insert(qMetaTypeId<MachineID>(),
                        [](const QVariant &v) { return v.value<MachineID>().toXmlRpcValue(); });
+        add<CalibrationData>();
+        add<BasicCalibrationData>();
+        add<CircuitGravSettings>();
+        add<FW_CalibrationProfiles>();
+        add<DriverSettings>();
+    }
+
+    template<typename T>
+    void add()
+    {
+        writers.insert(qMetaTypeId<T>(), [](const QVariant &v) { return v.value<T>().toXmlRpcValue(); });
     }
 };
 
@@ -102,8 +118,15 @@ XmlRpcValue XmlRpcVariant::toXmlRpc(const QVariant &value, bool *ok)
             result[i] = toXmlRpc(list.at(i), &converted);
         break;
     }
-    case QMetaType::QVariantMap: {
-        const QVariantMap map = value.toMap();
+    case QMetaType::QVariantMap:
+    case QMetaType::QVariantHash: {
+        QVariantMap map = value.toMap();
+        if (value.type() == QVariant::Hash) {
+            const QVariantHash hash = value.toHash();
+            map = QVariantMap();
+            for (auto it = hash.constBegin(); it != hash.constEnd(); ++it)
+                map.insert(it.key(), it.value());
+        }
         result = XmlRpcValue::emptyStruct();
         for (auto it = map.constBegin(); converted && it != map.constEnd(); ++it)
             result[it.key().toStdString()] = toXmlRpc(it.value(), &converted);

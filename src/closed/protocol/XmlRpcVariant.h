@@ -11,7 +11,7 @@
 //! Conversion between command parameters (QVariant) and XML-RPC values.
 //! Built-in: bool, int (and the other integer types that fit), double,
 //! QString, QByteArray (base64), QDateTime, QVariantList, QStringList,
-//! QVariantMap. Value classes convert through a registered writer, e.g.
+//! QVariantMap, QVariantHash. Value classes convert through a registered writer, e.g.
 //! registerType<MachineID>() for a class with toXmlRpcValue().
 class AXOCOMM_EXPORT XmlRpcVariant
 {

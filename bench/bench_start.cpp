@@ -1,0 +1,232 @@
+// Starting a driver against the simulated driver, on loopback: the whole
+// start at communication level 2 with mixers through the communication
+// manager, against the calls it has to make done one after the other on one
+// bare client.
+//
+//   start/level2   AXOCommManager::startAXODriverComm at level 2 with mixers:
+//                  probe, registration, the command threads with their
+//                  connections, the logins of the generic dispenser and mixer,
+//                  the driver version, the calibration profiles, the working
+//                  and factory configurations, the active machines and the
+//                  start of the polling and configuration threads. Timed from
+//                  the call to its return; the driver is closed again (and its
+//                  sessions forgotten) outside the timing. Counters: the mean
+//                  time of each phase from its CommTaskStarted to its
+//                  CommTaskCompleted (phase1_ms init, phase2_ms profiles,
+//                  phase4_ms configuration, phase8_ms start), the calls the
+//                  driver received until the start returned (calls: the polls
+//                  the new threads send at once among them) and the driver
+//                  connections opened per start (connections).
+//   start/raw      The floor: the same requests on one kept-alive XmlRpcClient,
+//                  made in the same order and waited for one by one: PING,
+//                  the handshake (LOGIN, GET_KEY, CERTIFY_SESSION) for the
+//                  generic dispenser and the generic mixer, GET_SW_VERSION,
+//                  GET_CALIB_PROFILES, GET_CONFIG [0], GET_CONFIG [1],
+//                  GET_ACTIVE_DISP (13 calls), each answer decoded by its
+//                  protocol class as the library does. The client connects
+//                  anew in every iteration, as a start does.
+
+#include "AXOClientSettings.h"
+#include "AXOCommData.h"
+#include "AXOCommManager.h"
+#include "AXOCurrentCommData.h"
+#include "AXODriverConnection.h"
+#include "CertifySessionAnswer.h"
+#include "CertifySessionCmd.h"
+#include "FW_DriverError.h"
+#include "GetKeyAnswer.h"
+#include "GetKeyCmd.h"
+#include "LoginAnswer.h"
+#include "LoginCmd.h"
+#include "NECmdManager.h"
+#include "ProtoCommand.h"
+#include "ProtoCommandList.h"
+#include "SimDriver.h"
+#include "SimDriverModel.h"
+#include "XmlRpcClient.h"
+#include "XmlRpcErrorHandler.h"
+#include "XmlRpcUtil.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+using XmlRpc::XmlRpcClient;
+using XmlRpc::XmlRpcValue;
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+[[noreturn]] void die(const char *message)
+{
+    std::fprintf(stderr, "bench_start: %s\n", message);
+    std::exit(1);
+}
+
+double msBetween(Clock::time_point start, Clock::time_point stop)
+{
+    return std::chrono::duration<double, std::milli>(stop - start).count();
+}
+
+void pump(int ms)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+SimDriver &simulator()
+{
+    static SimDriver driver;
+    static bool started = driver.start();
+    if (!started)
+        die("the simulated driver did not start");
+    return driver;
+}
+
+void startLevel2(benchmark::State &state)
+{
+    SimDriver &driver = simulator();
+    const AXODriverConnection connection(QStringLiteral("127.0.0.1"), driver.port());
+    AXOCommManager *manager = AXOCommManager::instance();
+    std::map<int, Clock::time_point> begun;
+    std::map<int, double> phaseMs;
+    const QMetaObject::Connection started =
+        QObject::connect(manager, &AXOCommManager::CommTaskStarted,
+                         [&begun](AXOCommManager::CommTasks task) { begun[task] = Clock::now(); });
+    const QMetaObject::Connection completed = QObject::connect(
+        manager, &AXOCommManager::CommTaskCompleted,
+        [&begun, &phaseMs](AXOCommManager::CommTasks task, bool, AXOCommManager::CommMgsID) {
+            phaseMs[task] += msBetween(begun[task], Clock::now());
+        });
+    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
+    uint64_t calls = 0;
+    for (auto _ : state) {
+        const uint64_t callsBefore = driver.simulator().requestsReceived();
+        const auto start = Clock::now();
+        const bool ok = manager->startAXODriverComm(QStringLiteral("bench"), connection, AXOCommData::CommLevel2, true);
+        state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
+        calls += driver.simulator().requestsReceived() - callsBefore;
+        if (!ok)
+            state.SkipWithError("the start failed");
+        // The reactions to the first polls run, then the driver is closed.
+        pump(20);
+        manager->stopDriversComm(-1, true);
+        pump(5);
+    }
+    QObject::disconnect(started);
+    QObject::disconnect(completed);
+    const double n = static_cast<double>(state.iterations());
+    for (const auto &phase : phaseMs)
+        state.counters["phase" + std::to_string(phase.first) + "_ms"] = phase.second / n;
+    state.counters["calls"] = static_cast<double>(calls) / n;
+    state.counters["connections"] =
+        static_cast<double>(driver.simulator().connectionsAccepted() - connectionsBefore) / n;
+}
+
+bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session = QString())
+{
+    bool ok = false;
+    const XmlRpcValue param = command.toXmlRpcValue(session, &ok);
+    XmlRpcValue result;
+    if (!ok || !client.execute("AXO.execute", param, result, 10.0) || client.isFault())
+        return false;
+    FW_DriverError error;
+    return command.setAnswer(result, false, &error);
+}
+
+bool handshake(XmlRpcClient &client, const MachineID &machine)
+{
+    const QString clientID = QStringLiteral("bench");
+    LoginCmd login(machine, clientID, 20, 1);
+    if (!call(client, login))
+        return false;
+    const LoginAnswer *session = dynamic_cast<const LoginAnswer *>(login.getProtoAnswer());
+    if (!session || session->sessionID().isEmpty())
+        return false;
+    QString clientKey;
+    int handle = 0;
+    GetKeyCmd::createSharedKey(clientKey, handle, machine, clientID, 1);
+    GetKeyCmd getKey(session->sessionID(), clientKey);
+    if (!call(client, getKey))
+        return false;
+    const GetKeyAnswer *key = dynamic_cast<const GetKeyAnswer *>(getKey.getProtoAnswer());
+    if (!key)
+        return false;
+    CertifySessionCmd certify(session->sessionID(), GetKeyCmd::createLoginKey(key->driverKey(), handle));
+    return call(client, certify);
+}
+
+bool named(XmlRpcClient &client, const char *name, const QList<QVariant> &parameters = QList<QVariant>())
+{
+    std::unique_ptr<ProtoCommand> command(
+        ProtoCommandList::instance()->getProtoCommand(QLatin1String(name), parameters, nullptr));
+    return command && call(client, *command);
+}
+
+void startRaw(benchmark::State &state)
+{
+    SimDriver &driver = simulator();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        XmlRpcClient client("127.0.0.1", driver.port());
+        XmlRpcValue pong;
+        bool ok = client.execute("PING", XmlRpcValue(), pong, 5.0);
+        ok = ok && handshake(client, MachineID(0, MachineID::Dispenser));
+        ok = ok && handshake(client, MachineID(0, MachineID::Mixer));
+        ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
+        ok = ok && named(client, "GET_CONFIG", {QVariant(0)}) && named(client, "GET_CONFIG", {QVariant(1)});
+        ok = ok && named(client, "GET_ACTIVE_DISP");
+        client.close();
+        state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
+        if (!ok)
+            state.SkipWithError("a raw call failed");
+    }
+}
+
+class QuietTransport : public XmlRpc::XmlRpcErrorHandler
+{
+public:
+    void error(const char *) override {}
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // A local driver without TLS: a settings file of our own.
+    QTemporaryDir settingsRoot;
+    if (!settingsRoot.isValid())
+        die("cannot create a temporary directory");
+    qputenv(AXOClientSettings::RootEnvironmentVariable, settingsRoot.path().toUtf8());
+    QuietTransport quiet;
+    XmlRpc::XmlRpcErrorHandler *const previousErrors = XmlRpcUtil::getErrorHandler();
+    XmlRpcUtil::setErrorHandler(&quiet);
+
+    benchmark::RegisterBenchmark("start/level2", startLevel2)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("start/raw", startRaw)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    AXOCommManager::drop();
+    AXOCurrentCommData::drop();
+    AXOCommData::drop();
+    XmlRpcUtil::setErrorHandler(previousErrors);
+    qunsetenv(AXOClientSettings::RootEnvironmentVariable);
+    return 0;
+}

@@ -1,0 +1,21 @@
+#ifndef CALIBRATIONXMLTODBCMD_H
+#define CALIBRATIONXMLTODBCMD_H
+
+#include "ProtoCommand.h"
+
+//! "CALIB_XML_TO_DB": imports a calibration XML file into a database
+//! (params = [source XML path, target database path]); paths are the
+//! driver host's.
+class AXOCOMM_EXPORT CalibrationXmlToDbCmd : public ProtoCommand
+{
+public:
+    CalibrationXmlToDbCmd(const QString &source, const QString &target)
+        : ProtoCommand(QStringLiteral("CALIB_XML_TO_DB"), QList<QVariant>{source, target})
+    {
+    }
+    QString source() const { return parameters().value(0).toString(); }
+    QString target() const { return parameters().value(1).toString(); }
+    ProtoCommand *clone() const override { return new CalibrationXmlToDbCmd(*this); }
+};
+
+#endif // CALIBRATIONXMLTODBCMD_H

@@ -1,0 +1,33 @@
+#ifndef SETACTIVEMACHINECMD_H
+#define SETACTIVEMACHINECMD_H
+
+#include "MachineID.h"
+#include "ProtoCommand.h"
+
+//! "SET_ACTIVE_MACHINE": puts a machine in service (active true) or takes
+//! it out (false) (params = [MachineID struct, MachineID struct, bool]).
+//! When a machine is put in service, the second machine, if it has a number
+//! above 0, is taken out of service in its place.
+class AXOCOMM_EXPORT SetActiveMachineCmd : public ProtoCommand
+{
+public:
+    SetActiveMachineCmd(const MachineID &machine, const MachineID &replaced, bool active)
+        : ProtoCommand(QStringLiteral("SET_ACTIVE_MACHINE"),
+                       QList<QVariant>{QVariant::fromValue(machine), QVariant::fromValue(replaced), active}),
+          m_machine(machine),
+          m_replaced(replaced),
+          m_active(active)
+    {
+    }
+    MachineID machineID() const { return m_machine; }
+    MachineID replacedMachineID() const { return m_replaced; }
+    bool isActivation() const { return m_active; }
+    ProtoCommand *clone() const override { return new SetActiveMachineCmd(*this); }
+
+private:
+    MachineID m_machine;
+    MachineID m_replaced;
+    bool m_active;
+};
+
+#endif // SETACTIVEMACHINECMD_H
