@@ -4,6 +4,7 @@
 #include "ClearErrorsAnswer.h"
 #include "DispenserDriverStatusAnswer.h"
 #include "FirmwareVersionAnswer.h"
+#include "CircuitsStatusAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
@@ -20,6 +21,8 @@
 #include "LoginAnswer.h"
 #include "MixerDriverStatusAnswer.h"
 #include "TintAnswer.h"
+#include "ScaleStatusAnswer.h"
+#include "SensorDataAnswer.h"
 #include "WeightAnswer.h"
 
 #include <QtCore/QHash>
@@ -66,6 +69,9 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_DRIVER_SETTINGS"), make<GetDriverSettingsAnswer>()},
         {QStringLiteral("GET_CMD_LIST"), make<GetCommandListAnswer>()},
         {QStringLiteral("READ_FW_VERSION"), make<FirmwareVersionAnswer>()},
+        {QStringLiteral("GET_CIRCUITS_STATUS"), make<CircuitsStatusAnswer>()},
+        {QStringLiteral("GET_SENSOR_DATA"), make<SensorDataAnswer>()},
+        {QStringLiteral("GET_SCALE_STATUS"), make<ScaleStatusAnswer>()},
     };
     return table;
 }
