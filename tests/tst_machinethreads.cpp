@@ -91,6 +91,10 @@ protected:
     {
         // The reactions start the scale-weight thread of a dispenser with a scale.
         qputenv(NEXmlRpcScaleWeightThread::kIntervalVariable, "250");
+        // The logger is handed in before any thread runs.
+        auto logger = std::make_shared<spdlog::logger>("machinethreads", sink);
+        logger->set_level(spdlog::level::debug);
+        NELogger::instance()->setLogger(logger);
         qputenv(AXOClientSettings::RootEnvironmentVariable, settingsRoot.path().toUtf8());
         driver.reset(new SimDriver(scenario()));
         ASSERT_TRUE(driver->start());
@@ -131,6 +135,17 @@ protected:
         return built;
     }
 
+    //! A spy that outlives the threads (the fixture's members go after TearDown).
+    template<typename Signal>
+    HostSpy &spy(Signal signal)
+    {
+        spies.emplace_back(new HostSpy(store, signal));
+        return *spies.back();
+    }
+
+    std::vector<std::unique_ptr<HostSpy>> spies;
+    std::shared_ptr<LineSink> sink = std::make_shared<LineSink>();
+
     template<class T>
     T *thread(const MachineID &machine, NEDriverParams::DriverThreadTypes type)
     {
@@ -140,8 +155,8 @@ protected:
 
 TEST_F(MachineThreadsTest, SensorReadingsArriveAtTheirIntervalAndFollowTheProbe)
 {
-    HostSpy humidity(store, &AXOCommData::NEHumidifierValuesChangedSignal);
-    HostSpy motor(store, &AXOCommData::NEGearACMotorValuesChangedSignal);
+    HostSpy &humidity = spy(&AXOCommData::NEHumidifierValuesChangedSignal);
+    HostSpy &motor = spy(&AXOCommData::NEGearACMotorValuesChangedSignal);
     ASSERT_TRUE(store->startDriverCommThread(driverID, kDispenser, NEDriverParams::SensorsStatusThread));
     ASSERT_TRUE(store->startDriverCommThread(driverID, kPlainDispenser, NEDriverParams::SensorsStatusThread));
 
@@ -201,12 +216,7 @@ TEST_F(MachineThreadsTest, ScaleWeightIntervalComesFromTheEnvironment)
 
 TEST_F(MachineThreadsTest, CircuitsProcessFollowsDispensingAndLogsAMismatchOnce)
 {
-    auto sink = std::make_shared<LineSink>();
-    auto logger = std::make_shared<spdlog::logger>("machinethreads", sink);
-    logger->set_level(spdlog::level::debug);
-    NELogger::instance()->setLogger(logger);
-
-    HostSpy executed(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy &executed = spy(&AXOCommData::NECommandExecutedSignal);
     ASSERT_TRUE(store->startDriverCommThread(driverID, kDispenser, NEDriverParams::CircuitsProcessesThread));
     ASSERT_TRUE(store->setActiveCircuitProcess(driverID, kDispenser, CircuitProcess::Dispensing));
     int process = -1;
@@ -255,7 +265,7 @@ TEST_F(MachineThreadsTest, CircuitsProcessFollowsDispensingAndLogsAMismatchOnce)
 
 TEST_F(MachineThreadsTest, ACircuitStatusChangeIsSignalledOnce)
 {
-    HostSpy executed(store, &AXOCommData::NECommandExecutedSignal);
+    HostSpy &executed = spy(&AXOCommData::NECommandExecutedSignal);
     ASSERT_TRUE(store->startDriverCommThread(driverID, kDispenser, NEDriverParams::CircuitsStatusThread));
     auto statuses = [&] { return commandsNamed(executed, QStringLiteral("GET_CIRCUITS_STATUS")); };
     ASSERT_TRUE(waitFor([&] { return statuses().size() == 1; }, 3000));
