@@ -189,6 +189,19 @@ public:
     //! result at shutdown.
     XmlRpc::XmlRpcValue waitForResult(int ticket);
 
+    // --- Circuits, sensors and scales (SimDriverModelSensors.cpp) -------------
+    //! GET_CIRCUITS_STATUS [[positions]] of a dispenser (all circuits for an empty list).
+    XmlRpc::XmlRpcValue circuitsStatus(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    //! GET_SENSOR_DATA [sensor, measure] of a dispenser fitted with that sensor.
+    XmlRpc::XmlRpcValue sensorData(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    //! GET_CURRENT_WEIGHT of a dispenser's scale (or of a scale itself).
+    XmlRpc::XmlRpcValue currentWeight(const MachineID &machine);
+    //! GET_SCALE_STATUS of a dispenser (or of a scale itself).
+    XmlRpc::XmlRpcValue scaleStatus(const MachineID &machine);
+    //! Puts a load (g) on a scale, replacing what lay on it; false for a
+    //! scale the driver does not have.
+    bool setScaleLoad(int scale, double grams);
+
     // --- Looking in and changing the state (tests, tools) ---------------------
     bool isBusy(const MachineID &machine);
     double level(int dispenser, int position);
@@ -292,6 +305,10 @@ private:
                                      const QString &session);
     //! Lowers the levels by what the formula dosed within elapsedMs.
     void dose(int dispenser, const Formula &formula, int64_t elapsedMs);
+    //! Grams a formula put on the scale within elapsedMs.
+    double dosedGrams(int dispenser, const Formula &formula, int64_t elapsedMs) const;
+    //! The scale a dispenser doses onto by weight; 0 when none.
+    int gravimetricScale(int dispenser) const;
     //! A fresh random ticket number not in use.
     int newTicket() const;
     //! Refusal of a process command on a machine that is off or busy; invalid when it may start.
@@ -310,6 +327,7 @@ private:
     FW_Configuration m_configuration;
     QMap<MachineID, Runtime> m_machines;
     QMap<QPair<int, int>, double> m_levels;
+    QMap<int, double> m_scaleLoads; //!< grams on each scale, by scale number
     SimSessionTable m_sessions;
     QMap<int, Ticket> m_tickets;
     SimEventScript m_script;

@@ -6,6 +6,7 @@
 #include "SimDriverModel.h"
 
 #include "AsyncAnswer.h"
+#include "CircuitProcess.h"
 #include "CmdStatus.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetCommandStatusAnswer.h"
@@ -142,6 +143,10 @@ XmlRpcValue SimDriverModel::activeCircuits(const MachineID &machine, int process
     QList<int> positions;
     QList<int> masks;
     const Process &running = runtime->process;
+    // The driver reports the process the dispenser runs, which may be
+    // another one than asked for.
+    if (running.running && running.command == QLatin1String("RESET"))
+        return GetActiveCircuitsAnswer(CircuitProcess::Reset, positions, masks).toXmlRpcValue();
     if (process == kDispensingProcess && running.running && running.command == QLatin1String("TINT")) {
         // Channels dose one after the other; the ingredients of a channel together.
         const int64_t elapsed = elapsedMs(running.start, now);
@@ -212,8 +217,12 @@ void SimDriverModel::finishProcess(const MachineID &id, Runtime &runtime, Clock:
     const int64_t elapsed = interrupted ? std::min(process.durationMs, elapsedMs(process.start, when))
                                         : process.durationMs;
     const bool tint = process.command == QLatin1String("TINT");
-    if (tint)
+    if (tint) {
         dose(id.machineNumber, process.formula, elapsed);
+        // What a gravimetric dispenser dosed stays on its scale.
+        if (const int scale = gravimetricScale(id.machineNumber))
+            m_scaleLoads[scale] += dosedGrams(id.machineNumber, process.formula, elapsed);
+    }
 
     auto ticket = m_tickets.find(process.ticket);
     if (ticket != m_tickets.end()) {

@@ -346,7 +346,8 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     }
     if (type == MachineID::Dispenser)
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
-                       "errors", "circuits", "scale", "calibration", "recalibration", "slaveBoards"});
+                       "errors", "circuits", "scale", "calibration", "recalibration", "slaveBoards", "devices",
+                       "transmission", "dosingMode"});
     else
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
                        "errors", "slaveBoards"});
@@ -379,6 +380,21 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     if (type == MachineID::Dispenser) {
         auto *dispenser = static_cast<FW_Dispenser *>(built.get());
         dispenser->setScaleNumber(machine.integer("scale", 0, 0));
+        QList<int> devices;
+        for (const QJsonValue &device : machine.array("devices")) {
+            if (!device.isDouble() || device.toDouble() < 1 || device.toDouble() != double(device.toInt()))
+                machine.fail("devices", QStringLiteral("must list device kinds (integers of 1 or more)"));
+            devices.append(device.toInt());
+        }
+        dispenser->setDevices(devices);
+        const int transmission = machine.integer("transmission", FW_Dispenser::IndividualMotors, 0);
+        if (machine.ok() && transmission > FW_Dispenser::SingleTransmission)
+            machine.fail("transmission", QStringLiteral("must be 0 (one motor per pump) or 1 (single transmission)"));
+        dispenser->setTransmission(static_cast<FW_Dispenser::Transmission>(transmission));
+        const int dosing = machine.integer("dosingMode", FW_Dispenser::Volumetric, 0);
+        if (machine.ok() && dosing > FW_Dispenser::GravimetricSoftware)
+            machine.fail("dosingMode", QStringLiteral("must be 0 (volumetric), 1 or 2 (gravimetric)"));
+        dispenser->setDosingMode(static_cast<FW_Dispenser::DosingMode>(dosing));
         const QList<FW_Circuit> circuits =
             readCircuits(machine.array("circuits"), path + QStringLiteral(".circuits"), *this, number, problem);
         if (problem->isEmpty())
@@ -495,6 +511,16 @@ QJsonObject SimScenario::machineToJson(const FW_Machine &machine) const
     const auto &dispenser = static_cast<const FW_Dispenser &>(machine);
     if (dispenser.hasScale())
         object.insert(QStringLiteral("scale"), dispenser.scaleNumber());
+    if (!dispenser.devices().isEmpty()) {
+        QJsonArray devices;
+        for (int device : dispenser.devices())
+            devices.append(device);
+        object.insert(QStringLiteral("devices"), devices);
+    }
+    if (dispenser.transmission() != FW_Dispenser::IndividualMotors)
+        object.insert(QStringLiteral("transmission"), int(dispenser.transmission()));
+    if (dispenser.dosingMode() != FW_Dispenser::Volumetric)
+        object.insert(QStringLiteral("dosingMode"), int(dispenser.dosingMode()));
     QJsonArray circuits;
     for (const FW_Circuit &circuit : dispenser.circuits()) {
         QJsonObject item;

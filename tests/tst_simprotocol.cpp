@@ -32,6 +32,7 @@
 #include "SimProtocolClient.h"
 #include "SimProtocolHandler.h"
 #include "SimDriverModel.h"
+#include "SimProtocolHandler.h"
 #include "SessionKeys.h"
 #include "SimScenario.h"
 #include "TintAnswer.h"
@@ -378,7 +379,7 @@ TEST_F(SimProtocolTest, EveryCatalogueCommandGetsAResult)
             EXPECT_EQ(rcOf(result), ProtoAnswer::RC_REFUSED) << name.toStdString();
             EXPECT_EQ(codesOf(result), QStringList{QStringLiteral("TE10011")}) << name.toStdString();
         } else if (!implemented.contains(name) && !SimProtocolHandler::implements(name)) {
-            // Commands of the simulator's command groups are answered by them.
+            // Neither a core command nor one of a command group.
             EXPECT_EQ(rcOf(result), ProtoAnswer::RC_NOT_SUPPORTED) << name.toStdString();
             EXPECT_EQ(codesOf(result), QStringList{QStringLiteral("TE10007")}) << name.toStdString();
         }

@@ -15,10 +15,12 @@
 #include <QtCore/QThread>
 #include <QtCore/QThreadPool>
 #include "NEDriverThreadRegistry.h"
+#include "NEXmlRpcCircuitsProcessThread.h"
 #include "NEXmlRpcThread.h"
 
 
 #include <algorithm>
+#include <functional>
 
 AXOCommData *AXOCommData::m_Instance = nullptr;
 
@@ -569,9 +571,47 @@ bool AXOCommData::pingDriverCommThread(int driverID, double timeoutSeconds) cons
     return NECmdManager::pingEndpoint(*params.axoDriverConnection(), timeoutSeconds);
 }
 
-bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int)
+namespace {
+
+//! Runs f on the circuits-process thread of the machine while the registry
+//! keeps it listed; false when there is none.
+bool withProcessThread(const NEDriverThreadRegistry &threads, int driverID, const MachineID &machineID,
+                       const std::function<void(NEXmlRpcCircuitsProcessThread *)> &f)
 {
-    return existsDriverCommThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread);
+    return threads.withThread(driverID, machineID, NEDriverParams::CircuitsProcessesThread,
+                              [&f](NEXmlRpcThread *thread) {
+                                  auto *process = qobject_cast<NEXmlRpcCircuitsProcessThread *>(thread);
+                                  if (!process)
+                                      return false;
+                                  f(process);
+                                  return true;
+                              });
+}
+
+} // namespace
+
+bool AXOCommData::setActiveCircuitProcess(int driverID, const MachineID &machineID, int circuitProcess)
+{
+    return withProcessThread(*m_threads, driverID, machineID,
+                             [circuitProcess](NEXmlRpcCircuitsProcessThread *t) { t->setCircuitProcess(circuitProcess); });
+}
+
+bool AXOCommData::getActiveCircuitProcess(int driverID, const MachineID &machineID, int &circuitProcess) const
+{
+    return withProcessThread(*m_threads, driverID, machineID,
+                             [&circuitProcess](NEXmlRpcCircuitsProcessThread *t) { circuitProcess = t->circuitProcess(); });
+}
+
+bool AXOCommData::setProcessNotifyOnChange(int driverID, const MachineID &machineID, bool notify)
+{
+    return withProcessThread(*m_threads, driverID, machineID,
+                             [notify](NEXmlRpcCircuitsProcessThread *t) { t->setProcessNotifyOnChange(notify); });
+}
+
+bool AXOCommData::setProcessPollingTime(int driverID, const MachineID &machineID, int ms)
+{
+    return withProcessThread(*m_threads, driverID, machineID,
+                             [ms](NEXmlRpcCircuitsProcessThread *t) { t->setProcessPollingTime(ms); });
 }
 
 void AXOCommData::closeAllConnections(int driverID, bool wait)

@@ -185,8 +185,15 @@ public:
     //! Pings the driver of the driver level's standard command thread, over
     //! a connection of its own; false when that thread does not exist.
     bool pingDriverCommThread(int driverID, double timeoutSeconds) const;
-    //! Sets the circuit process a dispenser's circuits-process thread follows.
+    //! Sets the circuit process a dispenser's circuits-process thread
+    //! follows; false when the machine has no such thread.
     bool setActiveCircuitProcess(int driverID, const MachineID &machineID, int circuitProcess);
+    //! The process that thread follows; false (out unchanged) without one.
+    bool getActiveCircuitProcess(int driverID, const MachineID &machineID, int &circuitProcess) const;
+    //! Whether that thread signals only changed answers.
+    bool setProcessNotifyOnChange(int driverID, const MachineID &machineID, bool notify);
+    //! The re-check interval that thread asks the driver for, ms.
+    bool setProcessPollingTime(int driverID, const MachineID &machineID, int ms);
     //! Stops every thread of the driver in parallel, fails its queued
     //! commands and unregisters it; -1: every driver. Other drivers'
     //! commands go on.

@@ -5,8 +5,12 @@
 #include "NECommandQueue.h"
 #include "NELogger.h"
 #include "NEXmlRpcActiveDispsThread.h"
+#include "NEXmlRpcCircuitsProcessThread.h"
+#include "NEXmlRpcCircuitsStatusThread.h"
 #include "NEXmlRpcConnStatusThread.h"
 #include "NEXmlRpcCustomPollingThread.h"
+#include "NEXmlRpcScaleWeightThread.h"
+#include "NEXmlRpcSensorsThread.h"
 #include "NEXmlRpcStatusThread.h"
 #include "NEXmlRpcThread.h"
 
@@ -33,8 +37,7 @@ NEDriverThreadRegistry::~NEDriverThreadRegistry()
 NEXmlRpcThread *NEDriverThreadRegistry::createThreadObject(const NEDriverParams &params, const MachineID &machineID,
                                                            NEDriverParams::DriverThreadTypes type) const
 {
-    // The polling kinds keep the queue type of their kind; until a kind has
-    // a class of its own its thread only holds its place.
+    // The polling kinds keep the queue type of their kind.
     QueueType queueType = StandardQueue;
     if (type >= NEDriverParams::StandardCommandsThread && type <= NEDriverParams::ScaleCommandsThread)
         queueType = static_cast<QueueType>(type);
@@ -50,6 +53,14 @@ NEXmlRpcThread *NEDriverThreadRegistry::createThreadObject(const NEDriverParams 
         return new NEXmlRpcConnStatusThread(params, machineID, queueType, type);
     case NEDriverParams::CustomPollingThread:
         return new NEXmlRpcCustomPollingThread(params, machineID, queueType, type);
+    case NEDriverParams::SensorsStatusThread:
+        return new NEXmlRpcSensorsThread(params, machineID, queueType, type);
+    case NEDriverParams::CircuitsStatusThread:
+        return new NEXmlRpcCircuitsStatusThread(params, machineID, queueType, type);
+    case NEDriverParams::CircuitsProcessesThread:
+        return new NEXmlRpcCircuitsProcessThread(params, machineID, queueType, type);
+    case NEDriverParams::ScaleWeightThread:
+        return new NEXmlRpcScaleWeightThread(params, machineID, queueType, type);
     default:
         return new NEXmlRpcThread(params, machineID, queueType, type);
     }
@@ -65,6 +76,19 @@ NEXmlRpcThread *NEDriverThreadRegistry::find(int driverID, const MachineID &mach
         if (entry.first == driverID && entry.second->machineID() == machineID && entry.second->threadType() == type)
             return entry.second;
     return nullptr;
+}
+
+bool NEDriverThreadRegistry::withThread(int driverID, const MachineID &machineID,
+                                        NEDriverParams::DriverThreadTypes type,
+                                        const std::function<bool(NEXmlRpcThread *)> &f) const
+{
+    if (m_store->getDriverType(driverID) < 0)
+        return false;
+    QReadLocker list(&m_listLock);
+    for (const auto &entry : m_threads)
+        if (entry.first == driverID && entry.second->machineID() == machineID && entry.second->threadType() == type)
+            return f(entry.second);
+    return false;
 }
 
 bool NEDriverThreadRegistry::create(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type)

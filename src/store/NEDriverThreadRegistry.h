@@ -11,6 +11,8 @@
 #include <QtCore/QPair>
 #include <QtCore/QReadWriteLock>
 
+#include <functional>
+
 class AXOCommData;
 class NEXmlRpcThread;
 
@@ -46,6 +48,10 @@ public:
     //! The thread of that key, valid only while the list does not change
     //! (the registry's own operations, or under the caller's care).
     NEXmlRpcThread *find(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type) const;
+    //! Runs f on the thread of that key while the list is held unchanged;
+    //! false when there is none, else what f gives. f must not call the registry.
+    bool withThread(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type,
+                    const std::function<bool(NEXmlRpcThread *)> &f) const;
     //! The driver parameters the thread of that key uses; false when none.
     bool threadParams(int driverID, const MachineID &machineID, NEDriverParams::DriverThreadTypes type,
                       NEDriverParams *params) const;

@@ -11,6 +11,7 @@
 #include "DispenserDriverStatusAnswer.h"
 #include "ExecQStatsAnswer.h"
 #include "FirmwareVersionAnswer.h"
+#include "CircuitsStatusAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
@@ -29,6 +30,8 @@
 #include "LoginAnswer.h"
 #include "MixerDriverStatusAnswer.h"
 #include "TintAnswer.h"
+#include "ScaleStatusAnswer.h"
+#include "SensorDataAnswer.h"
 #include "WeightAnswer.h"
 
 #include <QtCore/QHash>
@@ -84,6 +87,9 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_QRCODE_CALIB"), make<GetQRCodeCalibrationAnswer>()},
         {QStringLiteral("GET_GRAV_SETTINGS"), make<GravSettingsAnswer>()},
         {QStringLiteral("FW_SCAN"), make<FirmwareScanAnswer>()},
+        {QStringLiteral("GET_CIRCUITS_STATUS"), make<CircuitsStatusAnswer>()},
+        {QStringLiteral("GET_SENSOR_DATA"), make<SensorDataAnswer>()},
+        {QStringLiteral("GET_SCALE_STATUS"), make<ScaleStatusAnswer>()},
     };
     return table;
 }

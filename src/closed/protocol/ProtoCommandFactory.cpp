@@ -1,6 +1,7 @@
 #include "ProtoCommandFactory.h"
 
 #include "AddEventCmd.h"
+#include "CircuitsStatusCmd.h"
 #include "DeleteMachineCmd.h"
 #include "ExecQStatsCmd.h"
 #include "CloneMachineCmd.h"
@@ -22,6 +23,7 @@
 #include "PurgeFormulaCmd.h"
 #include "SaveConfigCmd.h"
 #include "SaveMachineConfigCmd.h"
+#include "SensorDataCmd.h"
 #include "TintCmd.h"
 
 #include <memory>
@@ -100,6 +102,21 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
         if (!formulaParameter(parameters, formula))
             return nullptr;
         command.reset(new PurgeFormulaCmd(formula, machine));
+    } else if (name == QLatin1String("GET_SENSOR_DATA") && parameters.size() == 2 && isInt(parameters.at(0))
+               && isInt(parameters.at(1))) {
+        if (!SensorDataCmd::isValidReading(parameters.at(0).toInt(), parameters.at(1).toInt()))
+            return nullptr;
+        command.reset(new SensorDataCmd(static_cast<SensorDataCmd::SensorType>(parameters.at(0).toInt()),
+                                        static_cast<SensorDataCmd::MeasureType>(parameters.at(1).toInt())));
+    } else if (name == QLatin1String("GET_CIRCUITS_STATUS") && parameters.size() == 1
+               && parameters.first().type() == QVariant::List) {
+        QList<int> positions;
+        for (const QVariant &position : parameters.first().toList()) {
+            if (!isInt(position))
+                return nullptr;
+            positions.append(position.toInt());
+        }
+        command.reset(new CircuitsStatusCmd(positions, nullptr));
     } else if (name == QLatin1String("GET_CMD_STATUS") && parameters.size() == 1 && isInt(parameters.first())) {
         command.reset(new GetCommandStatusCmd(parameters.first().toInt()));
     } else if (name == QLatin1String("LOGIN") && (parameters.size() == 3 || parameters.size() == 4)

@@ -1,0 +1,40 @@
+#ifndef SCALESTATUSANSWER_H
+#define SCALESTATUSANSWER_H
+
+#include "MachineID.h"
+#include "ProtoAnswerT.h"
+
+//! The answer to "GET_SCALE_STATUS" for a dispenser: whether the scale it
+//! weighs on is there and answering, which scale that is, and the unit of
+//! its weights ({"present": bool, "scale": MachineID struct, "unit": string};
+//! the scale is {0, 2} when the dispenser has none).
+class AXOCOMM_EXPORT ScaleStatusAnswer : public ProtoAnswerT<ScaleStatusAnswer>
+{
+public:
+    ScaleStatusAnswer() = default;
+    ScaleStatusAnswer(bool present, const MachineID &scale, const QString &unit)
+        : m_present(present), m_scale(scale), m_unit(unit)
+    {
+    }
+    explicit ScaleStatusAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+
+    //! The leading flag: the scale is fitted, connected and in service, so
+    //! its weight can be read.
+    bool isPresent() const { return m_present; }
+    MachineID scaleID() const { return m_scale; }
+    QString unit() const { return m_unit; }
+
+    QString answerName() const override { return QStringLiteral("ScaleStatusAnswer"); }
+
+protected:
+    bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    XmlRpc::XmlRpcValue encodeData() const override;
+    bool requiresData() const override { return true; }
+
+private:
+    bool m_present = false;
+    MachineID m_scale;
+    QString m_unit;
+};
+
+#endif // SCALESTATUSANSWER_H
