@@ -344,7 +344,7 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     }
     if (type == MachineID::Dispenser)
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
-                       "errors", "circuits", "scale"});
+                       "errors", "circuits", "scale", "devices"});
     else
         machine.allow({"type", "number", "model", "name", "serial", "active", "connected", "firmware", "commands",
                        "errors"});
@@ -377,6 +377,17 @@ bool SimScenario::readMachine(const QJsonObject &object, const QString &path, QS
     if (type == MachineID::Dispenser) {
         auto *dispenser = static_cast<FW_Dispenser *>(built.get());
         dispenser->setScaleNumber(machine.integer("scale", 0, 0));
+        // Optional devices fitted, by kind (16: the ultrasonic nozzle cleaner).
+        const QJsonArray devices = machine.array("devices");
+        QList<int> kinds;
+        for (int d = 0; d < devices.size(); ++d) {
+            if (!devices.at(d).isDouble() || devices.at(d).toInt() < 1) {
+                machine.fail("devices", QStringLiteral("must list device kinds (integers of 1 or more)"));
+                break;
+            }
+            kinds.append(devices.at(d).toInt());
+        }
+        dispenser->setDevices(kinds);
         const QList<FW_Circuit> circuits =
             readCircuits(machine.array("circuits"), path + QStringLiteral(".circuits"), *this, number, problem);
         if (problem->isEmpty())
@@ -490,6 +501,12 @@ QJsonObject SimScenario::machineToJson(const FW_Machine &machine) const
     const auto &dispenser = static_cast<const FW_Dispenser &>(machine);
     if (dispenser.hasScale())
         object.insert(QStringLiteral("scale"), dispenser.scaleNumber());
+    if (!dispenser.devices().isEmpty()) {
+        QJsonArray devices;
+        for (int kind : dispenser.devices())
+            devices.append(kind);
+        object.insert(QStringLiteral("devices"), devices);
+    }
     QJsonArray circuits;
     for (const FW_Circuit &circuit : dispenser.circuits()) {
         QJsonObject item;

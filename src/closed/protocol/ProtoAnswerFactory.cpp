@@ -5,6 +5,16 @@
 #include "DispenserDriverStatusAnswer.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
+#include "GetCanisterListAnswer.h"
+#include "GetCircuitListAnswer.h"
+#include "GetColorantListAnswer.h"
+#include "GetDbFileAnswer.h"
+#include "GetDeviceListAnswer.h"
+#include "GetDispensedFormulaAnswer.h"
+#include "GetDriverInfoAnswer.h"
+#include "GetFormulaExecutionAnswer.h"
+#include "GetLogsAnswer.h"
+#include "GetRemoteDriverSettingsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
 #include "GetCommandListAnswer.h"
@@ -66,6 +76,16 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_DRIVER_SETTINGS"), make<GetDriverSettingsAnswer>()},
         {QStringLiteral("GET_CMD_LIST"), make<GetCommandListAnswer>()},
         {QStringLiteral("READ_FW_VERSION"), make<FirmwareVersionAnswer>()},
+        {QStringLiteral("GET_CIRCUIT_LIST"), make<GetCircuitListAnswer>()},
+        {QStringLiteral("GET_COLORANT_LIST"), make<GetColorantListAnswer>()},
+        {QStringLiteral("GET_DEVICE_LIST"), make<GetDeviceListAnswer>()},
+        {QStringLiteral("GET_CANISTER_LIST"), make<GetCanisterListAnswer>()},
+        {QStringLiteral("GET_DRIVER_INFO"), make<GetDriverInfoAnswer>()},
+        {QStringLiteral("GET_REMOTE_DRIVER_SETTINGS"), make<GetRemoteDriverSettingsAnswer>()},
+        {QStringLiteral("GETDBFILE"), make<GetDbFileAnswer>()},
+        {QStringLiteral("GETLOGS"), make<GetLogsAnswer>()},
+        {QStringLiteral("GET_FORMULA_EXECUTION"), make<GetFormulaExecutionAnswer>()},
+        {QStringLiteral("GET_DISPENSED_FORMULA"), make<GetDispensedFormulaAnswer>()},
     };
     return table;
 }

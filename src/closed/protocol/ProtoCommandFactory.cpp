@@ -2,7 +2,11 @@
 
 #include "DeleteMachineCmd.h"
 #include "Formula.h"
+#include "GenericFormulaCmd.h"
 #include "GetCommandStatusCmd.h"
+#include "GetDbFileCmd.h"
+#include "GetDispensedFormulaCmd.h"
+#include "SetDbFileCmd.h"
 #include "LoginCmd.h"
 #include "PurgeFormulaCmd.h"
 #include "SaveConfigCmd.h"
@@ -45,6 +49,20 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
         if (!formulaParameter(parameters, formula))
             return nullptr;
         command.reset(new PurgeFormulaCmd(formula, machine));
+    } else if (name == QLatin1String("GET_FORMULA_EXECUTION") && !parameters.isEmpty()) {
+        Formula formula;
+        if (!formulaParameter(parameters, formula))
+            return nullptr;
+        command.reset(new GenericFormulaCmd(name, formula));
+    } else if (name == QLatin1String("GETDBFILE") && parameters.size() == 1
+               && parameters.first().type() == QVariant::String) {
+        command.reset(new GetDbFileCmd(parameters.first().toString()));
+    } else if (name == QLatin1String("SETDBFILE") && parameters.size() == 1
+               && parameters.first().type() == QVariant::ByteArray) {
+        command.reset(new SetDbFileCmd(parameters.first().toByteArray()));
+    } else if (name == QLatin1String("GET_DISPENSED_FORMULA") && parameters.size() == 2 && isInt(parameters.at(0))
+               && isInt(parameters.at(1))) {
+        command.reset(new GetDispensedFormulaCmd(parameters.at(0).toInt(), parameters.at(1).toInt()));
     } else if (name == QLatin1String("GET_CMD_STATUS") && parameters.size() == 1 && isInt(parameters.first())) {
         command.reset(new GetCommandStatusCmd(parameters.first().toInt()));
     } else if (name == QLatin1String("LOGIN") && (parameters.size() == 3 || parameters.size() == 4)
