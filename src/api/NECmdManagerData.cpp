@@ -316,8 +316,11 @@ bool NECmdManager::refreshUSSCleaningState(int driverID, int dispID)
         driverStatus ? dynamic_cast<const DispenserStatusAnswer *>(driverStatus->machineStatusAnswer()) : nullptr;
     if (!status || !status->ussCleaning())
         return true;
+    // Not while the dispenser runs a process: the queries would wait behind
+    // it (in the reactions' thread); the status change at its end brings
+    // the next refresh.
     QList<DeviceData> devices;
-    if (!store()->dispenserAcceptCommands(driverID, dispID)
+    if (!store()->dispenserAcceptCommands(driverID, dispID) || !store()->dispenserAcceptProcessCommands(driverID, dispID)
         || !store()->isCommandSupported(driverID, dispenser, QStringLiteral("GET_USS_W_STATUS"))
         || !getDeviceList(driverID, dispID, devices))
         return true;

@@ -95,19 +95,21 @@ bool NECmdManager::GetLogs(int driverID, QByteArray &logs)
     });
 }
 
+// A file that cannot be read is reported on the driver it was meant for
+// (the store keeps no errors outside a driver's records).
 bool NECmdManager::SendStatsDbFile(int driverID, QString path)
 {
     AXOCommData *store = AXOCommData::instance();
     const QString message = QStringLiteral("An error occurred during db file send");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        store->setError(FW_DriverError(message, QStringLiteral("TE00663")), false, AXOCommData::EmitAlways);
+        report(driverID, message, "TE00663");
         return false;
     }
     const QByteArray bytes = file.readAll();
     file.close();
     if (bytes.isEmpty()) {
-        store->setError(FW_DriverError(message, QStringLiteral("TE00664")), false, AXOCommData::EmitAlways);
+        report(driverID, message, "TE00664");
         return false;
     }
     try {
