@@ -14,6 +14,7 @@
 #include "AXOCurrentCommData.h"
 #include "FunctionCallType.h"
 #include "NECmdManager.h"
+#include "ProtoCommand.h"
 #include "ProtoCommandList.h"
 #include "SimDriver.h"
 #include "SimDriverModel.h"
