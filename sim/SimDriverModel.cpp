@@ -47,7 +47,8 @@ SimDriverModel::SimDriverModel(const SimScenario &scenario)
       m_script(scenario.events()),
       m_store(scenario),
       m_factory(m_store.configuration(SimConfigStore::FactoryConfiguration)),
-      m_stats(scenario.stats(), scenario.configuration())
+      m_stats(scenario.stats(), scenario.configuration()),
+      m_data(scenario)
 {
     for (const FW_Machine *machine : m_configuration.getMachines()) {
         Runtime runtime;
@@ -88,6 +89,7 @@ FW_Error SimDriverModel::driverError(int code, const QString &argument)
     case AccessNotGranted: message = QStringLiteral("Access level %1 not granted"); break;
     case AccessTooLow: message = QStringLiteral("Access level too low for command %1"); break;
     case CallMethodNotSupported: message = QStringLiteral("Call method not supported for command %1"); break;
+    case FileNotFound: message = QStringLiteral("File not found: %1"); break;
     default: message = QStringLiteral("Driver error"); break;
     }
     if (message.contains(QLatin1String("%1")))
@@ -256,6 +258,8 @@ XmlRpcValue SimDriverModel::dispenserStatus(const MachineID &machine)
         part.setDispensingTrigger(dispensing);
         part.setValveOn(dispensing);
         part.setCanPresent(facts.canPresent());
+        const FW_Dispenser *config = m_configuration.getDispenserById(machine.machineNumber);
+        part.setUssCleaning(config && config->hasDevice(FW_Dispenser::DeviceUltrasonicCleaner));
         answer.setMachineStatusAnswer(&part);
     }
     return answer.toXmlRpcValue();

@@ -6,6 +6,7 @@
 #include "Formula.h"
 #include "MachineID.h"
 #include "SimConfigStore.h"
+#include "SimDataState.h"
 #include "SimEvent.h"
 #include "SimEventScript.h"
 #include "SimMachineState.h"
@@ -45,7 +46,7 @@
 class SimDriverModel
 {
 public:
-    //! The driver's own error codes (TE10001..TE10012).
+    //! The driver's own error codes (TE10001..TE10013).
     enum DriverErrorCode {
         UnknownCommand = 10001,
         InvalidSession = 10002,
@@ -58,7 +59,8 @@ public:
         NotEnoughColorant = 10009,
         AccessNotGranted = 10010,
         AccessTooLow = 10011,
-        CallMethodNotSupported = 10012
+        CallMethodNotSupported = 10012,
+        FileNotFound = 10013
     };
 
     //! Machine state codes of the statuses.
@@ -237,6 +239,25 @@ public:
     //! Forgets every ticket, as a restarted driver would.
     void forgetTickets();
 
+    // --- Lists, levels, files, formulas (SimDriverModelData.cpp) ---------------
+    //! The dispenser's configuration and its canister levels (by position)
+    //! as they are now; false when the driver has no such dispenser.
+    bool dispenserSnapshot(int number, FW_Dispenser *dispenser, QMap<int, double> *levels);
+    //! SET_LEVELS [[{"position": int, "level": double}]]: refused while the
+    //! dispenser runs a process; a position without a circuit or a level
+    //! below 0 or above the capacity is invalid (nothing changes then).
+    XmlRpc::XmlRpcValue setLevels(const MachineID &machine, const XmlRpc::XmlRpcValue &params);
+    //! GET_FORMULA_EXECUTION [formula]: the channels as TINT would dose
+    //! them, every ingredient waiting with its time estimate.
+    XmlRpc::XmlRpcValue formulaExecution(const MachineID &machine, const XmlRpc::XmlRpcValue &formula);
+    //! Files, the ultrasonic cleaners' water and interrupted formulas.
+    SimDataState &data() { return m_data; }
+    //! A restart of the driver process: every running process ends as
+    //! interrupted (what was dosed stays dosed, the rest of a formula is
+    //! kept for recovery) and every ticket is forgotten. Levels, files,
+    //! interrupted formulas and sessions survive.
+    void restart();
+
     // --- Waiting --------------------------------------------------------------
     //! Grows by at least one with every change of the state.
     uint64_t changeCount() const;
@@ -303,6 +324,13 @@ private:
     XmlRpc::XmlRpcValue startProcess(const MachineID &machine, Runtime &runtime, const QString &command,
                                      int64_t durationMs, const Formula &formula, Clock::time_point now,
                                      const QString &session);
+    //! Times the formula for the dispenser as TINT doses it: an invalid
+    //! value when it may be dosed (timed filled in, needed the cc per
+    //! position), else the refusal.
+    XmlRpc::XmlRpcValue planFormula(const FW_Dispenser &dispenser, const Formula &formula, const QString &command,
+                                    Formula *timed, QMap<int, double> *needed) const;
+    //! What is left of a timed formula after elapsedMs of dosing.
+    static Formula remainderOf(const Formula &formula, int64_t elapsedMs);
     //! Lowers the levels by what the formula dosed within elapsedMs.
     void dose(int dispenser, const Formula &formula, int64_t elapsedMs);
     //! Grams a formula put on the scale within elapsedMs.
@@ -336,6 +364,7 @@ private:
     SimStatsTable m_stats;
     QMap<int, int> m_timedOff;  // dispenser -> timed processes off
     QMap<MachineID, QList<FW_Program>> m_slaveBoards;
+    SimDataState m_data;
 };
 
 #endif // SIMDRIVERMODEL_H

@@ -53,41 +53,74 @@ XmlRpcValue SimDriverModel::startTint(const MachineID &machine, const XmlRpcValu
     const Formula formula = Formula::fromXmlRpcValue(formulaValue, &ok);
     if (!ok || formula.isEmpty())
         return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, command);
-
-    // Every ingredient on an enabled circuit holding its colorant; the
-    // dosing time of each from its volume.
+    Formula timedFormula;
     QMap<int, double> needed;
-    QList<FormulaChannel> channels;
-    for (const FormulaChannel &channel : formula.channels()) {
-        FormulaChannel timed;
-        for (ChannelIngredient ingredient : channel.ingredients()) {
-            const FW_Circuit *circuit = dispenser->circuit(ingredient.position());
-            if (!circuit || !circuit->isEnabled() || !(ingredient.amount() > 0.0)
-                || (!ingredient.colorantCode().isEmpty() && ingredient.colorantCode() != circuit->colorantCode()))
-                return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, command);
-            const double cc = ingredient.unit() == ChannelIngredient::Weight && circuit->density() > 0.0
-                ? ingredient.amount() / circuit->density()
-                : ingredient.amount();
-            needed[ingredient.position()] += cc;
-            const int64_t ms = m_channelMs > 0 ? m_channelMs
-                                               : std::max<int64_t>(1, std::llround(cc / m_dosingRate * 1000.0));
-            ingredient.setTimeEstimate(ms);
-            ingredient.setState(ChannelIngredient::Waiting);
-            timed.addIngredient(ingredient);
-        }
-        channels.append(timed);
-    }
+    const XmlRpcValue refusedFormula = planFormula(*dispenser, formula, command, &timedFormula, &needed);
+    if (refusedFormula.valid())
+        return refusedFormula;
     if (formula.levelsManagementPolicy() == Formula::CheckLevels) {
         for (auto it = needed.constBegin(); it != needed.constEnd(); ++it) {
             if (it.value() > m_levels.value(qMakePair(machine.machineNumber, it.key()), 0.0))
                 return failure(ProtoAnswer::RC_REFUSED, NotEnoughColorant, QString::number(it.key()));
         }
     }
-    const Formula timedFormula(channels, formula.levelsManagementPolicy(), formula.maxParallelCircuits());
     int64_t duration = 0;
-    for (const FormulaChannel &channel : channels)
+    for (const FormulaChannel &channel : timedFormula.channels())
         duration += channel.duration();
     return startProcess(machine, *runtime, command, duration, timedFormula, now, session);
+}
+
+XmlRpcValue SimDriverModel::planFormula(const FW_Dispenser &dispenser, const Formula &formula, const QString &command,
+                                        Formula *timed, QMap<int, double> *needed) const
+{
+    // Every ingredient on an enabled circuit holding its colorant; the
+    // dosing time of each from its volume.
+    QList<FormulaChannel> channels;
+    for (const FormulaChannel &channel : formula.channels()) {
+        FormulaChannel timedChannel;
+        for (ChannelIngredient ingredient : channel.ingredients()) {
+            const FW_Circuit *circuit = dispenser.circuit(ingredient.position());
+            if (!circuit || !circuit->isEnabled() || !(ingredient.amount() > 0.0)
+                || (!ingredient.colorantCode().isEmpty() && ingredient.colorantCode() != circuit->colorantCode()))
+                return failure(ProtoAnswer::RC_INVALID_PARAMS, InvalidParams, command);
+            const double cc = ingredient.unit() == ChannelIngredient::Weight && circuit->density() > 0.0
+                ? ingredient.amount() / circuit->density()
+                : ingredient.amount();
+            (*needed)[ingredient.position()] += cc;
+            const int64_t ms = m_channelMs > 0 ? m_channelMs
+                                               : std::max<int64_t>(1, std::llround(cc / m_dosingRate * 1000.0));
+            ingredient.setTimeEstimate(ms);
+            ingredient.setState(ChannelIngredient::Waiting);
+            timedChannel.addIngredient(ingredient);
+        }
+        channels.append(timedChannel);
+    }
+    *timed = Formula(channels, formula.levelsManagementPolicy(), formula.maxParallelCircuits());
+    return XmlRpcValue();
+}
+
+Formula SimDriverModel::remainderOf(const Formula &formula, int64_t elapsed)
+{
+    QList<FormulaChannel> channels;
+    int64_t offset = 0;
+    for (const FormulaChannel &channel : formula.channels()) {
+        FormulaChannel left;
+        for (const ChannelIngredient &ingredient : channel.ingredients()) {
+            const int64_t time = std::max<int64_t>(1, ingredient.timeEstimate());
+            const double portion = elapsed >= offset + time ? 1.0
+                : elapsed <= offset                          ? 0.0
+                                                             : double(elapsed - offset) / double(time);
+            const double amount = ingredient.amount() * (1.0 - portion);
+            if (amount <= 1e-9)
+                continue;
+            left.addIngredient(ChannelIngredient(ingredient.position(), ingredient.colorantCode(), amount,
+                                                 ingredient.unit()));
+        }
+        if (!left.ingredients().isEmpty())
+            channels.append(left);
+        offset += channel.duration();
+    }
+    return Formula(channels, formula.levelsManagementPolicy(), formula.maxParallelCircuits());
 }
 
 XmlRpcValue SimDriverModel::stop(const MachineID &machine)
@@ -222,6 +255,14 @@ void SimDriverModel::finishProcess(const MachineID &id, Runtime &runtime, Clock:
         // What a gravimetric dispenser dosed stays on its scale.
         if (const int scale = gravimetricScale(id.machineNumber))
             m_scaleLoads[scale] += dosedGrams(id.machineNumber, process.formula, elapsed);
+        // The rest of an interrupted formula is kept for recovery; a
+        // formula dispensed to its end ends the record.
+        if (interrupted) {
+            m_data.setInterrupted(id.machineNumber, remainderOf(process.formula, elapsed));
+        } else {
+            m_data.clearInterrupted(id.machineNumber);
+            m_data.ussCycle(id.machineNumber);
+        }
     }
 
     auto ticket = m_tickets.find(process.ticket);

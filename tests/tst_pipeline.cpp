@@ -121,7 +121,9 @@ TEST_F(PipelineTest, BlockingCommandWithSignalsInOrder)
     EXPECT_EQ(signalled.command(), QStringLiteral("GET_SW_VERSION"));
     EXPECT_TRUE(signalled.isDoneSuccessfully());
 
-    // The version read by the API lands where the start procedure stores it.
+    // The version read by the API (a driver-level command: it needs the
+    // driver's own thread) is the one the command got.
+    ASSERT_TRUE(store->startDriverCommThread(driverID, MachineID(0, 0), NEDriverParams::StandardCommandsThread));
     QVersionNumber driverVersion;
     EXPECT_TRUE(NECmdManager::getDriverVersion(driverID, driverVersion));
     EXPECT_EQ(driverVersion, static_cast<GetSwVersionAnswer *>(answer.get())->version());

@@ -28,6 +28,7 @@
 #include "LogoutCmd.h"
 #include "MixerDriverStatusAnswer.h"
 #include "ProtoCommandList.h"
+#include "SimCommandGroup.h"
 #include "SimDriver.h"
 #include "SimProtocolClient.h"
 #include "SimProtocolHandler.h"

@@ -7,17 +7,13 @@
 #include "CertifySessionCmd.h"
 #include "FW_Configuration.h"
 #include "FW_Exception.h"
-#include "GetActiveDispAnswer.h"
 #include "GetKeyAnswer.h"
 #include "GetKeyCmd.h"
-#include "GetSwVersionAnswer.h"
 #include "LoginAnswer.h"
 #include "LoginCmd.h"
 #include "LogoutCmd.h"
 #include "NECommand.h"
-#include "NEDispCommand.h"
 #include "NEDriverCredentials.h"
-#include "NEMixerCommand.h"
 #include "NEQueueThread.h"
 #include "NELogger.h"
 #include "ProtoCommandList.h"
@@ -48,13 +44,6 @@ std::unique_ptr<NECommand> runProtoCommand(int driverID, const MachineID &machin
     std::unique_ptr<NECommand> cmd(new NECommand(driverID, machineID, &proto));
     AXOCommData::instance()->sendCommand(cmd.get(), true, true);
     return cmd;
-}
-
-// The answer of a command done successfully, when it is of that class.
-template<typename Answer>
-std::unique_ptr<Answer> answerOf(const NECommand &cmd)
-{
-    return cmd.isDoneSuccessfully() ? cmd.answerAs<Answer>() : nullptr;
 }
 
 QString machineText(const MachineID &id)
@@ -297,74 +286,6 @@ bool NECmdManager::refreshSessions(int driverID, const FW_Configuration &configu
     return ok;
 }
 
-// ---------------------------------------------------------------- driver data
-
-namespace {
-
-// GET_DISP_LIST / GET_MIXER_LIST at machine number 0 of the given type.
-bool machineList(int driverID, const MachineID &machine, const char *name, QList<int> &out, const char *wrongCode,
-                 const char *otherCode, const QString &message, bool mixers)
-{
-    AXOCommData *store = AXOCommData::instance();
-    try {
-        NECommand cmd(driverID, machine, QLatin1String(name));
-        if (!store->sendCommand(&cmd, true, true) || !cmd.isExecuted())
-            return false;
-        const std::unique_ptr<GetActiveDispAnswer> answer = answerOf<GetActiveDispAnswer>(cmd);
-        if (!answer) {
-            store->setError(driverID, machine, FW_DriverError(message, QLatin1String(wrongCode)), false,
-                            AXOCommData::EmitAlways);
-            return false;
-        }
-        out = mixers ? answer->getMixerIDs() : answer->getDispenserIDs();
-        return true;
-    } catch (const FW_Exception &e) {
-        store->setError(driverID, machine, FW_DriverError(message, e.errorCode()), false, AXOCommData::EmitAlways);
-    } catch (...) {
-        store->setError(driverID, machine, FW_DriverError(message, QLatin1String(otherCode)), false,
-                        AXOCommData::EmitAlways);
-    }
-    return false;
-}
-
-} // namespace
-
-bool NECmdManager::getDispenserList(int driverID, QList<int> &dispensers)
-{
-    return machineList(driverID, MachineID(0, MachineID::Dispenser), "GET_DISP_LIST", dispensers, "TE00423",
-                       "TE00422", QStringLiteral("Cannot retrieve dispenser list"), false);
-}
-
-bool NECmdManager::getMixerList(int driverID, QList<int> &mixers)
-{
-    return machineList(driverID, MachineID(0, MachineID::Mixer), "GET_MIXER_LIST", mixers, "TE00481", "TE00480",
-                       QStringLiteral("Cannot retrieve mixer list"), true);
-}
-
-bool NECmdManager::getDriverVersion(int driverID, QVersionNumber &version)
-{
-    AXOCommData *store = AXOCommData::instance();
-    const QString message = QStringLiteral("Internal error in driver version read");
-    try {
-        NECommand cmd(driverID, MachineID(0, MachineID::Dispenser), QStringLiteral("GET_SW_VERSION"));
-        if (!store->sendCommand(&cmd, true, true) || !cmd.isExecuted())
-            return false;
-        const std::unique_ptr<GetSwVersionAnswer> answer = answerOf<GetSwVersionAnswer>(cmd);
-        if (!answer) {
-            store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00454")), false,
-                            AXOCommData::EmitAlways);
-            return false;
-        }
-        version = answer->version();
-        return true;
-    } catch (const FW_Exception &) {
-        store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00455")), false, AXOCommData::EmitAlways);
-    } catch (...) {
-        store->setError(driverID, FW_DriverError(message, QStringLiteral("TE00456")), false, AXOCommData::EmitAlways);
-    }
-    return false;
-}
-
 // ---------------------------------------------------------------- ping
 
 bool NECmdManager::ping(const AXODriverConnection &connection, int timeoutSeconds)
@@ -396,24 +317,4 @@ bool NECmdManager::pingEndpoint(const AXODriverConnection &connection, double ti
 bool NECmdManager::ping(int driverID, int timeoutSeconds)
 {
     return AXOCommData::instance()->pingDriverCommThread(driverID, static_cast<double>(timeoutSeconds));
-}
-
-// ---------------------------------------------------------------- formula progress
-
-bool NECmdManager::hasFormulaProgressSupported(NECommand *cmd)
-{
-    return cmd && cmd->isErogationCommand(true)
-        && isFormulaProgressSupported(cmd->driverID(), cmd->targetDispID(), true);
-}
-
-bool NECmdManager::isFormulaProgressSupported(int, int, bool)
-{
-    // A dispenser qualifies only once its command list and firmware program
-    // are known, which the store learns when the machine is started.
-    return false;
-}
-
-bool NECmdManager::getFormulaExecution(int, int, const Formula &, FormulaProgress &)
-{
-    return false;
 }

@@ -5,6 +5,7 @@
 #include "MachineID.h"
 #include "QRCodeDensity.h"
 
+#include <QtCore/QByteArray>
 #include <QtCore/QEvent>
 #include <QtCore/QHash>
 #include <QtCore/QList>
@@ -27,6 +28,13 @@ class BasicCalibrationData;
 class CalibrationData;
 class CircuitGravSettings;
 class FW_CalibrationProfiles;
+class CanisterData;
+class CircuitData;
+class ColorantsPOSList;
+class DeviceData;
+class DriverInfo;
+class GetCanisterListAnswer;
+class UssWaterChangeStatus;
 class DriverSettings;
 class FW_Machine;
 class FW_Program;
@@ -84,10 +92,32 @@ public:
     //! Pings through the driver's running standard command thread.
     static bool ping(int driverID, int timeoutSeconds);
 
-    // Lists, driver data, files and formulas (NECmdManagerData.cpp).
+    // Lists, driver data, files and formulas (NECmdManagerData.cpp,
+    // NECmdManagerFiles.cpp). Each returns false after a failure, which it
+    // records in the store; the output is then left as it was.
     static bool getDispenserList(int driverID, QList<int> &dispensers);
     static bool getMixerList(int driverID, QList<int> &mixers);
+    static bool getCircuitList(int driverID, int dispID, QList<CircuitData> &circuits);
+    static bool getColorantList(int driverID, int dispID, QList<ColorantsPOSList> &colorants);
+    static bool getDeviceList(int driverID, int dispID, QList<DeviceData> &devices);
+    static bool getCanisterLevels(int driverID, int dispID, QList<CanisterData> &canisters);
+    //! Reads the canister levels into the store's dispenser record.
+    static bool refreshLevels(int driverID, int dispID, bool notify);
+    static bool getDriverInfo(int driverID, DriverInfo &info);
     static bool getDriverVersion(int driverID, QVersionNumber &version);
+    //! The driver's settings file, as raw bytes.
+    static bool getRemoteDriverSettings(int driverID, QByteArray &settings);
+    //! A database file of the driver by name, through the current dispenser.
+    static bool GetDbFile(int driverID, QByteArray &file, QString name);
+    //! Hands the driver the statistics database file at the path.
+    static bool SendStatsDbFile(int driverID, QString path);
+    static bool GetLogs(int driverID, QByteArray &logs);
+    static bool getUSSWaterChangeStats(int driverID, int dispID, UssWaterChangeStatus &status);
+    //! Tells the driver the ultrasonic cleaner's water was changed.
+    static bool addUSSWaterChangeStatEvent(int driverID, int dispID);
+    //! Stores the ultrasonic cleaner's water status when the dispenser's
+    //! status says it has one to read; true when there was nothing to do.
+    static bool refreshUSSCleaningState(int driverID, int dispID);
     //! A strict dispensing command whose dispenser reports formula progress.
     static bool hasFormulaProgressSupported(NECommand *cmd);
     //! Whether the dispenser reports the progress of a formula; the deep
@@ -95,6 +125,12 @@ public:
     static bool isFormulaProgressSupported(int driverID, int dispID, bool deepCheck);
     //! Asks the driver how it would execute the formula.
     static bool getFormulaExecution(int driverID, int dispID, const Formula &formula, FormulaProgress &progress);
+    //! What is left of the dispenser's last interrupted formula; the formula
+    //! is left as it was when nothing is left. With forget the driver drops
+    //! its record once answered.
+    static bool getInterruptedFormula(int driverID, int dispID, bool forget, Formula &formula);
+    //! Dispenses what is left of it (without waiting); true when nothing is left.
+    static bool resumeInterruptedFormula(int driverID, int dispID, bool forget);
     // (end of lists, driver data, files and formulas)
 
     // Statistics (NECmdManagerStats.cpp).
@@ -220,6 +256,8 @@ private:
     static void applyDriverStatus(const NECommand &cmd);
     static void removeDeletedMachines(const NECommand &cmd);
     static void followScales(int driverID, const GetActiveDispAnswer &answer);
+    //! The canister levels of the answer into the store's dispenser record.
+    static bool storeLevels(int driverID, int dispID, const GetCanisterListAnswer &answer);
 
     QMutex m_reactionMutex;
     std::deque<std::function<void()>> m_reactions; // guarded by m_reactionMutex

@@ -17,6 +17,7 @@
 #include "FW_ListUtils.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveDispAnswer.h"
+#include "GetCanisterListAnswer.h"
 #include "GetConfigAnswer.h"
 #include "GetErrorsAnswer.h"
 #include "MachineDriverStatusAnswer.h"
@@ -297,10 +298,19 @@ void NECmdManager::NECommandExecutedSlot(const NECommand &cmd)
                                                  "version. It's highly recommended to upgrade software."),
                                               true);
         }
+    } else if (name == QLatin1String("GET_CANISTER_LIST") && done && store->isAXODriver(driverID)) {
+        if (const std::unique_ptr<GetCanisterListAnswer> answer = cmd.answerAs<GetCanisterListAnswer>())
+            storeLevels(driverID, cmd.targetDispID(), *answer);
+        else
+            reportError(driverID, cmd.machineID(), "TE00264", QStringLiteral("Cannot retrieve levels"));
     } else if ((name == QLatin1String("SET_DISP_ID") || name == QLatin1String("SET_SCALE_CONFIG")) && done) {
         loadDriverConfiguration(driverID, 0, false);
     }
 
+    // Colorant left the canisters, or their levels were set: read them again.
+    if ((cmd.isErogationCommand(false) || (name == QLatin1String("SET_LEVELS") && done))
+        && store->isAXODriver(driverID))
+        refreshLevels(driverID, cmd.targetDispID(), false);
     collectErrors(cmd);
     if (cmd.isConfigurationCommand())
         store->resumeDriverCommThread(driverID, cmd.machineID(), NEDriverParams::SensorsStatusThread);
@@ -463,6 +473,7 @@ void NECmdManager::followScales(int driverID, const GetActiveDispAnswer &answer)
             store->stopDriverCommThread(driverID, id, NEDriverParams::ScaleCommandsThread, false, true, true);
             store->stopDriverCommThread(driverID, id, NEDriverParams::ScaleWeightThread, false, true, true);
         }
+        refreshUSSCleaningState(driverID, status.machineNumber());
     }
     if (configurationChanged)
         store->setConfiguration(driverID, configuration);
@@ -514,8 +525,9 @@ void NECmdManager::MachineStatusListChangedSlot(int driverID)
         refreshCommandList(driverID, id);
 }
 
-void NECmdManager::NEDispenserDriverStatusChangedSlot(int, int)
+void NECmdManager::NEDispenserDriverStatusChangedSlot(int driverID, int dispID)
 {
+    refreshUSSCleaningState(driverID, dispID);
 }
 
 void NECmdManager::NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID)

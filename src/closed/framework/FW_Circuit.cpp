@@ -24,7 +24,8 @@ bool FW_Circuit::operator==(const FW_Circuit &other) const
 {
     return m_position == other.m_position && m_enabled == other.m_enabled && m_colorantCode == other.m_colorantCode
         && m_colorantName == other.m_colorantName && m_capacity == other.m_capacity && m_reserve == other.m_reserve
-        && m_density == other.m_density && m_pumpModel == other.m_pumpModel && m_grav == other.m_grav;
+        && m_level == other.m_level && m_density == other.m_density && m_pumpModel == other.m_pumpModel
+        && m_grav == other.m_grav;
 }
 
 XmlRpc::XmlRpcValue FW_Circuit::toXmlRpcValue() const
@@ -36,6 +37,7 @@ XmlRpc::XmlRpcValue FW_Circuit::toXmlRpcValue() const
     value["colorantName"] = m_colorantName.toStdString();
     value["capacity"] = m_capacity;
     value["reserve"] = m_reserve;
+    value["level"] = m_level;
     value["density"] = m_density;
     value["pump"] = m_pumpModel;
     value["grav"] = m_grav.toXmlRpcValue();
@@ -52,9 +54,10 @@ FW_Circuit FW_Circuit::fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *o
     circuit.m_colorantName = reader.toString("colorantName", QString());
     circuit.m_capacity = reader.toDouble("capacity");
     circuit.m_reserve = reader.toDouble("reserve", 0.0);
+    circuit.m_level = reader.toDouble("level", 0.0);
     circuit.m_density = reader.toDouble("density", 1.0);
     circuit.m_pumpModel = reader.toInt("pump", 0);
-    reader.require(circuit.m_position > 0 && circuit.m_capacity >= 0.0 && circuit.m_reserve >= 0.0
+    reader.require(circuit.m_position > 0 && circuit.m_capacity >= 0.0 && circuit.m_reserve >= 0.0 && circuit.m_level >= 0.0
                    && circuit.m_density > 0.0);
     if (reader.ok() && value.hasMember("grav")) {
         bool gravOk = false;

@@ -30,6 +30,10 @@ public:
     void setCapacity(double cc) { m_capacity = cc; }
     double reserveLevel() const { return m_reserve; }
     void setReserveLevel(double cc) { m_reserve = cc; }
+    //! Colorant in the canister, cc, as the driver last reported it
+    //! ("GET_CANISTER_LIST"); 0 until then.
+    double level() const { return m_level; }
+    void setLevel(double cc) { m_level = cc; }
     //! Colorant density, g/cc (turns volumes into weights).
     double density() const { return m_density; }
     void setDensity(double density) { m_density = density; }
@@ -44,7 +48,7 @@ public:
     bool operator!=(const FW_Circuit &other) const { return !(*this == other); }
 
     //! {"position": int, "enabled": bool, "colorant": string, "colorantName": string,
-    //!  "capacity": double, "reserve": double, "density": double, "pump": int,
+    //!  "capacity": double, "reserve": double, "level": double, "density": double, "pump": int,
     //!  "grav": CircuitGravSettings struct}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
     static FW_Circuit fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
@@ -56,6 +60,7 @@ private:
     QString m_colorantName;
     double m_capacity = 0.0;
     double m_reserve = 0.0;
+    double m_level = 0.0;
     double m_density = 1.0;
     int m_pumpModel = 0;
     CircuitGravSettings m_grav;

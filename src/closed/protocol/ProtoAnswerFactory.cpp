@@ -13,6 +13,16 @@
 #include "FirmwareVersionAnswer.h"
 #include "CircuitsStatusAnswer.h"
 #include "GetActiveCircuitsAnswer.h"
+#include "GetCanisterListAnswer.h"
+#include "GetCircuitListAnswer.h"
+#include "GetColorantListAnswer.h"
+#include "GetDbFileAnswer.h"
+#include "GetDeviceListAnswer.h"
+#include "GetDispensedFormulaAnswer.h"
+#include "GetDriverInfoAnswer.h"
+#include "GetFormulaExecutionAnswer.h"
+#include "GetLogsAnswer.h"
+#include "GetRemoteDriverSettingsAnswer.h"
 #include "GetActiveDispAnswer.h"
 #include "GetCalibrationProfilesAnswer.h"
 #include "GetColorantUsageStatsAnswer.h"
@@ -90,6 +100,16 @@ const QHash<QString, Maker> &makers()
         {QStringLiteral("GET_CIRCUITS_STATUS"), make<CircuitsStatusAnswer>()},
         {QStringLiteral("GET_SENSOR_DATA"), make<SensorDataAnswer>()},
         {QStringLiteral("GET_SCALE_STATUS"), make<ScaleStatusAnswer>()},
+        {QStringLiteral("GET_CIRCUIT_LIST"), make<GetCircuitListAnswer>()},
+        {QStringLiteral("GET_COLORANT_LIST"), make<GetColorantListAnswer>()},
+        {QStringLiteral("GET_DEVICE_LIST"), make<GetDeviceListAnswer>()},
+        {QStringLiteral("GET_CANISTER_LIST"), make<GetCanisterListAnswer>()},
+        {QStringLiteral("GET_DRIVER_INFO"), make<GetDriverInfoAnswer>()},
+        {QStringLiteral("GET_REMOTE_DRIVER_SETTINGS"), make<GetRemoteDriverSettingsAnswer>()},
+        {QStringLiteral("GETDBFILE"), make<GetDbFileAnswer>()},
+        {QStringLiteral("GETLOGS"), make<GetLogsAnswer>()},
+        {QStringLiteral("GET_FORMULA_EXECUTION"), make<GetFormulaExecutionAnswer>()},
+        {QStringLiteral("GET_DISPENSED_FORMULA"), make<GetDispensedFormulaAnswer>()},
     };
     return table;
 }

@@ -2,29 +2,33 @@
 
 #include "AddEventCmd.h"
 #include "CircuitsStatusCmd.h"
+#include "CloneMachineCmd.h"
 #include "DeleteMachineCmd.h"
 #include "ExecQStatsCmd.h"
-#include "CloneMachineCmd.h"
 #include "FirmwareScanCmd.h"
-#include "GetCalibrationListCmd.h"
-#include "GetConfigCmd.h"
-#include "GetQRCodeCalibrationCmd.h"
-#include "GetRecalibrationListCmd.h"
-#include "SetActiveMachineCmd.h"
-#include "SetCalibrationListCmd.h"
-#include "SetGravSettingsCmd.h"
-#include "SetRecalibrationListCmd.h"
-#include "ToggleTemporizedCmd.h"
 #include "Formula.h"
+#include "GenericFormulaCmd.h"
+#include "GetCalibrationListCmd.h"
 #include "GetColorantUsageStatsCmd.h"
 #include "GetCommandStatusCmd.h"
+#include "GetConfigCmd.h"
+#include "GetDbFileCmd.h"
+#include "GetDispensedFormulaCmd.h"
+#include "GetQRCodeCalibrationCmd.h"
+#include "GetRecalibrationListCmd.h"
 #include "GravTrainStatusCmd.h"
 #include "LoginCmd.h"
 #include "PurgeFormulaCmd.h"
 #include "SaveConfigCmd.h"
 #include "SaveMachineConfigCmd.h"
 #include "SensorDataCmd.h"
+#include "SetActiveMachineCmd.h"
+#include "SetCalibrationListCmd.h"
+#include "SetDbFileCmd.h"
+#include "SetGravSettingsCmd.h"
+#include "SetRecalibrationListCmd.h"
 #include "TintCmd.h"
+#include "ToggleTemporizedCmd.h"
 
 #include <memory>
 
@@ -117,6 +121,20 @@ ProtoCommand *ProtoCommandFactory::create(const QString &name, const QList<QVari
             positions.append(position.toInt());
         }
         command.reset(new CircuitsStatusCmd(positions, nullptr));
+    } else if (name == QLatin1String("GET_FORMULA_EXECUTION") && !parameters.isEmpty()) {
+        Formula formula;
+        if (!formulaParameter(parameters, formula))
+            return nullptr;
+        command.reset(new GenericFormulaCmd(name, formula));
+    } else if (name == QLatin1String("GETDBFILE") && parameters.size() == 1
+               && parameters.first().type() == QVariant::String) {
+        command.reset(new GetDbFileCmd(parameters.first().toString()));
+    } else if (name == QLatin1String("SETDBFILE") && parameters.size() == 1
+               && parameters.first().type() == QVariant::ByteArray) {
+        command.reset(new SetDbFileCmd(parameters.first().toByteArray()));
+    } else if (name == QLatin1String("GET_DISPENSED_FORMULA") && parameters.size() == 2 && isInt(parameters.at(0))
+               && isInt(parameters.at(1))) {
+        command.reset(new GetDispensedFormulaCmd(parameters.at(0).toInt(), parameters.at(1).toInt()));
     } else if (name == QLatin1String("GET_CMD_STATUS") && parameters.size() == 1 && isInt(parameters.first())) {
         command.reset(new GetCommandStatusCmd(parameters.first().toInt()));
     } else if (name == QLatin1String("LOGIN") && (parameters.size() == 3 || parameters.size() == 4)

@@ -1,0 +1,45 @@
+#ifndef CIRCUITDATA_H
+#define CIRCUITDATA_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QMetaType>
+#include <QtCore/QString>
+
+//! One circuit of a dispenser as "GET_CIRCUIT_LIST" reports it: its
+//! position, the colorant it doses, whether it is in use and the size of
+//! its canister.
+class AXOCOMM_EXPORT CircuitData
+{
+public:
+    CircuitData() = default;
+    CircuitData(int position, const QString &colorantCode, bool inUse, double capacity)
+        : m_position(position), m_colorantCode(colorantCode), m_inUse(inUse), m_capacity(capacity)
+    {
+    }
+
+    int position() const { return m_position; }
+    QString colorantCode() const { return m_colorantCode; }
+    //! Fitted and enabled: the circuit doses formulas.
+    bool isInUse() const { return m_inUse; }
+    //! Canister capacity, cc.
+    double capacity() const { return m_capacity; }
+
+    bool operator==(const CircuitData &other) const;
+    bool operator!=(const CircuitData &other) const { return !(*this == other); }
+
+    //! {"position": int ≥ 1, "colorant": string, "inUse": bool, "capacity": double}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static CircuitData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    int m_position = 0;
+    QString m_colorantCode;
+    bool m_inUse = false;
+    double m_capacity = 0.0;
+};
+
+Q_DECLARE_METATYPE(CircuitData)
+
+#endif // CIRCUITDATA_H

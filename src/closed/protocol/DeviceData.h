@@ -1,0 +1,37 @@
+#ifndef DEVICEDATA_H
+#define DEVICEDATA_H
+
+#include "AXOCommGlobal.h"
+#include "XmlRpcValue.h"
+
+#include <QtCore/QMetaType>
+
+//! One optional device of a dispenser as "GET_DEVICE_LIST" reports it: its
+//! kind (the numbers of FW_Dispenser::DeviceKind: 16 is the ultrasonic
+//! nozzle cleaner) and whether it is enabled.
+class AXOCOMM_EXPORT DeviceData
+{
+public:
+    static const int UltrasonicCleaner = 16;
+
+    DeviceData() = default;
+    DeviceData(int type, bool enabled) : m_type(type), m_enabled(enabled) {}
+
+    int deviceType() const { return m_type; }
+    bool isEnabled() const { return m_enabled; }
+
+    bool operator==(const DeviceData &other) const { return m_type == other.m_type && m_enabled == other.m_enabled; }
+    bool operator!=(const DeviceData &other) const { return !(*this == other); }
+
+    //! {"type": int ≥ 1, "enabled": bool}
+    XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    static DeviceData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
+
+private:
+    int m_type = 0;
+    bool m_enabled = false;
+};
+
+Q_DECLARE_METATYPE(DeviceData)
+
+#endif // DEVICEDATA_H

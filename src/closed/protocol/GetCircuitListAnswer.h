@@ -1,0 +1,22 @@
+#ifndef GETCIRCUITLISTANSWER_H
+#define GETCIRCUITLISTANSWER_H
+
+#include "CircuitData.h"
+#include "ProtoAnswerT.h"
+
+#include <QtCore/QList>
+
+//! The answer to "GET_CIRCUIT_LIST": the dispenser's circuits in position order ({"circuits": [CircuitData struct]}).
+class AXOCOMM_EXPORT GetCircuitListAnswer : public ValueAnswerT<GetCircuitListAnswer, QList<CircuitData>>
+{
+public:
+    static constexpr const char *dataMember = "circuits";
+
+    using ValueAnswerT::ValueAnswerT;
+
+    QList<CircuitData> circuitDataList() const { return value(); }
+
+    QString answerName() const override { return QStringLiteral("GetCircuitListAnswer"); }
+};
+
+#endif // GETCIRCUITLISTANSWER_H

@@ -1,0 +1,6 @@
+#include "SetDbFileCmd.h"
+
+SetDbFileCmd::SetDbFileCmd(const QByteArray &bytes)
+    : ProtoCommand(QStringLiteral("SETDBFILE"), QList<QVariant>{bytes}), m_bytes(bytes)
+{
+}

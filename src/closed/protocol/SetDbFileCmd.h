@@ -1,0 +1,22 @@
+#ifndef SETDBFILECMD_H
+#define SETDBFILECMD_H
+
+#include "ProtoCommand.h"
+
+#include <QtCore/QByteArray>
+
+//! "SETDBFILE": hands the driver a statistics database file
+//! (params = [base64]); the driver stores it as its "stats.db".
+class AXOCOMM_EXPORT SetDbFileCmd : public ProtoCommand
+{
+public:
+    explicit SetDbFileCmd(const QByteArray &bytes);
+
+    QByteArray bytes() const { return m_bytes; }
+    ProtoCommand *clone() const override { return new SetDbFileCmd(*this); }
+
+private:
+    QByteArray m_bytes;
+};
+
+#endif // SETDBFILECMD_H
