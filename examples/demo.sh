@@ -38,7 +38,9 @@ settings() { # true|false
 export AXOCOMM_SETTINGS_ROOT="$work/root"
 
 echo "== plain HTTP"
-start_sim plain
+# The default machines, reported as a driver on real hardware (not
+# simulating), so that a formula is followed circuit by circuit.
+start_sim plain --scenario "$(dirname "$0")/../sim/scenarios/hardware.json"
 plain_port=$port
 echo "\$ axodriver-sim --port 0            # $(head -n1 "$work/plain.log")"
 settings false

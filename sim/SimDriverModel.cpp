@@ -255,7 +255,8 @@ XmlRpcValue SimDriverModel::dispenserStatus(const MachineID &machine)
         part.setError(!facts.errors().isEmpty());
         part.setAcceptWorkingModeChange(!busy);
         part.setWarning(m_timedOff.value(machine.machineNumber) != 0);
-        part.setDispensingTrigger(dispensing);
+        part.setDispensing(dispensing);
+        part.setDispensingTrigger(!busy && runtime->dosed);
         part.setValveOn(dispensing);
         part.setCanPresent(facts.canPresent());
         const FW_Dispenser *config = m_configuration.getDispenserById(machine.machineNumber);

@@ -290,6 +290,7 @@ private:
     {
         SimMachineState state;
         Process process;
+        bool dosed = false; //!< its last TINT ended dosed (not stopped); cleared when the next starts
     };
     struct Ticket
     {

@@ -246,6 +246,7 @@ void SimDriverModel::forgetTickets()
 
 void SimDriverModel::finishProcess(const MachineID &id, Runtime &runtime, Clock::time_point when, bool interrupted)
 {
+    runtime.dosed = !interrupted && runtime.process.command != QLatin1String("RESET");
     Process &process = runtime.process;
     const int64_t elapsed = interrupted ? std::min(process.durationMs, elapsedMs(process.start, when))
                                         : process.durationMs;
@@ -329,6 +330,7 @@ XmlRpcValue SimDriverModel::startProcess(const MachineID &machine, Runtime &runt
 
     Process &process = runtime.process;
     process.running = true;
+    runtime.dosed = false;
     process.ticket = id;
     process.command = command;
     process.start = now;

@@ -3,6 +3,7 @@
 #include "DriverSimulator.h"
 #include "SimDriver.h"
 #include "SimDriverModel.h"
+#include "DriverSettings.h"
 
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -100,14 +101,19 @@ TEST_F(CliTest, PingPlainTlsAndNobody)
 
 TEST_F(CliTest, StartPrintsThePhasesDispensesAndStops)
 {
+    // A driver on real hardware: the formula is followed circuit by circuit.
     SimScenario scenario = SimScenario::defaultScenario();
-    scenario.setChannelMs(150);
+    scenario.setChannelMs(300);
+    DriverSettings hardware = scenario.driverSettings();
+    hardware.setSimulationMode(false);
+    scenario.setDriverSettings(hardware);
     SimDriver driver(scenario);
     ASSERT_TRUE(driver.start());
     useTls(false);
     const QString at = QStringLiteral("127.0.0.1:%1").arg(driver.port());
 
     CliRun r = run({QStringLiteral("start"), at, QStringLiteral("--dispense"), QStringLiteral("1:2.5,3:1.5")});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("circuits: 1 dosing, 3 dosing"))) << qPrintable(r.out);
     EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
     const QStringList phases = {QStringLiteral("Communication init ..."), QStringLiteral("Communication init: done"),
                                 QStringLiteral("Calibration profiles load: done"),

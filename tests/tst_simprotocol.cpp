@@ -536,7 +536,8 @@ TEST_F(SimProtocolTest, TintDosesTheFormulaAndLowersTheLevels)
     ASSERT_GT(ticket, 0);
     const DispenserDriverStatusAnswer status(client.execute(QStringLiteral("GET_DISP_STATUS"), session));
     ASSERT_NE(status.dispenserStatusAnswer(), nullptr);
-    EXPECT_TRUE(status.dispenserStatusAnswer()->dispensingTrigger() || !driver.model().isBusy(kDispenser));
+    EXPECT_TRUE(status.dispenserStatusAnswer()->isDispensing() || !driver.model().isBusy(kDispenser));
+    EXPECT_FALSE(status.dispenserStatusAnswer()->dispensingTrigger()) << "dosed only once it has ended";
 
     const CmdStatus done = followTicket(client, ticket, session).back();
     ASSERT_EQ(done.status(), CmdStatus::CMD_DONE);
@@ -549,6 +550,10 @@ TEST_F(SimProtocolTest, TintDosesTheFormulaAndLowersTheLevels)
     EXPECT_EQ(dosed[1].timeEstimate(), 200);
     EXPECT_DOUBLE_EQ(driver.model().level(1, 1), white - 10.0);
     EXPECT_DOUBLE_EQ(driver.model().level(1, 2), yellow - 20.0);
+    const DispenserDriverStatusAnswer after(client.execute(QStringLiteral("GET_DISP_STATUS"), session));
+    ASSERT_NE(after.dispenserStatusAnswer(), nullptr);
+    EXPECT_TRUE(after.dispenserStatusAnswer()->dispensingTrigger());
+    EXPECT_FALSE(after.dispenserStatusAnswer()->isDispensing());
 
     // Formulas the dispenser cannot dose.
     const struct

@@ -749,14 +749,12 @@ void NECommand::setCmdState(const NECmdState &state)
                 if (store->startDriverCommThread(m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread))
                     store->setActiveCircuitProcess(m_driverID, dispenser, CircuitProcess::Dispensing);
             }
-        } else if (state == NECmdExecuted) {
+        } else if (state == NECmdExecuted || state == NECmdAborted) {
             store->stopDriverCommThread(
                 m_driverID, dispenser, NEDriverParams::CircuitsProcessesThread, true, false, false);
-            {
-                QMutexLocker locker(&m_progressMutex);
-                disconnectFormulaSlots();
-            }
-            clearFormulaProgress();
+            disconnectFormulaSlots();
+            if (state == NECmdExecuted)
+                clearFormulaProgress();
         }
     }
     setStateField(state);
@@ -765,16 +763,36 @@ void NECommand::setCmdState(const NECmdState &state)
 void NECommand::createConnections()
 {
     AXOCommData *store = AXOCommData::instance();
-    QMutexLocker locker(&m_progressMutex);
     disconnectFormulaSlots();
-    m_executedConnection
-        = connect(store, &AXOCommData::NECommandExecutedSignal, this, &NECommand::NECommandExecutedSlot);
-    m_statusConnection = connect(
-        store, &AXOCommData::NEMachineDriverStatusChangedSignal, this, &NECommand::NEMachineDriverStatusChangedSlot);
+    const std::shared_ptr<FormulaFollower> follower = std::make_shared<FormulaFollower>();
+    follower->command = this;
+    QMutexLocker locker(&m_followMutex);
+    m_follower = follower;
+    // Direct: the answers are applied in the polling thread that got them,
+    // whichever thread this command lives in and whether it runs an event
+    // loop or not.
+    m_executedConnection = connect(store, &AXOCommData::NECommandExecutedSignal, [follower](const NECommand &cmd) {
+        QMutexLocker following(&follower->mutex);
+        if (follower->command)
+            follower->command->NECommandExecutedSlot(cmd);
+    });
+    m_statusConnection = connect(store, &AXOCommData::NEMachineDriverStatusChangedSignal,
+                                 [follower](int driverID, const MachineID &machineID) {
+                                     QMutexLocker following(&follower->mutex);
+                                     if (follower->command)
+                                         follower->command->NEMachineDriverStatusChangedSlot(driverID, machineID);
+                                 });
 }
 
 void NECommand::disconnectFormulaSlots()
 {
+    QMutexLocker locker(&m_followMutex);
+    if (m_follower) {
+        // Waits for a call in flight; later ones find no command.
+        QMutexLocker following(&m_follower->mutex);
+        m_follower->command = nullptr;
+    }
+    m_follower.reset();
     if (m_executedConnection)
         QObject::disconnect(m_executedConnection);
     if (m_statusConnection)

@@ -245,8 +245,19 @@ private:
     std::unique_ptr<FormulaProgress> m_formulaProgress;
     NECmdState m_cmdState;
     bool m_formulaProgressSupported;
-    QMetaObject::Connection m_executedConnection;
-    QMetaObject::Connection m_statusConnection;
+    //! While a dispensing command follows its formula: the store's signals
+    //! reach it directly in the threads that emit them, through this
+    //! follower, which forgets the command before the command stops
+    //! following or goes away (a call in flight keeps the follower alive).
+    struct FormulaFollower
+    {
+        QMutex mutex;
+        NECommand *command = nullptr; // guarded by mutex
+    };
+    std::shared_ptr<FormulaFollower> m_follower; // guarded by m_followMutex
+    QMetaObject::Connection m_executedConnection; // guarded by m_followMutex
+    QMetaObject::Connection m_statusConnection;   // guarded by m_followMutex
+    mutable QMutex m_followMutex;
 
     bool m_heldByThread = false;
     CompletionHook m_completionHook;

@@ -304,7 +304,7 @@ def driver_status_problem(d, machine):
         layout = {"state": INT, "stateText": STR, "error": BOOL, "alarm": BOOL, "warning": BOOL,
                 "bootLoader": BOOL, "workingModeChange": BOOL}
         if machine["type"] & TYPE_DISPENSER:
-            layout.update({"dispensing": BOOL, "ussCleaning": BOOL, "valveOn": BOOL, "canPresent": BOOL})
+            layout.update({"dispensing": BOOL, "dosed": BOOL, "ussCleaning": BOOL, "valveOn": BOOL, "canPresent": BOOL})
         elif machine["type"] & TYPE_MIXER:
             layout.update({"mixing": BOOL, "doorOpen": BOOL, "program": NONNEG, "timeLeft": NONNEG})
         return members_problem(d["status"], layout, "status part")

@@ -5,7 +5,8 @@ using XmlRpc::XmlRpcValue;
 XmlRpcValue DispenserStatusAnswer::toXmlRpcValue() const
 {
     XmlRpcValue value = MachineStatusAnswer::toXmlRpcValue();
-    value["dispensing"] = dispensingTrigger();
+    value["dispensing"] = m_dispensing;
+    value["dosed"] = dispensingTrigger();
     value["ussCleaning"] = m_ussCleaning;
     value["valveOn"] = m_valveOn;
     value["canPresent"] = m_canPresent;
@@ -16,12 +17,13 @@ bool DispenserStatusAnswer::fromXmlRpcValue(const XmlRpcValue &value)
 {
     if (value.getType() != XmlRpcValue::TypeStruct)
         return false;
-    for (const char *name : {"dispensing", "ussCleaning", "valveOn", "canPresent"})
+    for (const char *name : {"dispensing", "dosed", "ussCleaning", "valveOn", "canPresent"})
         if (value[name].getType() != XmlRpcValue::TypeBoolean)
             return false;
     if (!MachineStatusAnswer::fromXmlRpcValue(value))
         return false;
-    setDispensingTrigger(value["dispensing"].asBool());
+    m_dispensing = value["dispensing"].asBool();
+    setDispensingTrigger(value["dosed"].asBool());
     m_ussCleaning = value["ussCleaning"].asBool();
     m_valveOn = value["valveOn"].asBool();
     m_canPresent = value["canPresent"].asBool();

@@ -13,8 +13,12 @@ public:
     MachineStatusAnswer *clone() const override { return new DispenserStatusAnswer(*this); }
     QString answerName() const override { return QStringLiteral("DispenserStatusAnswer"); }
 
-    //! Set by the board while it doses: the trigger by which a client
-    //! following a formula knows that the circuits are dispensing.
+    //! Set while the circuits dose.
+    bool isDispensing() const { return m_dispensing; }
+    void setDispensing(bool on) { m_dispensing = on; }
+    //! Set by the board once it has dosed a formula to its end, until the
+    //! next begins: the trigger by which a client following a formula knows
+    //! that every circuit is done.
     bool dispensingTrigger() const { return m_dispensingTrigger != 0; }
     void setDispensingTrigger(bool on) { m_dispensingTrigger = on ? 1 : 0; }
     //! The ultrasonic nozzle cleaner has a water-change state to be read
@@ -34,6 +38,7 @@ public:
     bool fromXmlRpcValue(const XmlRpc::XmlRpcValue &value) override;
 
 private:
+    bool m_dispensing = false;
     quint8 m_dispensingTrigger = 0;
     bool m_ussCleaning = false;
     bool m_valveOn = false;
