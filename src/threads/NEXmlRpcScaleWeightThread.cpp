@@ -119,8 +119,12 @@ void NEXmlRpcScaleWeightThread::pollWeight(NECommand *command)
     }
     if (!command->isExecuted())
         return;
+    // A poll the driver refused (no scale, scale out of service) tells as
+    // much as one that got no answer: the stored weight is gone.
     const std::unique_ptr<WeightAnswer> answer = command->answerAs<WeightAnswer>();
-    if (answer && !pauseOperations())
+    if (!answer)
+        store->setWeightAnswer(driverID(), dispID, nullptr);
+    else if (!pauseOperations())
         store->setWeightAnswer(driverID(), dispID, answer.get());
 }
 
@@ -133,6 +137,9 @@ void NEXmlRpcScaleWeightThread::reconfigure()
     const bool runs = dispenser && dispenser->hasGravimetricSwDosingMotors() && dispenser->hasScale()
         && scalePresent();
     setPauseFlag(!runs);
+    // A scale no longer followed keeps no weight in the store.
+    if (!runs)
+        AXOCommData::instance()->setWeightAnswer(driverID(), dispID, nullptr);
 }
 
 bool NEXmlRpcScaleWeightThread::scalePresent()
