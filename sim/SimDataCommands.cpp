@@ -202,7 +202,11 @@ XmlRpcValue files(const SimCall &call)
     case ProtoCommandList::GETLOGS:
         return params.size() != 0 ? invalid(call) : GetLogsAnswer(data.logFile()).toXmlRpcValue();
     default: // GET_REMOTE_DRIVER_SETTINGS
-        return params.size() != 0 ? invalid(call) : GetRemoteDriverSettingsAnswer(data.settingsFile()).toXmlRpcValue();
+        // The settings in effect, as SET_DRIVER_SETTINGS left them.
+        return params.size() != 0 ? invalid(call)
+                                  : GetRemoteDriverSettingsAnswer(
+                                        call.model.configStore().driverSettings().toText().toUtf8())
+                                        .toXmlRpcValue();
     }
 }
 

@@ -5,14 +5,9 @@
 const char *const SimDataState::StatsDbName = "stats.db";
 
 SimDataState::SimDataState(const SimScenario &scenario)
-    : m_settings(scenario.driverSettings().toText().toUtf8()), m_started(QDateTime::currentDateTimeUtc())
+    : m_started(QDateTime::currentDateTimeUtc())
 {
     logLocked(QStringLiteral("Driver %1 started").arg(scenario.driverVersion()));
-}
-
-QByteArray SimDataState::settingsFile() const
-{
-    return m_settings; // never changes
 }
 
 qint64 SimDataState::upTimeSeconds() const

@@ -33,9 +33,6 @@ public:
 
     explicit SimDataState(const SimScenario &scenario);
 
-    //! The settings file (GET_REMOTE_DRIVER_SETTINGS): the driver settings
-    //! as "key=value" lines.
-    QByteArray settingsFile() const;
     //! Seconds since the driver started.
     qint64 upTimeSeconds() const;
 
@@ -63,7 +60,6 @@ private:
     void logLocked(const QString &line);
 
     mutable std::mutex m_mutex;
-    QByteArray m_settings;
     QDateTime m_started;
     QMap<QString, QByteArray> m_files;
     QStringList m_log;
