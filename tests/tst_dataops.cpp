@@ -167,7 +167,7 @@ TEST_F(DataOpsTest, DatabaseFilesTravelByteForByte)
     QTemporaryDir dir;
     QByteArray bytes(3 * 1024 * 1024 + 17, '\0');
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>((i * 7919) >> 3); // every byte value, zeros included
+        bytes[i] = static_cast<char>((static_cast<unsigned>(i) * 7919u) >> 3); // every byte value, zeros included
     const QString path = dir.filePath(QStringLiteral("stats.db"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
