@@ -91,6 +91,39 @@ TEST_F(CalibrationTest, CloneGivesANewMachineWithTheSourceConfiguration)
     EXPECT_EQ(none, MachineID());
 }
 
+TEST_F(CalibrationTest, ACloneIsActivatedStoredAsItIsAndListed)
+{
+    MachineID created;
+    ASSERT_TRUE(NECmdManager::cloneConfiguration(driverID, kDispenser, created, false));
+    // A clone starts out of service; activated in place of none, it is in.
+    ASSERT_TRUE(NECmdManager::setActiveMachine(driverID, created, MachineID(0, MachineID::Dispenser), true, true));
+    EXPECT_TRUE(started::waitFor([&] { return store->isActiveDispenser(driverID, created.machineNumber); }));
+    QList<int> dispensers;
+    ASSERT_TRUE(NECmdManager::getDispenserList(driverID, dispensers));
+    EXPECT_TRUE(dispensers.contains(created.machineNumber));
+    QList<int> mixers;
+    ASSERT_TRUE(NECmdManager::getMixerList(driverID, mixers));
+    EXPECT_EQ(mixers, QList<int>{kMixer.machineNumber});
+
+    // Stored as it is: the driver keeps the revision it is given.
+    ASSERT_TRUE(NECmdManager::loadConfiguration(driverID, true));
+    std::unique_ptr<FW_Machine> clone = store->getMachine(driverID, created);
+    ASSERT_TRUE(clone);
+    clone->setName(QStringLiteral("Clone"));
+    const auto updates = countEnqueued(QStringLiteral("UPDATE_DB_CONFIGURATION"));
+    ASSERT_TRUE(NECmdManager::updateDbConfiguration(driverID, clone.get()));
+    EXPECT_TRUE(started::waitFor([&] {
+        NECmdManager::loadConfiguration(driverID, true);
+        const std::unique_ptr<FW_Machine> reread = store->getMachine(driverID, created);
+        return reread && reread->name() == QStringLiteral("Clone") && reread->revision() == clone->revision();
+    }));
+    EXPECT_EQ(updates->load(), 1);
+
+    // A backup the driver's host does not have is refused.
+    EXPECT_FALSE(NECmdManager::ImportBackupDataToDb(driverID, QStringLiteral("/no/such/backup.zip"),
+                                                    QStringLiteral("/tmp"), QStringLiteral("b.db")));
+}
+
 TEST_F(CalibrationTest, CalibrationDataRoundTrips)
 {
     ASSERT_TRUE(NECmdManager::loadCalibrationProfiles(driverID, 1));
