@@ -21,9 +21,11 @@
 //                  made in the same order and waited for one by one: PING,
 //                  the handshake (LOGIN, GET_KEY, CERTIFY_SESSION) for the
 //                  generic dispenser and the generic mixer, GET_SW_VERSION,
-//                  GET_CALIB_PROFILES, GET_CONFIG [0], GET_CONFIG [1],
-//                  GET_ACTIVE_DISP (13 calls), each answer decoded by its
-//                  protocol class as the library does. The client connects
+//                  GET_CALIB_PROFILES, GET_CONFIG [0], the handshakes of the
+//                  configuration's two machines (the sessions follow the
+//                  configuration), GET_CONFIG [1], GET_ACTIVE_DISP (19 calls),
+//                  each answer decoded by its protocol class as the library
+//                  does. The client connects
 //                  anew in every iteration, as a start does.
 
 #include "AXOClientSettings.h"
@@ -184,7 +186,9 @@ void startRaw(benchmark::State &state)
         ok = ok && handshake(client, MachineID(0, MachineID::Dispenser));
         ok = ok && handshake(client, MachineID(0, MachineID::Mixer));
         ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
-        ok = ok && named(client, "GET_CONFIG", {QVariant(0)}) && named(client, "GET_CONFIG", {QVariant(1)});
+        ok = ok && named(client, "GET_CONFIG", {QVariant(0)});
+        ok = ok && handshake(client, MachineID(1, MachineID::Dispenser)) && handshake(client, MachineID(2, MachineID::Mixer));
+        ok = ok && named(client, "GET_CONFIG", {QVariant(1)});
         ok = ok && named(client, "GET_ACTIVE_DISP");
         client.close();
         state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);

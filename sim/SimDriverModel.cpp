@@ -3,6 +3,7 @@
 #include "ClearErrorsAnswer.h"
 #include "CmdStatus.h"
 #include "DispenserDriverStatusAnswer.h"
+#include "DispenserInfo.h"
 #include "DispenserStatus.h"
 #include "FirmwareVersionAnswer.h"
 #include "GetActiveDispAnswer.h"
@@ -131,6 +132,36 @@ XmlRpcValue SimDriverModel::machineList(int type) const
     return GetMachineListAnswer(type, numbers).toXmlRpcValue();
 }
 
+namespace {
+
+// What a machine's electronics tell of it: the configuration's serial
+// number and model, the main board's program and, for a dispenser, its
+// circuits, the scale it is wired to and its devices.
+std::unique_ptr<MachineInfo> machineInfo(const FW_Machine &machine, const FW_Version &firmware, int scale)
+{
+    std::unique_ptr<MachineInfo> info;
+    if (machine.machineType() == MachineID::Dispenser) {
+        const auto &config = static_cast<const FW_Dispenser &>(machine);
+        auto *dispenser = new DispenserInfo;
+        info.reset(dispenser);
+        dispenser->setCircuitsCount(config.numOfCircuits());
+        dispenser->setScaleNumber(scale);
+        dispenser->setDevices(config.devices());
+    } else if (machine.machineType() == MachineID::Scale) {
+        info.reset(new DispenserInfo);
+    } else {
+        info.reset(new MachineInfo);
+    }
+    info->setSerialNumber(machine.serialNumber());
+    info->setModel(machine.model());
+    const QList<int> boards = machine.boardAddresses();
+    info->setMainProgram(FW_Program(boards.isEmpty() ? 1 : boards.first(),
+                                    FW_Machine::modelName(machine.model()) + QStringLiteral(" main"), firmware));
+    return info;
+}
+
+} // namespace
+
 XmlRpcValue SimDriverModel::activeMachines()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -149,7 +180,7 @@ XmlRpcValue SimDriverModel::activeMachines()
             if (machine->machineType() == MachineID::Dispenser) {
                 const auto *config = static_cast<const FW_Dispenser *>(machine);
                 dispenser->setCircuitsCount(config->numOfCircuits());
-                dispenser->setScaleNumber(config->scaleNumber());
+                dispenser->setScaleNumber(wiredScale(*config));
                 dispenser->setDispensing(running && runtime.process.command == QLatin1String("TINT"));
             }
         }
@@ -163,6 +194,9 @@ XmlRpcValue SimDriverModel::activeMachines()
         status->setAcceptProcessCommands(up && !running);
         status->setErrors(runtime.state.errors());
         status->setConfigID(machine->configID());
+        const auto *configured = dynamic_cast<const FW_Dispenser *>(machine);
+        status->setMachineInfo(
+            *machineInfo(*machine, runtime.state.firmware(), configured ? wiredScale(*configured) : 0));
         list.append(status.get());
         statuses.push_back(std::move(status));
     }

@@ -203,6 +203,11 @@ public:
     //! Puts a load (g) on a scale, replacing what lay on it; false for a
     //! scale the driver does not have.
     bool setScaleLoad(int scale, double grams);
+    //! The dispenser is wired to another scale (0: none), as a technician
+    //! would: the driver weighs on it and reports it with the dispenser's
+    //! status; the stored configuration is not touched. False for an unknown
+    //! dispenser or scale.
+    bool wireScale(int dispenser, int scale);
 
     // --- Looking in and changing the state (tests, tools) ---------------------
     bool isBusy(const MachineID &machine);
@@ -338,6 +343,11 @@ private:
     double dosedGrams(int dispenser, const Formula &formula, int64_t elapsedMs) const;
     //! The scale a dispenser doses onto by weight; 0 when none.
     int gravimetricScale(int dispenser) const;
+    //! The scale the dispenser is wired to: the configured one unless rewired.
+    int wiredScale(const FW_Dispenser &dispenser) const
+    {
+        return m_wiredScales.value(dispenser.machineNumber(), dispenser.scaleNumber());
+    }
     //! A fresh random ticket number not in use.
     int newTicket() const;
     //! Refusal of a process command on a machine that is off or busy; invalid when it may start.
@@ -357,6 +367,7 @@ private:
     QMap<MachineID, Runtime> m_machines;
     QMap<QPair<int, int>, double> m_levels;
     QMap<int, double> m_scaleLoads; //!< grams on each scale, by scale number
+    QMap<int, int> m_wiredScales; //!< scale by dispenser number, where wireScale() rewired one
     SimSessionTable m_sessions;
     QMap<int, Ticket> m_tickets;
     SimEventScript m_script;

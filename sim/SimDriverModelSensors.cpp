@@ -113,7 +113,7 @@ XmlRpcValue SimDriverModel::currentWeight(const MachineID &machine)
     settle(now);
     const FW_Dispenser *dispenser = m_configuration.getDispenserById(machine.machineNumber);
     const int scale = machine.machineType == MachineID::Scale ? machine.machineNumber
-        : dispenser                                           ? dispenser->scaleNumber()
+        : dispenser                                           ? wiredScale(*dispenser)
                                                               : 0;
     const Runtime *scaleRuntime = scale > 0 ? this->runtime(MachineID(scale, MachineID::Scale)) : nullptr;
     if (!scaleRuntime)
@@ -141,7 +141,7 @@ XmlRpcValue SimDriverModel::scaleStatus(const MachineID &machine)
     settle(Clock::now());
     const FW_Dispenser *dispenser = m_configuration.getDispenserById(machine.machineNumber);
     const int scale = machine.machineType == MachineID::Scale ? machine.machineNumber
-        : dispenser                                           ? dispenser->scaleNumber()
+        : dispenser                                           ? wiredScale(*dispenser)
                                                               : 0;
     const Runtime *scaleRuntime = scale > 0 ? this->runtime(MachineID(scale, MachineID::Scale)) : nullptr;
     return ScaleStatusAnswer(scaleRuntime && scaleRuntime->state.isUp(), MachineID(scale, MachineID::Scale),
@@ -155,6 +155,17 @@ bool SimDriverModel::setScaleLoad(int scale, double grams)
     if (!m_machines.contains(MachineID(scale, MachineID::Scale)) || !(grams >= 0.0))
         return false;
     m_scaleLoads[scale] = grams;
+    changed();
+    return true;
+}
+
+bool SimDriverModel::wireScale(int dispenser, int scale)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_configuration.getDispenserById(dispenser) || scale < 0
+        || (scale > 0 && !m_machines.contains(MachineID(scale, MachineID::Scale))))
+        return false;
+    m_wiredScales[dispenser] = scale;
     changed();
     return true;
 }
@@ -184,5 +195,5 @@ double SimDriverModel::dosedGrams(int dispenser, const Formula &formula, int64_t
 int SimDriverModel::gravimetricScale(int dispenser) const
 {
     const FW_Dispenser *config = m_configuration.getDispenserById(dispenser);
-    return config && config->isGravimetric() ? config->scaleNumber() : 0;
+    return config && config->isGravimetric() ? wiredScale(*config) : 0;
 }

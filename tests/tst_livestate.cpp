@@ -6,6 +6,8 @@
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
+#include "AXOCurrentCommData.h"
+#include "DispenserInfo.h"
 #include "FW_HwError.h"
 #include "FW_Machine.h"
 #include "FW_Scale.h"
@@ -97,6 +99,7 @@ protected:
     {
         store->closeAllConnections(-1, true);
         store->removeAllSessions();
+        AXOCurrentCommData::drop();
         AXOCommData::drop();
         NECmdManager::setAccessLevel(0);
         driver.reset();
@@ -262,6 +265,7 @@ protected:
         withScale.configuration().addMachine(scale);
         FW_Dispenser dispenser = *withScale.configuration().getDispenserById(1);
         dispenser.setScaleNumber(3);
+        dispenser.setSerialNumber(QStringLiteral("DX-0001"));
         withScale.configuration().replaceDispenser(dispenser);
         return withScale;
     }
@@ -274,4 +278,33 @@ TEST_F(LiveStateWithScaleTest, DispenserWithAScaleGetsItsScaleThreads)
             && store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleWeightThread);
     }));
     EXPECT_EQ(store->getDispenser(driverID, 1).scaleNumber(), 3);
+}
+
+// What the dispenser reports of itself reaches the facade, and a scale
+// wired anew reaches the configuration (whose revision the driver keeps)
+// and the scale threads.
+TEST_F(LiveStateWithScaleTest, MachineInformationReachesTheFacadeAndTheConfiguration)
+{
+    AXOCurrentCommData *current = AXOCurrentCommData::instance();
+    current->setCurrentDriverID(driverID);
+    current->setCurrentDispenserID(1);
+    DispenserInfo info;
+    ASSERT_TRUE(current->getCurrentDispenserInfo(info));
+    EXPECT_EQ(info.serialNumber(), QStringLiteral("DX-0001"));
+    EXPECT_EQ(info.scaleNumber(), 3);
+    EXPECT_TRUE(info.mainProgram().isValid());
+    const std::unique_ptr<MachineInfo> machineInfo(current->getCurrentMachineInfo());
+    ASSERT_NE(dynamic_cast<DispenserInfo *>(machineInfo.get()), nullptr);
+    EXPECT_EQ(*machineInfo, info);
+    current->setCurrentDispenserID(5);
+    EXPECT_FALSE(current->getCurrentDispenserInfo(info));
+
+    ASSERT_TRUE(driver->model().wireScale(1, 0));
+    EXPECT_TRUE(waitFor([&] { return !store->getDispenser(driverID, 1).hasScale(); }));
+    EXPECT_TRUE(waitFor([&] {
+        return !store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleWeightThread);
+    }));
+    ASSERT_TRUE(driver->model().wireScale(1, 3));
+    EXPECT_TRUE(waitFor([&] { return store->getDispenser(driverID, 1).scaleNumber() == 3; }));
+    EXPECT_EQ(store->getDispenser(driverID, 1).serialNumber(), QStringLiteral("DX-0001"));
 }

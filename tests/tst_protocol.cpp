@@ -5,6 +5,7 @@
 
 #include "DeleteMachineCmd.h"
 #include "FW_Dispenser.h"
+#include "FW_Mixer.h"
 #include "ProtoCommandList.h"
 #include "SaveConfigCmd.h"
 #include "SaveMachineConfigCmd.h"
@@ -178,6 +179,76 @@ TEST(MachineStatus, MalformedValuesAreRefused)
     EXPECT_FALSE(ok) << "a dispenser is not a mixer";
 }
 
+// The information a status carries: it travels with the status, copies
+// of the status own theirs, and it brings a configuration in line.
+TEST(MachineStatus, MachineInformationTravelsAndUpdatesTheConfiguration)
+{
+    DispenserInfo info;
+    info.setSerialNumber(QStringLiteral("DX16-0042"));
+    info.setModel(ModelDX16);
+    info.setMainProgram(FW_Program(1, QStringLiteral("DX-16 main"), FW_Version(2, 4, 117, 3, 7)));
+    info.setHardwareRevision(QStringLiteral("B2"));
+    info.setCircuitsCount(16);
+    info.setScaleNumber(9);
+    info.setDevices({FW_Dispenser::DeviceAutocap, FW_Dispenser::DeviceHumiditySensor});
+    DispenserStatus disp = dispenser(2, true, 7);
+    disp.setMachineInfo(info);
+    MixerStatus mix = mixer(1, true);
+    MachineInfo mixerInfo;
+    mixerInfo.setSerialNumber(QStringLiteral("MX-7"));
+    mix.setMachineInfo(mixerInfo); // a board in its boot loader or silent: no program
+
+    for (const MachineStatus *original : QList<const MachineStatus *>{&disp, &mix}) {
+        bool ok = false;
+        const std::unique_ptr<MachineStatus> decoded = MachineStatus::create(original->toXmlRpcValue(), &ok);
+        ASSERT_TRUE(ok && decoded->hasMachineInfo()) << original->statusName().toStdString();
+        EXPECT_TRUE(decoded->equalTo(*original));
+        EXPECT_TRUE(decoded->machineInfo()->equalTo(*original->machineInfo()));
+    }
+    EXPECT_EQ(DispenserStatus::fromXmlRpcValue(disp.toXmlRpcValue()).dispenserInfo(), info);
+    EXPECT_EQ(DispenserStatus::fromXmlRpcValue(disp.toXmlRpcValue()).dispenserInfo().mainProgram().version(),
+              FW_Version(2, 4, 117, 3, 7));
+    EXPECT_FALSE(MachineInfo().equalTo(DispenserInfo()));
+    EXPECT_FALSE(dispenser(2, true).hasMachineInfo());
+    EXPECT_EQ(dispenser(2, true).dispenserInfo(), DispenserInfo());
+
+    // Copies own their information.
+    DispenserStatus copy = disp;
+    std::unique_ptr<MachineStatus> clone(disp.clone());
+    disp.setMachineInfo(DispenserInfo());
+    EXPECT_EQ(copy.dispenserInfo().scaleNumber(), 9);
+    EXPECT_EQ(static_cast<DispenserStatus *>(clone.get())->dispenserInfo(), info);
+    copy = disp;
+    EXPECT_EQ(copy.dispenserInfo().scaleNumber(), 0);
+
+    // Malformed information makes the whole status malformed.
+    for (const char *member : {"scale", "devices", "program", "serial"}) {
+        XmlRpcValue value = copy.toXmlRpcValue();
+        value["info"] = info.toXmlRpcValue();
+        value["info"][member] = -1;
+        bool ok = true;
+        EXPECT_EQ(MachineStatus::create(value, &ok), nullptr) << member;
+        EXPECT_FALSE(ok);
+    }
+
+    // The configuration follows the serial number and the wired scale, once.
+    FW_Dispenser configured(2);
+    configured.setSerialNumber(QStringLiteral("old"));
+    EXPECT_FALSE(dispenser(2, true).updateMachineConfiguration(configured));
+    EXPECT_TRUE(clone->updateMachineConfiguration(configured));
+    EXPECT_EQ(configured.serialNumber(), QStringLiteral("DX16-0042"));
+    EXPECT_EQ(configured.scaleNumber(), 9);
+    EXPECT_TRUE(configured.devices().isEmpty()) << "devices stay the user's";
+    EXPECT_FALSE(info.updateMachineConfiguration(configured));
+    DispenserInfo unwired; // no serial reported: the stored one stays
+    EXPECT_TRUE(unwired.updateMachineConfiguration(configured));
+    EXPECT_EQ(configured.serialNumber(), QStringLiteral("DX16-0042"));
+    EXPECT_FALSE(configured.hasScale());
+    FW_Mixer mixerConfig(1);
+    EXPECT_TRUE(mix.updateMachineConfiguration(mixerConfig));
+    EXPECT_EQ(mixerConfig.serialNumber(), QStringLiteral("MX-7"));
+}
+
 TEST(MachineStatus, RelevantChangesOfTheMachineList)
 {
     const QList<DispenserStatus> before{dispenser(1, true, 3), dispenser(2, false), scale(9)};
@@ -192,6 +263,7 @@ TEST(MachineStatus, RelevantChangesOfTheMachineList)
     EXPECT_FALSE(changed([](QList<DispenserStatus> &l) { l[0].setBusy(true); }, 0));
     EXPECT_FALSE(changed([](QList<DispenserStatus> &l) { l[0].setDispensing(true); }, 0));
     EXPECT_FALSE(changed([](QList<DispenserStatus> &l) { l.move(0, 1); }, 0));
+    EXPECT_FALSE(changed([](QList<DispenserStatus> &l) { l[0].setMachineInfo(DispenserInfo()); }, 0));
     // What it shows.
     EXPECT_TRUE(changed([](QList<DispenserStatus> &l) { l[1].setActive(true); }, 1));
     EXPECT_TRUE(changed([](QList<DispenserStatus> &l) { l[0].setAcceptProcessCommands(false); }, 1));

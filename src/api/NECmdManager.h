@@ -255,7 +255,7 @@ private:
     static void applyActiveMachines(int driverID, const GetActiveDispAnswer &answer);
     static void applyDriverStatus(const NECommand &cmd);
     static void removeDeletedMachines(const NECommand &cmd);
-    static void followScales(int driverID, const GetActiveDispAnswer &answer);
+    static void followDispenserStatuses(int driverID, const GetActiveDispAnswer &answer);
     //! The canister levels of the answer into the store's dispenser record.
     static bool storeLevels(int driverID, int dispID, const GetCanisterListAnswer &answer);
 

@@ -443,12 +443,13 @@ void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &
     if (log->isDebugEnabled())
         log->debug(QStringLiteral("New machine status list"));
     store->setMachineStatusList(driverID, answer.machineStatusList());
-    followScales(driverID, answer);
+    followDispenserStatuses(driverID, answer);
 }
 
-// A dispenser reporting a scale gets its scale threads, one without loses
-// them; the configuration learns which scale the dispenser has.
-void NECmdManager::followScales(int driverID, const GetActiveDispAnswer &answer)
+// What a dispenser reports of itself (serial number, the scale wired to it)
+// reaches its configuration; a dispenser reporting a scale gets its scale
+// threads, one without loses them.
+void NECmdManager::followDispenserStatuses(int driverID, const GetActiveDispAnswer &answer)
 {
     AXOCommData *store = AXOCommData::instance();
     FW_Configuration configuration = store->getSharedConfiguration(driverID);
@@ -457,10 +458,8 @@ void NECmdManager::followScales(int driverID, const GetActiveDispAnswer &answer)
         FW_Dispenser *dispenser = configuration.getDispenserById(status.machineNumber());
         if (!dispenser || status.machineID().machineType != MachineID::Dispenser)
             continue;
-        if (dispenser->scaleNumber() != status.scaleNumber()) {
-            dispenser->setScaleNumber(status.scaleNumber());
+        if (status.updateMachineConfiguration(*dispenser))
             configurationChanged = true;
-        }
         const MachineID id = status.machineID();
         const bool scaleThreads = store->existsDriverCommThread(driverID, id, NEDriverParams::ScaleCommandsThread)
             && store->existsDriverCommThread(driverID, id, NEDriverParams::ScaleWeightThread);

@@ -14,6 +14,8 @@
 #include <memory>
 
 class DispenserDriverStatusAnswer;
+class DispenserInfo;
+class MachineInfo;
 class DispenserStatusAnswer;
 class FW_Machine;
 class MachineDriverStatusAnswer;
@@ -219,6 +221,14 @@ public:
     FW_Mixer currentMixer() const;
     //! The current dispenser's entry of the current driver's dispenser status list.
     bool getCurrentDispenserStatus(DispenserStatus &out) const;
+    //! The information the current dispenser's entry of that list carries
+    //! (an empty DispenserInfo when it carries none); false when there is no entry.
+    bool getCurrentDispenserInfo(DispenserInfo &out) const;
+    //! A new copy of the information the current machine's status carries,
+    //! owned by the caller; null when there is no status or it carries none.
+    MachineInfo *getCurrentMachineInfo() const;
+    //! The same, owned by the returned pointer.
+    std::unique_ptr<MachineInfo> currentMachineInfo() const;
     //! The first active dispenser, in status list order, that the shared
     //! configuration lists with that model; written to out when not null.
     bool getFirstActiveDispenserIDByModel(MachineModel model, int *out) const;

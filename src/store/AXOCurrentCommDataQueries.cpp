@@ -612,6 +612,28 @@ bool AXOCurrentCommData::getCurrentDispenserStatus(DispenserStatus &out) const
     return forDispenser(&AXOCommData::getDispenserStatusByDispID, out);
 }
 
+bool AXOCurrentCommData::getCurrentDispenserInfo(DispenserInfo &out) const
+{
+    DispenserStatus status;
+    if (!getCurrentDispenserStatus(status))
+        return false;
+    out = status.dispenserInfo();
+    return true;
+}
+
+MachineInfo *AXOCurrentCommData::getCurrentMachineInfo() const
+{
+    return currentMachineInfo().release();
+}
+
+std::unique_ptr<MachineInfo> AXOCurrentCommData::currentMachineInfo() const
+{
+    const std::unique_ptr<MachineStatus> status = currentMachineStatus();
+    if (!status || !status->machineInfo())
+        return nullptr;
+    return std::unique_ptr<MachineInfo>(status->machineInfo()->clone());
+}
+
 bool AXOCurrentCommData::getFirstActiveDispenserIDByModel(MachineModel model, int *out) const
 {
     const int driverID = currentDriverID();

@@ -238,6 +238,27 @@ def config_id_problem(v):
     return None
 
 
+def machine_info_problem(v, dispenser_kind):
+    """The optional machine information of a machine status."""
+    p = members_problem(v, {"serial": STR, "model": INT, "hwRevision": STR}, "info")
+    if p:
+        return p
+    if "program" in v:
+        prog = v["program"]
+        p = members_problem(prog, {"board": NONNEG, "name": STR, "bootLoader": BOOL}, "info.program")
+        if p:
+            return p
+        if "version" in prog and type(prog["version"]) is not dict:
+            return "info.program.version not a struct: %r" % (prog["version"],)
+    if dispenser_kind:
+        p = members_problem(v, {"circuits": NONNEG, "scale": NONNEG,
+                                "devices": (lambda x: type(x) is list and all(is_int(d) for d in x),
+                                            "an array of ints")}, "info")
+        if p:
+            return p
+    return None
+
+
 def machine_status_problem(m):
     p = machine_id_problem(m.get("id") if type(m) is dict else None)
     if p:
@@ -252,7 +273,12 @@ def machine_status_problem(m):
         if p:
             return p
     t = m["id"]["type"]
-    if t & TYPE_DISPENSER or (not t & TYPE_MIXER and t & TYPE_SCALE):
+    dispenser_kind = bool(t & TYPE_DISPENSER or (not t & TYPE_MIXER and t & TYPE_SCALE))
+    if "info" in m:
+        p = machine_info_problem(m["info"], dispenser_kind)
+        if p:
+            return p
+    if dispenser_kind:
         return members_problem(m, {"circuits": NONNEG, "dispensing": BOOL, "shelf": ENUM03,
                                    "autocap": ENUM03, "scale": NONNEG}, "dispenser status")
     if t & TYPE_MIXER:

@@ -40,3 +40,15 @@ bool DispenserStatus::differsRelevantly(const MachineStatus &other) const
     return MachineStatus::differsRelevantly(other) || m_circuits != dispenser.m_circuits
         || m_scale != dispenser.m_scale;
 }
+
+DispenserInfo DispenserStatus::dispenserInfo() const
+{
+    const DispenserInfo *info = dynamic_cast<const DispenserInfo *>(machineInfo());
+    return info ? *info : DispenserInfo();
+}
+
+MachineInfo *DispenserStatus::readInfo(const XmlRpcValue &value, bool *ok) const
+{
+    const DispenserInfo info = DispenserInfo::fromXmlRpcValue(value, ok);
+    return *ok ? info.clone() : nullptr;
+}

@@ -1,6 +1,7 @@
 #ifndef DISPENSERSTATUS_H
 #define DISPENSERSTATUS_H
 
+#include "DispenserInfo.h"
 #include "MachineStatus.h"
 
 #include <QtCore/QMetaType>
@@ -46,6 +47,10 @@ public:
     void setScaleNumber(int number) { m_scale = number; }
     bool hasScale() const { return m_scale > 0; }
 
+    //! A copy of the reported information when it is a dispenser's; an
+    //! empty DispenserInfo otherwise (see hasMachineInfo()).
+    DispenserInfo dispenserInfo() const;
+
     //! The machine status members plus {"circuits": int, "dispensing": bool,
     //! "shelf": int, "autocap": int, "scale": int}.
     XmlRpc::XmlRpcValue toXmlRpcValue() const override;
@@ -54,6 +59,8 @@ public:
 
 protected:
     bool differsRelevantly(const MachineStatus &other) const override;
+    //! A DispenserInfo.
+    MachineInfo *readInfo(const XmlRpc::XmlRpcValue &value, bool *ok) const override;
 
 private:
     int m_circuits = 0;

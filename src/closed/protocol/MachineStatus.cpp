@@ -4,7 +4,38 @@
 #include "FW_XmlRpcReader.h"
 #include "MixerStatus.h"
 
+#include <utility>
+
 using XmlRpc::XmlRpcValue;
+
+MachineStatus::MachineStatus(const MachineStatus &other)
+    : m_id(other.m_id), m_active(other.m_active), m_modelName(other.m_modelName), m_state(other.m_state),
+      m_stateText(other.m_stateText), m_busy(other.m_busy), m_acceptCommands(other.m_acceptCommands),
+      m_acceptProcessCommands(other.m_acceptProcessCommands), m_errors(other.m_errors),
+      m_configID(other.m_configID), m_hasConfigID(other.m_hasConfigID),
+      m_info(other.m_info ? other.m_info->clone() : nullptr)
+{
+}
+
+MachineStatus &MachineStatus::operator=(const MachineStatus &other)
+{
+    if (this != &other) {
+        MachineStatus copy(other);
+        std::swap(m_id, copy.m_id);
+        std::swap(m_active, copy.m_active);
+        std::swap(m_modelName, copy.m_modelName);
+        std::swap(m_state, copy.m_state);
+        std::swap(m_stateText, copy.m_stateText);
+        std::swap(m_busy, copy.m_busy);
+        std::swap(m_acceptCommands, copy.m_acceptCommands);
+        std::swap(m_acceptProcessCommands, copy.m_acceptProcessCommands);
+        std::swap(m_errors, copy.m_errors);
+        std::swap(m_configID, copy.m_configID);
+        std::swap(m_hasConfigID, copy.m_hasConfigID);
+        std::swap(m_info, copy.m_info);
+    }
+    return *this;
+}
 
 MachineStatus::~MachineStatus() = default;
 
@@ -27,6 +58,8 @@ XmlRpcValue MachineStatus::toXmlRpcValue() const
     value["errors"] = m_errors.toXmlRpcValue();
     if (m_hasConfigID)
         value["config"] = m_configID.toXmlRpcValue();
+    if (m_info)
+        value["info"] = m_info->toXmlRpcValue();
     return value;
 }
 
@@ -51,6 +84,11 @@ bool MachineStatus::readCommon(const XmlRpcValue &value)
         configID = ConfigID::fromXmlRpcValue(value["config"], &ok);
         reader.require(ok);
     }
+    std::unique_ptr<MachineInfo> info;
+    if (value.hasMember("info")) {
+        info.reset(readInfo(value["info"], &ok));
+        reader.require(ok);
+    }
     if (!reader.ok())
         return false;
     m_id = id;
@@ -64,7 +102,14 @@ bool MachineStatus::readCommon(const XmlRpcValue &value)
     m_errors = errors;
     m_configID = configID;
     m_hasConfigID = hasConfigID;
+    m_info = std::move(info);
     return true;
+}
+
+MachineInfo *MachineStatus::readInfo(const XmlRpcValue &value, bool *ok) const
+{
+    const MachineInfo info = MachineInfo::fromXmlRpcValue(value, ok);
+    return *ok ? info.clone() : nullptr;
 }
 
 MachineStatus MachineStatus::fromXmlRpcValue(const XmlRpcValue &value, bool *ok)

@@ -5,6 +5,7 @@
 #include "ConfigID.h"
 #include "FW_ErrorList.h"
 #include "MachineID.h"
+#include "MachineInfo.h"
 #include "XmlRpcValue.h"
 
 #include <QtCore/QList>
@@ -26,6 +27,8 @@ class AXOCOMM_EXPORT MachineStatus
 public:
     MachineStatus() = default;
     explicit MachineStatus(const MachineID &id) : m_id(id) {}
+    MachineStatus(const MachineStatus &other);
+    MachineStatus &operator=(const MachineStatus &other);
     virtual ~MachineStatus();
 
     virtual MachineStatus *clone() const { return new MachineStatus(*this); }
@@ -85,10 +88,27 @@ public:
         m_hasConfigID = false;
     }
 
+    //! The driver reported what the machine tells of itself.
+    bool hasMachineInfo() const { return m_info != nullptr; }
+    //! That information (of the status's kind, e.g. a DispenserInfo), owned
+    //! by the status; null when none was reported.
+    const MachineInfo *machineInfo() const { return m_info.get(); }
+    //! Keeps a copy of the information.
+    void setMachineInfo(const MachineInfo &info) { m_info.reset(info.clone()); }
+    void clearMachineInfo() { m_info.reset(); }
+    //! Lets the reported information bring the machine's configuration in
+    //! line (MachineInfo::updateMachineConfiguration); false, nothing
+    //! changed, when the status carries none.
+    bool updateMachineConfiguration(FW_Machine &machine) const
+    {
+        return m_info && m_info->updateMachineConfiguration(machine);
+    }
+
     //! {"id": MachineID struct, "active": bool, "model": string, "state": int,
     //!  "stateText": string, "busy": bool, "acceptCommands": bool,
     //!  "acceptProcessCommands": bool, "errors": [error struct],
-    //!  "config": ConfigID struct (only when reported)} plus the members of the kind.
+    //!  "config": ConfigID struct (only when reported), "info": machine
+    //!  information struct (only when reported)} plus the members of the kind.
     virtual XmlRpc::XmlRpcValue toXmlRpcValue() const;
     //! A status of this class; a default status and *ok false when malformed.
     static MachineStatus fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
@@ -101,7 +121,10 @@ public:
     //! changed in what the machine list shows: machines added or removed, or
     //! for one machine the active flag, model, accept-commands flags,
     //! configuration identity or the fixed fields of its kind. State, busy
-    //! flag, errors and the running fields of the kind are not compared.
+    //! flag, errors, the running fields of the kind and the machine
+    //! information are not compared: the information changes with the
+    //! machine's hardware and reaches the configuration on its own (see
+    //! updateMachineConfiguration), it does not change the list.
     template<typename T>
     static bool hasRelevantChanges(const QList<T> &oldList, const QList<T> &newList, int typeMask = 0)
     {
@@ -124,6 +147,8 @@ protected:
     //! Whether the fields the machine list shows differ; called only for two
     //! statuses of the same class and machine.
     virtual bool differsRelevantly(const MachineStatus &other) const;
+    //! The information of a status of this kind; null and *ok false when malformed.
+    virtual MachineInfo *readInfo(const XmlRpc::XmlRpcValue &value, bool *ok) const;
 
 private:
     template<typename T>
@@ -148,6 +173,7 @@ private:
     FW_ErrorList m_errors;
     ConfigID m_configID;
     bool m_hasConfigID = false;
+    std::unique_ptr<MachineInfo> m_info;
 };
 
 #endif // MACHINESTATUS_H
