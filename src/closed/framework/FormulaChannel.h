@@ -15,6 +15,18 @@ class AXOCOMM_EXPORT FormulaChannel
 {
 public:
     FormulaChannel() = default;
+    // Copies own their ingredients: a progress is updated in place by the
+    // thread that follows the dispenser while copies of it are read by the
+    // host, and an implicitly shared list would let the two meet.
+    FormulaChannel(const FormulaChannel &other) : m_ingredients(other.m_ingredients.cbegin(), other.m_ingredients.cend()) {}
+    FormulaChannel &operator=(const FormulaChannel &other)
+    {
+        if (this != &other)
+            m_ingredients = QList<ChannelIngredient>(other.m_ingredients.cbegin(), other.m_ingredients.cend());
+        return *this;
+    }
+    FormulaChannel(FormulaChannel &&) = default;
+    FormulaChannel &operator=(FormulaChannel &&) = default;
 
     QList<ChannelIngredient> ingredients() const { return m_ingredients; }
     int numOfIngredients() const { return m_ingredients.size(); }

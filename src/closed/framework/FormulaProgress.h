@@ -20,6 +20,17 @@ public:
     FormulaProgress() = default;
     //! The formula's channels, every ingredient waiting.
     explicit FormulaProgress(const Formula &formula);
+    // Copies are deep (see FormulaChannel): one may be read in one thread
+    // while the original is updated in another.
+    FormulaProgress(const FormulaProgress &other) : m_channels(other.m_channels.cbegin(), other.m_channels.cend()) {}
+    FormulaProgress &operator=(const FormulaProgress &other)
+    {
+        if (this != &other)
+            m_channels = QList<FormulaChannel>(other.m_channels.cbegin(), other.m_channels.cend());
+        return *this;
+    }
+    FormulaProgress(FormulaProgress &&) = default;
+    FormulaProgress &operator=(FormulaProgress &&) = default;
 
     //! A new copy, owned by the caller.
     FormulaProgress *clone() const { return new FormulaProgress(*this); }
