@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -278,6 +279,31 @@ TEST_F(LiveStateWithScaleTest, DispenserWithAScaleGetsItsScaleThreads)
             && store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleWeightThread);
     }));
     EXPECT_EQ(store->getDispenser(driverID, 1).scaleNumber(), 3);
+}
+
+// The scale's own status in the active-machines answer is no configuration
+// change: a machine going inactive and back does not make the library read
+// the configuration again.
+TEST_F(LiveStateWithScaleTest, AScaleStatusIsNoConfigurationChange)
+{
+    ASSERT_TRUE(waitFor([&] {
+        return store->existsDriverCommThread(driverID, kDispenser1, NEDriverParams::ScaleWeightThread)
+            && store->isActiveMixer(driverID, 2);
+    }));
+    std::atomic<int> configurationReads{0};
+    const QMetaObject::Connection counter = QObject::connect(
+        store, &AXOCommData::NECommandExecutedSignal, store,
+        [&](const NECommand &command) {
+            if (command.command() == QLatin1String("GET_CONFIG"))
+                ++configurationReads;
+        },
+        Qt::DirectConnection);
+    driver->model().setActive(kMixer2, false);
+    EXPECT_TRUE(waitFor([&] { return !store->isActiveMixer(driverID, 2); }));
+    driver->model().setActive(kMixer2, true);
+    EXPECT_TRUE(waitFor([&] { return store->isActiveMixer(driverID, 2); }));
+    QObject::disconnect(counter);
+    EXPECT_EQ(configurationReads.load(), 0);
 }
 
 // What the dispenser reports of itself reaches the facade, and a scale

@@ -387,8 +387,10 @@ void NECmdManager::applyActiveMachines(int driverID, const GetActiveDispAnswer &
     // Machines added or removed, or configured anew elsewhere: the stored
     // configuration is read again.
     if (commLevel >= 1) {
-        // The statuses stay the answer's.
-        const bool reconfigured = answer.numOfMachineStatus() != store->getNumOfMachines(driverID, false)
+        // Dispensers and mixers are counted on both sides: a scale has a
+        // status of its own but is not one of the configured machines.
+        const int reported = answer.getMachineIDs(MachineID::Dispenser | MachineID::Mixer).size();
+        const bool reconfigured = reported != store->getNumOfMachines(driverID, false)
             || FW_Configuration::configurationChanged(store->getConfigIDList(driverID),
                                                       MachineStatus::getConfigIDList(answer.machineStatusList()),
                                                       store->clientID());
