@@ -86,13 +86,18 @@ void pump(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
+// Owned by main: it must stop before the application and the library's
+// singletons go, not among the static destructors after main.
+std::unique_ptr<SimDriver> s_driver;
+
 SimDriver &simulator()
 {
-    static SimDriver driver;
-    static bool started = driver.start();
-    if (!started)
-        die("the simulated driver did not start");
-    return driver;
+    if (!s_driver) {
+        s_driver.reset(new SimDriver);
+        if (!s_driver->start())
+            die("the simulated driver did not start");
+    }
+    return *s_driver;
 }
 
 void startLevel2(benchmark::State &state)
@@ -178,6 +183,8 @@ bool named(XmlRpcClient &client, const char *name, const QList<QVariant> &parame
 void startRaw(benchmark::State &state)
 {
     SimDriver &driver = simulator();
+    const uint64_t callsBefore = driver.simulator().requestsReceived();
+    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
     for (auto _ : state) {
         const auto start = Clock::now();
         XmlRpcClient client("127.0.0.1", driver.port());
@@ -195,6 +202,10 @@ void startRaw(benchmark::State &state)
         if (!ok)
             state.SkipWithError("a raw call failed");
     }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["calls"] = static_cast<double>(driver.simulator().requestsReceived() - callsBefore) / n;
+    state.counters["connections"] =
+        static_cast<double>(driver.simulator().connectionsAccepted() - connectionsBefore) / n;
 }
 
 class QuietTransport : public XmlRpc::XmlRpcErrorHandler
@@ -230,6 +241,7 @@ int main(int argc, char **argv)
     AXOCommManager::drop();
     AXOCurrentCommData::drop();
     AXOCommData::drop();
+    s_driver.reset();
     XmlRpcUtil::setErrorHandler(previousErrors);
     qunsetenv(AXOClientSettings::RootEnvironmentVariable);
     return 0;

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Prints the ratios of the AXOComm benchmarks from Google Benchmark JSON files.
 
-Usage: summarize.py bench_value.json [bench_ping.json [bench_commands.json]] [bench_livestate.json]
+Usage: summarize.py bench_value.json [bench_ping.json [bench_commands.json]]
+                    [bench_livestate.json] [bench_start.json] [bench_files.json]
 
-A file of the live state benchmarks is recognised by its benchmark names and
-may be given in any place, also alone; the others go by their place.
+The files of the live state, start and file benchmarks are recognised by
+their benchmark names and may be given in any place, also alone; the others
+go by their place.
 
 Value benchmarks ("<operation>/<document>/<ours|xmlrpc-c>"): MB/s of both
 sides per document and operation, from the median of the repetitions, and
@@ -48,6 +50,15 @@ Live state ("livestate/...", "idle/..."):
   IDLE_CPU_GOAL_PCT and the polls must be held (at most HOLD_GOAL calls per
   polling thread per 10 s; a poll that spins makes hundreds).
 
+Starting a driver ("start/level2", "start/raw"): the median time of a whole
+start through the communication manager at level 2 against the calls it
+makes done one after another on one bare client; within START_GOAL times;
+for information the time of each phase, the calls and connections per start.
+
+A database file ("files/getdbfile", "files/raw"): the median time of a
+4 MiB file through GetDbFile against the same call on a bare client
+(information).
+
 Exit status 0 whatever the figures (they are a report, not a test); 2 when a
 file cannot be read.
 """
@@ -68,6 +79,8 @@ THROUGHPUT_GOAL = 1.8
 STOP_GOAL = 1.5
 CLOSE_GOAL_MS = 200.0
 SIGNAL_GOAL_US = 2000.0
+START_GOAL = 1.5
+START_PHASES = {1: "communication init", 2: "calibration profiles", 4: "configuration", 8: "communication start"}
 IDLE_CPU_GOAL_PCT = 1.0
 HOLD_GOAL = 1.5
 MB = 1e6
@@ -449,6 +462,53 @@ def summarize_livestate(data):
     return met
 
 
+def has_runs(data, prefix):
+    return any(b.get("run_name", "").startswith(prefix) for b in data.get("benchmarks", []))
+
+
+def real_ms(b):
+    """A run's time in milliseconds, whatever its unit."""
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}.get(b.get("time_unit", "ns"), 1e-6)
+    return b.get("real_time", 0.0) * scale
+
+
+def summarize_start(data):
+    runs = {base_name(k): v for k, v in medians(data).items()}
+    print(f"Starting a driver at level 2 against its calls on one bare client, goal <= {START_GOAL:g}x")
+    problem = error_of(runs, "start/level2", "start/raw")
+    if problem:
+        print(f"  {problem}")
+        return False
+    ours, raw = runs["start/level2"], runs["start/raw"]
+    print(f"  {'':<30}{'ms':>9}{'calls':>8}{'connections':>13}")
+    for label, b in (("start, communication manager", ours), ("the raw calls, one client", raw)):
+        print(f"  {label:<30}{real_ms(b):>9.2f}{b.get('calls', 0):>8.1f}{b.get('connections', 0):>13.1f}")
+    for task, name in START_PHASES.items():
+        key = f"phase{task}_ms"
+        if key in ours:
+            print(f"    phase {task}, {name:<22}{ours[key]:>9.2f}")
+    ratio = real_ms(ours) / real_ms(raw) if real_ms(raw) else float("inf")
+    met = ratio <= START_GOAL
+    print(GOAL_HEADER)
+    print(goal_row("start at level 2", real_ms(ours), real_ms(raw), "ms", ratio, f"<= {START_GOAL:g}x", met))
+    return met
+
+
+def summarize_files(data):
+    runs = {base_name(k): v for k, v in medians(data).items()}
+    print("A 4 MiB database file through GetDbFile against a bare call (information)")
+    problem = error_of(runs, "files/getdbfile", "files/raw")
+    if problem:
+        print(f"  {problem}")
+        return None
+    ours, raw = runs["files/getdbfile"], runs["files/raw"]
+    ratio = real_ms(ours) / real_ms(raw) if real_ms(raw) else float("inf")
+    for label, b in (("GetDbFile", ours), ("bare call", raw)):
+        print(f"  {label:<30}{real_ms(b):>9.1f} ms{b.get('MiB_per_s', 0):>9.1f} MiB/s")
+    print(f"  ratio {ratio:.2f}x")
+    return None
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
@@ -461,6 +521,10 @@ def main(argv):
         print()
         if is_livestate(data):
             results.append(summarize_livestate(data))
+        elif has_runs(data, "start/"):
+            results.append(summarize_start(data))
+        elif has_runs(data, "files/"):
+            results.append(summarize_files(data))
         elif place < len(by_place):
             results.append(by_place[place](data))
             place += 1
