@@ -133,13 +133,15 @@ bool NEDriverThreadRegistry::start(int driverID, const MachineID &machineID, NED
         m_retired.append(thread);
         thread = fresh;
     }
-    reapRetired(false);
+    const QList<NEXmlRpcThread *> ended = takeEnded();
     if (!thread->isRunning())
         thread->prepareForStart();
     thread->start();
     if (debugOn())
         NELogger::instance()->debug(QStringLiteral("START %1").arg(thread->threadInfo()));
     thread->setRecursiveCounter(thread->recursiveCounter() + 1);
+    locker.unlock();
+    deleteThreads(ended);
     return true;
 }
 
@@ -284,30 +286,46 @@ void NEDriverThreadRegistry::notifyQueueThread(int driverID, const MachineID &ma
 
 void NEDriverThreadRegistry::closeDriver(int driverID, bool wait)
 {
-    QMutexLocker locker(&m_mutex);
-    reapRetired(false);
+    QList<NEXmlRpcThread *> ended;
     QList<NEXmlRpcThread *> stopping;
     {
-        QReadLocker list(&m_listLock);
-        for (const auto &entry : m_threads)
-            if (driverID == -1 || entry.first == driverID)
-                stopping.append(entry.second);
+        QMutexLocker locker(&m_mutex);
+        ended = takeEnded();
+        {
+            QReadLocker list(&m_listLock);
+            for (const auto &entry : m_threads)
+                if (driverID == -1 || entry.first == driverID)
+                    stopping.append(entry.second);
+        }
+        // Tell every thread to stop at the same time: each stop closes a
+        // connection, which may take a moment on its own.
+        std::vector<std::thread> stops;
+        stops.reserve(static_cast<size_t>(stopping.size()));
+        for (NEXmlRpcThread *thread : stopping)
+            stops.emplace_back([thread] { thread->stopProcess(); });
+        for (std::thread &stop : stops)
+            stop.join();
+        // The stopped threads leave the list, so that a driver registered
+        // again under the same ID starts afresh.
+        for (NEXmlRpcThread *thread : stopping)
+            removeFromList(thread);
+        if (!wait)
+            m_retired.append(stopping);
     }
-    // Tell every thread to stop at the same time: each stop closes a
-    // connection, which may take a moment on its own.
-    std::vector<std::thread> stops;
-    stops.reserve(static_cast<size_t>(stopping.size()));
-    for (NEXmlRpcThread *thread : stopping)
-        stops.emplace_back([thread] { thread->stopProcess(); });
-    for (std::thread &stop : stops)
-        stop.join();
-    // The stopped threads leave the list, so that a driver registered again
-    // under the same ID starts afresh.
-    for (NEXmlRpcThread *thread : stopping)
-        removeFromList(thread);
-    m_retired.append(stopping);
-    if (wait)
-        reapRetired(true);
+    if (wait) {
+        // Waited for outside the lock: a thread finishing its last command
+        // may still need the registry (a reaction pausing or starting
+        // threads). Until then they are in no list, so nobody else deletes
+        // them.
+        QList<NEXmlRpcThread *> running;
+        for (NEXmlRpcThread *thread : qAsConst(stopping))
+            (waitForThread(thread, 1000) ? ended : running).append(thread);
+        if (!running.isEmpty()) {
+            QMutexLocker locker(&m_mutex);
+            m_retired.append(running);
+        }
+    }
+    deleteThreads(ended);
 }
 
 void NEDriverThreadRegistry::stopAll()
@@ -325,26 +343,37 @@ void NEDriverThreadRegistry::stopAll()
 
 void NEDriverThreadRegistry::deleteEnded(unsigned long ms)
 {
-    QMutexLocker locker(&m_mutex);
-    for (int i = m_retired.size() - 1; i >= 0; --i) {
-        NEXmlRpcThread *thread = m_retired.at(i);
-        // A thread that has not ended is left alone rather than deleted
-        // under its own feet.
-        if (waitForThread(thread, ms)) {
-            delete thread;
-            m_retired.removeAt(i);
+    QList<NEXmlRpcThread *> ended;
+    {
+        QMutexLocker locker(&m_mutex);
+        for (int i = m_retired.size() - 1; i >= 0; --i) {
+            // A thread that has not ended is left alone rather than deleted
+            // under its own feet.
+            if (waitForThread(m_retired.at(i), ms))
+                ended.append(m_retired.takeAt(i));
         }
     }
+    deleteThreads(ended);
 }
 
-void NEDriverThreadRegistry::reapRetired(bool wait)
+QList<NEXmlRpcThread *> NEDriverThreadRegistry::takeEnded()
 {
+    QList<NEXmlRpcThread *> ended;
     for (int i = m_retired.size() - 1; i >= 0; --i) {
         NEXmlRpcThread *thread = m_retired.at(i);
-        if (wait ? waitForThread(thread, 1000) : !thread->isRunning()) {
+        if (!thread->isRunning()) {
             thread->wait();
-            delete thread;
-            m_retired.removeAt(i);
+            ended.append(m_retired.takeAt(i));
         }
     }
+    return ended;
+}
+
+void NEDriverThreadRegistry::deleteThreads(const QList<NEXmlRpcThread *> &threads)
+{
+    // Outside the registry's lock: deleting a thread waits for a caller that
+    // still runs a command through it, and that caller may need the registry
+    // (a reaction pausing or starting threads).
+    for (NEXmlRpcThread *thread : threads)
+        delete thread;
 }

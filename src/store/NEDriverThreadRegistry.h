@@ -74,7 +74,11 @@ private:
     NEXmlRpcThread *createThreadObject(const NEDriverParams &params, const MachineID &machineID,
                                        NEDriverParams::DriverThreadTypes type) const;
     bool waitForThread(NEXmlRpcThread *thread, unsigned long ms) const;
-    void reapRetired(bool wait);
+    //! Takes the retired threads that have ended out of the list; the
+    //! caller holds m_mutex.
+    QList<NEXmlRpcThread *> takeEnded();
+    //! Deletes them; the caller does not hold m_mutex.
+    static void deleteThreads(const QList<NEXmlRpcThread *> &threads);
     void removeFromList(NEXmlRpcThread *thread);
     bool queueServed(int driverID, const MachineID &machineID, QueueType queueType) const;
 
