@@ -13,14 +13,14 @@
 class AXOCOMM_EXPORT AXOClientSettings
 {
 public:
-    static const char UseOpenSslKey[];  // "AXOServiceUSEOPENSSL"
-    static const char DriverIPKey[];    // "AXODriverIP"
-    static const char RootEnvironmentVariable[]; // "AXOCOMM_SETTINGS_ROOT"
-    static const char ProtocolSecretKey[];     // "AXOProtocolSecret"
-    static const char ProtocolSecretFileKey[]; // "AXOProtocolSecretFile"
-    static const char AccessLevelKey[];        // "AXOAccessLevel"
-    static const char TlsCaFileKey[];          // "AXOTlsCaFile"
-    static const char TlsPeerNameKey[];        // "AXOTlsPeerName"
+    static const char UseOpenSslKey[];  //!< "AXOServiceUSEOPENSSL"
+    static const char DriverIPKey[];    //!< "AXODriverIP"
+    static const char RootEnvironmentVariable[]; //!< "AXOCOMM_SETTINGS_ROOT"
+    static const char ProtocolSecretKey[];     //!< "AXOProtocolSecret"
+    static const char ProtocolSecretFileKey[]; //!< "AXOProtocolSecretFile"
+    static const char AccessLevelKey[];        //!< "AXOAccessLevel"
+    static const char TlsCaFileKey[];          //!< "AXOTlsCaFile"
+    static const char TlsPeerNameKey[];        //!< "AXOTlsPeerName"
 
     //! The root the path starts from, always ending with a separator.
     static QString rootPath();
