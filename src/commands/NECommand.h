@@ -180,11 +180,12 @@ public:
     // taken from its queue is held by the driver thread until the thread
     // releases it; the thread never touches it after the release, and the
     // worker treats it as finished only once it is final and released.
+    //! What the queue worker waits on, read together.
     struct StatusSnapshot
     {
-        int status = CmdStatus::CMD_CREATED;
-        bool held = false;
-        quint64 generation = 0;
+        int status = CmdStatus::CMD_CREATED; //!< the status code
+        bool held = false;                   //!< a driver thread holds the command
+        quint64 generation = 0;              //!< counts the status changes
     };
     //! The status, the hold and the generation, read together.
     StatusSnapshot statusSnapshot() const;
