@@ -120,20 +120,34 @@ public:
     static QMutex *sessionMutex(int driverID);
 
 protected:
+    //! The thread's loop: the kind's work until a stop.
     void run() override;
 
+    //! Runs one command through the pipeline: session, call and, for a
+    //! ticket-followed command, the polling of its ticket; false when it failed.
     bool manageCommand(NECommand *cmd);
+    //! One call of the command in that session; false when it failed.
     bool executeAXOCommandCall(const QString &sessionID, NECommand *cmd) const;
+    //! The session the command travels in (empty for a driver-level command);
+    //! logs in again when the driver's sessions were forgotten; false, with the
+    //! error, when there is none.
     bool getSession(const NECommand &cmd, QString &sessionID, FW_DriverError *error) const;
 
+    //! One XML-RPC call over the thread's connection within the time limit;
+    //! outcome says how it ended. False when it did not return a response.
     bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
                         double timeoutSeconds, NEXmlRpcExecuteResult *outcome) const;
+    //! The same without the outcome.
     bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
                         double timeoutSeconds) const;
 
+    //! A stop was asked for.
     bool abortOperations() const;
+    //! The thread is paused.
     bool pauseOperations() const;
+    //! The delay flag (delayProcess()).
     bool delayOperations() const;
+    //! Sets the stop flag.
     void setAbort(bool abort);
     //! Sleeps at most ms on the thread's wait condition; a stop ends it.
     void waitTimeoutAbort(qint64 ms) const;

@@ -13,7 +13,8 @@
 class AXOCOMM_EXPORT ChannelIngredient
 {
 public:
-    enum Unit { Volume = 0, Weight = 1 };           //!< cc, g
+    //! The unit of the amount: cc or g.
+    enum Unit { Volume = 0, Weight = 1 };
     //! Where the ingredient's dosing is.
     enum DosingState { Waiting = 0, Dosing = 1, Done = 2 };
 

@@ -156,6 +156,7 @@ public:
     {
         return relevantChanges(pointers(oldList), pointers(newList), typeMask);
     }
+    //! The same for lists of status pointers.
     static bool hasRelevantChanges(const QList<MachineStatus *> &oldList, const QList<MachineStatus *> &newList,
                                    int typeMask = 0);
 
