@@ -5,6 +5,7 @@
 #   make test           build and run every test (ctest)
 #   make test-sanitize  the same tests built with AddressSanitizer + UBSan
 #   make bench          the benchmarks (Release build)
+#   make docs           the API reference with Doxygen, when it is installed
 #   make deps           install the Debian packages the build needs
 
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
@@ -14,6 +15,7 @@ BENCH_DIR   ?= build-bench
 TSAN_DIR    ?= build-tsan
 FUZZ_DIR    ?= build-fuzz
 FUZZ_SECONDS ?= 60
+DOCS_DIR    ?= $(BUILD_DIR)/docs
 CMAKE_FLAGS ?=
 
 DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates python3 \
@@ -21,7 +23,7 @@ DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates python3 \
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 BENCH_PACKAGES = libbenchmark-dev libxmlrpc-c++8-dev python3
 
-.PHONY: all deps deps-bench deps-fuzz build test test-sanitize test-tsan fuzz demo bench install clean
+.PHONY: all deps deps-bench deps-fuzz build test test-sanitize test-tsan fuzz demo bench docs install clean
 
 all: build
 
@@ -72,6 +74,17 @@ $(BENCH_DIR)/CMakeCache.txt:
 bench: deps-bench $(BENCH_DIR)/CMakeCache.txt
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	cmake --build $(BENCH_DIR) --target run-bench
+
+# Doxygen is optional: without it there is nothing to do, and that is no error.
+docs:
+	@if ! command -v doxygen >/dev/null 2>&1; then \
+	  echo "docs: doxygen is not installed, no API reference built (apt-get install doxygen)"; \
+	  exit 0; \
+	fi; \
+	mkdir -p $(DOCS_DIR) && \
+	{ cat docs/Doxyfile; echo "OUTPUT_DIRECTORY = $(DOCS_DIR)"; echo "WARN_LOGFILE = $(DOCS_DIR)/warnings.log"; } \
+	  | doxygen - && \
+	echo "docs: $(DOCS_DIR)/html/index.html ($$(sort -u $(DOCS_DIR)/warnings.log | grep -c 'warning:') warnings, in $(DOCS_DIR)/warnings.log)"
 
 install: build
 	cmake --install $(BUILD_DIR) $(if $(PREFIX),--prefix $(PREFIX),)

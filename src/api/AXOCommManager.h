@@ -44,14 +44,19 @@ public:
     };
     Q_ENUM(CommMgsID)
 
+    //! The manager, created on the first call (in any thread; it emits its
+    //! signals in the thread that calls a start).
     static AXOCommManager *instance();
     //! Deletes the manager, which closes every driver.
     static void drop();
 
+    //! The phase's text, e.g. "Communication init"; empty for another value.
     static QString CommTaskStr(CommTasks task);
+    //! The message's text, e.g. "No machine connected load"; empty for another value.
     static QString CommMgsIDStr(CommMgsID msgID);
 
-    //! Starts a driver at the communication level; with mixerMngm the
+    //! Starts a driver at the communication level, blocking the calling
+    //! thread until the last phase has ended; with mixerMngm the
     //! generic mixer machine is logged in and, from level 1, its threads
     //! run. False when a phase failed (see CommTaskCompleted); what was
     //! started stays until stopDriversComm.
@@ -60,13 +65,16 @@ public:
     //! Level 1, mixers not managed.
     bool startDriversComm(QString clientID, const AXODriverConnection &connection);
     //! Starts the driver at ip:port, over TLS when the client settings
-    //! file says AXOServiceUSEOPENSSL=true, with mixers managed.
+    //! file says AXOServiceUSEOPENSSL=true, with mixers managed. Writes the
+    //! embedded certificate to a new temporary file on every call, also for
+    //! a plain connection, and leaves it there (getCertsFilePath()).
     bool startAXODriverEncryptedOrNot(QString clientID, QString ip, int port, AXOCommData::CommLevel level);
     //! Registers a driver with the default endpoint, without probing,
     //! threads or logins.
     bool startSimulatedAXODriverComm();
-    //! Kept for the hosts that call them; they do nothing.
+    //! Kept for the hosts that call it; does nothing and returns true.
     bool startSlaveDriverComm();
+    //! Kept for the hosts that call it; does nothing and returns true.
     bool startDriverManager();
     //! Closes the driver (-1: every driver), waiting for its threads when
     //! asked, and forgets its sessions (they are not logged out: the driver
@@ -78,7 +86,10 @@ public:
     QString getCertsFilePath();
 
 signals:
+    //! A phase of a start begins; emitted in the thread that runs the start.
     void CommTaskStarted(AXOCommManager::CommTasks task);
+    //! A phase of a start ended, successfully or not (result), with a detail;
+    //! emitted in the thread that runs the start.
     void CommTaskCompleted(AXOCommManager::CommTasks task, bool result, AXOCommManager::CommMgsID msgID);
 
 private:

@@ -47,26 +47,40 @@ class NECommand;
 //! The command API: executes commands on the drivers, synchronously or
 //! not, and keeps the login sessions of their machines. Every operation is
 //! static; the one instance, made by the data store, receives its signals.
+//!
+//! The ready-made operations (lists, driver data, configuration,
+//! calibration, statistics) run blocking commands in the calling thread
+//! unless they say otherwise, and record their failures, with a "TE00nnn"
+//! code, on the driver's or the machine's error list in the store.
 class AXOCOMM_EXPORT NECmdManager : public QObject
 {
     Q_OBJECT
 
 public:
+    //! Made by the data store, which moves it to its own thread. A host does
+    //! not make one: every instance runs the reactions to the store's signals.
     explicit NECmdManager(QObject *parent = nullptr);
     ~NECmdManager() override;
 
     // Execution.
     //! Runs one command: blocking in the calling thread until its status
-    //! is final, or on the thread pool (with copy, on a copy of its own).
+    //! is final, or without blocking (with copy, on a copy of its own;
+    //! without, on cmd, which must then live until cmdState() is final).
     //! True when the command could be run; its status tells the outcome.
+    //! Without blocking true unless cmd is null.
     static bool executeCommand(NECommand *cmd, bool blocking, bool copy);
-    //! Runs one command in the calling thread while its event loop goes on.
+    //! Runs one command blocking, while the calling thread's event loop goes
+    //! on (the host's slots and timers run inside the call).
     static bool executeCommandPumped(NECommand *cmd);
+    //! Runs the commands one after the other, as executeCommand() does; when
+    //! one cannot be enqueued, the rest end "interrupted". False for an empty list.
     static bool executeCommands(const QList<NECommand *> &cmds, bool blocking, bool copy);
 
     // Sessions.
     //! The three-step handshake: login, key exchange, certification.
     static bool login(int driverID, const MachineID &machineID, const QString &clientID);
+    //! Ends the machine's session on the driver and forgets it; false when
+    //! the logout could not be sent or failed.
     static bool logout(int driverID, const MachineID &machineID);
     //! The protocol secret of the session handshake (32 bytes), for every
     //! later login; it takes precedence over the client settings'
@@ -79,7 +93,11 @@ public:
     //! absent). The driver refuses commands above a session's level. False
     //! for another number.
     static bool setAccessLevel(int level);
+    //! Logs the machines in (those with a session only with force); false
+    //! when the list is empty or a login failed.
     static bool setSessions(int driverID, const QList<MachineID> &machineIDs, bool force);
+    //! Logs in the configuration's machines that have no session and logs
+    //! out the sessions of machines it no longer has.
     static bool refreshSessions(int driverID, const FW_Configuration &configuration);
 
 
@@ -95,15 +113,23 @@ public:
     // Lists, driver data, files and formulas (NECmdManagerData.cpp,
     // NECmdManagerFiles.cpp). Each returns false after a failure, which it
     // records in the store; the output is then left as it was.
+    //! The numbers of the driver's dispensers.
     static bool getDispenserList(int driverID, QList<int> &dispensers);
+    //! The numbers of the driver's mixers.
     static bool getMixerList(int driverID, QList<int> &mixers);
+    //! The dispenser's circuits (GET_CIRCUIT_LIST).
     static bool getCircuitList(int driverID, int dispID, QList<CircuitData> &circuits);
+    //! The colorants by position (GET_COLORANT_LIST).
     static bool getColorantList(int driverID, int dispID, QList<ColorantsPOSList> &colorants);
+    //! The dispenser's devices (GET_DEVICE_LIST).
     static bool getDeviceList(int driverID, int dispID, QList<DeviceData> &devices);
+    //! The canisters and their levels (GET_CANISTER_LIST).
     static bool getCanisterLevels(int driverID, int dispID, QList<CanisterData> &canisters);
     //! Reads the canister levels into the store's dispenser record.
     static bool refreshLevels(int driverID, int dispID, bool notify);
+    //! What the driver tells about itself (GET_DRIVER_INFO).
     static bool getDriverInfo(int driverID, DriverInfo &info);
+    //! The driver's software version (GET_SW_VERSION).
     static bool getDriverVersion(int driverID, QVersionNumber &version);
     //! The driver's settings file, as raw bytes.
     static bool getRemoteDriverSettings(int driverID, QByteArray &settings);
@@ -111,7 +137,10 @@ public:
     static bool GetDbFile(int driverID, QByteArray &file, QString name);
     //! Hands the driver the statistics database file at the path.
     static bool SendStatsDbFile(int driverID, QString path);
+    //! The driver's log (GETLOGS), as raw bytes.
     static bool GetLogs(int driverID, QByteArray &logs);
+    //! The ultrasonic cleaner's water status; false when the dispenser does
+    //! not support the command (TE00487).
     static bool getUSSWaterChangeStats(int driverID, int dispID, UssWaterChangeStatus &status);
     //! Tells the driver the ultrasonic cleaner's water was changed.
     static bool addUSSWaterChangeStatEvent(int driverID, int dispID);
@@ -171,21 +200,27 @@ public:
                                         bool customChanged, bool defaultChanged);
     //! Calibration points of a circuit, or of all circuits for 0.
     static bool getCalibrationList(int driverID, int dispID, int circuit, QList<CalibrationData> &list);
+    //! Writes calibration points.
     static bool setCalibrationList(int driverID, int dispID, const QList<CalibrationData> &list);
+    //! Recalibration points of a circuit, or of all circuits for 0.
     static bool getRecalibrationList(int driverID, int dispID, int circuit, QList<BasicCalibrationData> &list);
+    //! Writes recalibration points.
     static bool setRecalibrationList(int driverID, int dispID, const QList<BasicCalibrationData> &list);
     //! The texts of the QR codes that carry the dispenser's calibration data.
     static bool getQRCodeData(int driverID, int dispID, QRCodeDensity density, QStringList &codes);
     //! Imports a calibration XML file (a path of this host that must exist)
     //! into the database file of the directory.
     static bool CalibrationXmlToDb(int driverID, QString source, QString directory, QString file);
+    //! Imports a dispensing test XML file, as CalibrationXmlToDb().
     static bool DispensingTestXmlToDb(int driverID, QString source, QString directory, QString file);
+    //! Has the driver import a backup into the database file of the directory.
     static bool ImportBackupDataToDb(int driverID, QString backup, QString directory, QString file);
     //! Gravimetric settings of the circuits (all for an empty list).
     static bool getGravimetricSettings(int driverID, int dispID, QList<int> circuits,
                                        QList<CircuitGravSettings> &settings);
     //! Writes the settings and, on success, into the dispenser and the store.
     static bool setGravimetricSettings(int driverID, FW_Dispenser &dispenser, const QList<CircuitGravSettings> &settings);
+    //! Writes the settings to the dispenser of that number only; the store is not updated.
     static bool setGravimetricSettings(int driverID, int dispID, const QList<CircuitGravSettings> &settings);
     //! Writes the driver's settings, then into the store.
     static bool setDriverSettings(int driverID, const DriverSettings &settings);
@@ -203,13 +238,17 @@ public:
     //! Reads the driver's working configuration into the store; without
     //! blocking only sends the command (its reaction stores the answer).
     static bool loadConfiguration(int driverID, bool blocking);
+    //! The same for the factory configuration.
     static bool loadFactoryConfiguration(int driverID, bool blocking);
+    //! Reads the calibration profiles into the store, through the dispenser (0: the generic one).
     static bool loadCalibrationProfiles(int driverID, int dispID);
+    //! Reads the driver's settings, also into the store.
     static bool getDriverSettings(int driverID, DriverSettings &settings);
     //! Reads the commands the driver supports for the machine into the store.
     static bool refreshCommandList(int driverID, const MachineID &machineID);
     //! Asks for the machine's firmware without waiting; its reaction stores it.
     static bool refreshFirmwareVersion(int driverID, const MachineID &machineID);
+    //! The program of the machine's master board.
     static bool getMasterFirmwareVersion(int driverID, const MachineID &machineID, FW_Program &program);
     //! Stores the configuration in the driver (its machines stamped with
     //! this client's ID), then in the store; without blocking its reaction
@@ -219,6 +258,7 @@ public:
     //! Stores one machine's configuration; with check, an active machine's
     //! firmware must take it.
     static bool saveConfiguration(int driverID, FW_Machine *machine, bool check, bool blocking);
+    //! Stores the machine's configuration as its factory configuration.
     static bool saveFactoryConfiguration(int driverID, FW_Machine *machine, bool blocking);
     //! Removes the machine from the driver's configuration; the reaction to
     //! the command removes its records.
@@ -228,15 +268,24 @@ public slots:
     // Reactions to the data store's signals (NECmdManagerReactions.cpp):
     // queued to the thread that owns the instance when they come from
     // another one.
+    //! An enqueued command: a STOP empties its machine's standard queue, an
+    //! activation pauses the target machine's threads.
     void NECommandEnqueuedSlot(const NECommand &cmd);
+    //! An ended command or a poll answer: applies it to the store (see livestate.md).
     void NECommandExecutedSlot(const NECommand &cmd);
+    //! Nothing to do on progress.
     void NECommandProgressSlot(const NECommand &cmd);
+    //! Reads the command lists of machines that connected or were reconfigured.
     void MachineStatusListChangedSlot(int driverID);
+    //! Follows a dispenser's driver status (errors asked for or cleared, boot loader).
     void NEDispenserDriverStatusChangedSlot(int driverID, int dispID);
+    //! Follows a machine's driver status, as for a dispenser.
     void NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID);
+    //! Reads the new current machine's firmware, commands and (dispensers) profiles.
     void CurrentMachineChangedSlot(const MachineID &machineID);
 
 protected:
+    //! Runs the reactions handed over from other threads.
     bool event(QEvent *event) override;
 
 private:

@@ -24,11 +24,17 @@
 class AXOCOMM_EXPORT NEMachineData
 {
 public:
+    //! A record of machine {0, 0}, empty.
     NEMachineData();
+    //! An empty record of that machine.
     explicit NEMachineData(const MachineID &machineID);
+    //! A record of that machine with those errors.
     NEMachineData(const MachineID &machineID, const FW_ErrorList &errors);
+    //! A deep copy (copy()).
     NEMachineData(const NEMachineData &other);
+    //! A deep copy (copy()).
     NEMachineData &operator=(const NEMachineData &other);
+    //! Frees the status answers.
     virtual ~NEMachineData();
 
     //! A new deep copy of this record, of its own kind; the caller owns it.
@@ -44,9 +50,12 @@ public:
     //! Machine, both error lists, boot-loader flag, firmware program, the
     //! command lists as sets of equal length, and the two status answers.
     bool operator==(const NEMachineData &other) const;
+    //! Not operator==().
     bool operator!=(const NEMachineData &other) const { return !(*this == other); }
 
+    //! The machine.
     MachineID machineID() const { return m_machineID; }
+    //! Sets the machine.
     void setMachineID(const MachineID &machineID) { m_machineID = machineID; }
 
     //! Machine {0, 0}, no errors, no history, no commands, boot loader off,
@@ -54,21 +63,35 @@ public:
     void setMachineDefaults();
 
     // Errors
+    //! The current errors, owned by the record.
     const FW_ErrorList *machineErrors() const { return &m_errors; }
+    //! The same, writable.
     FW_ErrorList *machineErrors() { return &m_errors; }
+    //! Every error recorded, owned by the record.
     const FW_ErrorList *machineErrorsHistory() const { return &m_errorsHistory; }
+    //! The same, writable.
     FW_ErrorList *machineErrorsHistory() { return &m_errorsHistory; }
+    //! Replaces the current errors.
     void setMachineErrors(const FW_ErrorList &errors) { m_errors = errors; }
+    //! Replaces the history.
     void setMachineErrorsHistory(const FW_ErrorList &errors) { m_errorsHistory = errors; }
+    //! Adds to the current errors.
     void appendMachineErrors(const FW_ErrorList &errors) { m_errors.append(errors); }
+    //! Adds to the history.
     void appendMachineErrorsHistory(const FW_ErrorList &errors) { m_errorsHistory.append(errors); }
 
     // Supported commands and firmware
+    //! The commands the driver supports for the machine.
     const QList<ProtocolCommandInfo> &currentCommandList() const { return m_commandList; }
+    //! Replaces them.
     void setCommandList(const QList<ProtocolCommandInfo> &commands) { m_commandList = commands; }
+    //! The firmware program.
     const FW_Program &fwProgram() const { return m_fwProgram; }
+    //! Sets the firmware program.
     void setFwProgram(const FW_Program &program) { m_fwProgram = program; }
+    //! The machine runs its boot loader.
     bool isBootLoaderActive() const { return m_bootLoaderActive; }
+    //! Sets that flag.
     void setBootLoaderActive(bool active) { m_bootLoaderActive = active; }
 
     // Driver status answers
@@ -77,11 +100,17 @@ public:
     void setCurrentMachineStatus(const MachineDriverStatusAnswer *status);
     //! Replaces the previous status by a clone of the answer, or none.
     void setPreviousMachineStatus(const MachineDriverStatusAnswer *status);
+    //! The current status, owned by the record; null when none.
     const MachineDriverStatusAnswer *currentMachineDriverStatus() const { return m_currentStatus.get(); }
+    //! The previous status, owned by the record; null when none.
     const MachineDriverStatusAnswer *previousMachineDriverStatus() const { return m_previousStatus.get(); }
+    //! A copy of the current status; null when none.
     std::unique_ptr<MachineDriverStatusAnswer> currentMachineDriverStatusCopy() const;
+    //! A copy of the previous status; null when none.
     std::unique_ptr<MachineDriverStatusAnswer> previousMachineDriverStatusCopy() const;
+    //! A current status is stored.
     bool hasMachineStatus() const { return m_currentStatus != nullptr; }
+    //! A previous status is stored.
     bool hasPreviousMachineStatus() const { return m_previousStatus != nullptr; }
 
 protected:

@@ -29,41 +29,69 @@ class AXOCOMM_EXPORT NEXmlRpcThread : public QThread
     Q_OBJECT
 
 public:
+    //! A thread of that kind for the driver and machine, draining queueType
+    //! (when it drains one); not started. The data store makes them.
     NEXmlRpcThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                    NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
+    //! Closes the connection and waits for a caller running a command through it.
     ~NEXmlRpcThread() override;
 
+    //! Same driver, machine and thread kind.
     bool operator==(const NEXmlRpcThread &other) const;
 
+    //! The driver's ID.
     int driverID() const;
+    //! A copy of the driver parameters the thread uses.
     NEDriverParams driverParams() const;
+    //! Replaces them (the next connection uses them).
     void setDriverParams(const NEDriverParams &params);
+    //! The machine the thread works for.
     MachineID machineID() const { return m_machineID; }
+    //! Sets the machine.
     void setMachineID(const MachineID &machineID) { m_machineID = machineID; }
+    //! The queue it drains.
     QueueType queueType() const { return m_queueType; }
+    //! Sets the queue.
     void setQueueType(QueueType type) { m_queueType = type; }
+    //! The thread kind.
     NEDriverParams::DriverThreadTypes threadType() const { return m_threadType; }
+    //! Sets the thread kind.
     void setThreadType(NEDriverParams::DriverThreadTypes type) { m_threadType = type; }
+    //! How many starts are not matched by a stop yet.
     int recursiveCounter() const { return m_recursiveCounter; }
+    //! Sets that count (the thread registry does).
     void setRecursiveCounter(int counter) { m_recursiveCounter = counter; }
 
+    //! A line for the log: kind, driver, machine and the calling thread's ID.
     QString threadInfo() const;
+    //! The kind's description, e.g. "Standard commands thread".
     QString threadTypeDescr() const { return threadTypeDescr(m_threadType); }
+    //! The description of a kind.
     static QString threadTypeDescr(NEDriverParams::DriverThreadTypes type);
 
     // Control, from any thread.
+    //! Clears the abort flag before a start.
     void prepareForStart();
+    //! Pauses: no commands taken, nothing polled.
     void pauseProcess() { setPauseFlag(true); }
+    //! Resumes after a pause.
     void resumeProcess() { setPauseFlag(false); }
+    //! Pauses or resumes.
     void setPauseFlag(bool paused);
+    //! Whether it is paused.
     bool getPauseFlag() const { return pauseOperations(); }
+    //! Sets the delay flag the polling loops read.
     void delayProcess(bool delay);
     //! Sets the abort flag, wakes every wait and closes the connection.
     bool stopProcess();
 
     // The driver connection.
+    //! Opens a new connection to the driver (plain or TLS as the settings say),
+    //! closing the one before; true for a slave driver.
     bool establishDriverConnection();
+    //! Closes the connection; a call in flight in another thread ends at once.
     bool closeDriverConnection();
+    //! Pings over this thread's connection; false without one.
     bool pingDriver(double timeoutSeconds) const;
     //! Pings; when that fails, retries (remote driver) or scans the ports
     //! around the configured one (local driver).
@@ -92,20 +120,34 @@ public:
     static QMutex *sessionMutex(int driverID);
 
 protected:
+    //! The thread's loop: the kind's work until a stop.
     void run() override;
 
+    //! Runs one command through the pipeline: session, call and, for a
+    //! ticket-followed command, the polling of its ticket; false when it failed.
     bool manageCommand(NECommand *cmd);
+    //! One call of the command in that session; false when it failed.
     bool executeAXOCommandCall(const QString &sessionID, NECommand *cmd) const;
+    //! The session the command travels in (empty for a driver-level command);
+    //! logs in again when the driver's sessions were forgotten; false, with the
+    //! error, when there is none.
     bool getSession(const NECommand &cmd, QString &sessionID, FW_DriverError *error) const;
 
+    //! One XML-RPC call over the thread's connection within the time limit;
+    //! outcome says how it ended. False when it did not return a response.
     bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
                         double timeoutSeconds, NEXmlRpcExecuteResult *outcome) const;
+    //! The same without the outcome.
     bool xmlrpc_execute(const char *method, const XmlRpc::XmlRpcValue &params, XmlRpc::XmlRpcValue &result,
                         double timeoutSeconds) const;
 
+    //! A stop was asked for.
     bool abortOperations() const;
+    //! The thread is paused.
     bool pauseOperations() const;
+    //! The delay flag (delayProcess()).
     bool delayOperations() const;
+    //! Sets the stop flag.
     void setAbort(bool abort);
     //! Sleeps at most ms on the thread's wait condition; a stop ends it.
     void waitTimeoutAbort(qint64 ms) const;

@@ -7,20 +7,20 @@
 #include <QtCore/QString>
 
 //! The client settings file shared with the service application: an INI
-//! file at <root>/wuser/CommonSettings/commonSettings, read anew at every
-//! use and never written. <root> is the file-system root, or the value of
+//! file at `<root>/wuser/CommonSettings/commonSettings`, read anew at every
+//! use and never written. `<root>` is the file-system root, or the value of
 //! the environment variable AXOCOMM_SETTINGS_ROOT when that is set.
 class AXOCOMM_EXPORT AXOClientSettings
 {
 public:
-    static const char UseOpenSslKey[];  // "AXOServiceUSEOPENSSL"
-    static const char DriverIPKey[];    // "AXODriverIP"
-    static const char RootEnvironmentVariable[]; // "AXOCOMM_SETTINGS_ROOT"
-    static const char ProtocolSecretKey[];     // "AXOProtocolSecret"
-    static const char ProtocolSecretFileKey[]; // "AXOProtocolSecretFile"
-    static const char AccessLevelKey[];        // "AXOAccessLevel"
-    static const char TlsCaFileKey[];          // "AXOTlsCaFile"
-    static const char TlsPeerNameKey[];        // "AXOTlsPeerName"
+    static const char UseOpenSslKey[];  //!< "AXOServiceUSEOPENSSL"
+    static const char DriverIPKey[];    //!< "AXODriverIP"
+    static const char RootEnvironmentVariable[]; //!< "AXOCOMM_SETTINGS_ROOT"
+    static const char ProtocolSecretKey[];     //!< "AXOProtocolSecret"
+    static const char ProtocolSecretFileKey[]; //!< "AXOProtocolSecretFile"
+    static const char AccessLevelKey[];        //!< "AXOAccessLevel"
+    static const char TlsCaFileKey[];          //!< "AXOTlsCaFile"
+    static const char TlsPeerNameKey[];        //!< "AXOTlsPeerName"
 
     //! The root the path starts from, always ending with a separator.
     static QString rootPath();

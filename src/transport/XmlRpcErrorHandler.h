@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT XmlRpcErrorHandler
 {
 public:
     virtual ~XmlRpcErrorHandler();
+    //! One error text; called from whichever thread hit the error.
     virtual void error(const char *msg) = 0;
 };
 

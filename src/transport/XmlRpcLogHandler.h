@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT XmlRpcLogHandler
 {
 public:
     virtual ~XmlRpcLogHandler();
+    //! One diagnostic of that level; called from whichever thread logs.
     virtual void log(int level, const char *msg) = 0;
 };
 

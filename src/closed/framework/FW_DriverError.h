@@ -7,7 +7,9 @@
 class AXOCOMM_EXPORT FW_DriverError : public FW_Error
 {
 public:
+    //! An invalid record of this kind.
     FW_DriverError() : FW_Error(DriverError, QString(), QString()) {}
+    //! A record with that message and code.
     FW_DriverError(const QString &message, const QString &code) : FW_Error(DriverError, message, code) {}
 };
 

@@ -29,33 +29,48 @@ public:
     //! A new copy of the same kind, owned by the caller.
     virtual FW_Machine *clone() const = 0;
 
+    //! The machine's ID.
     MachineID machineID() const { return m_id; }
+    //! Its number.
     int machineNumber() const { return m_id.machineNumber; }
+    //! Its type bits.
     int machineType() const { return m_id.machineType; }
+    //! Sets the number (the type stays the kind's).
     void setMachineNumber(int number) { m_id.machineNumber = number; }
 
+    //! The unique identifier text; empty until the driver assigns one.
     QString identifier() const { return m_identifier; }
+    //! Sets the identifier.
     void setIdentifier(const QString &identifier) { m_identifier = identifier; }
+    //! The serial number.
     QString serialNumber() const { return m_serialNumber; }
+    //! Sets the serial number.
     void setSerialNumber(const QString &serial) { m_serialNumber = serial; }
     //! The model number; may be one this software does not know.
     MachineModel model() const { return static_cast<MachineModel>(m_model); }
+    //! Sets the model number.
     void setModel(int model) { m_model = model; }
+    //! The model is one this software knows.
     bool hasKnownModel() const { return isKnownModel(m_model); }
     //! Free text given by the user ("Shop front").
     QString name() const { return m_name; }
+    //! Sets the name.
     void setName(const QString &name) { m_name = name; }
 
     //! The client that saved this configuration last.
     QString cid() const { return m_cid; }
+    //! Sets that client's ID.
     void setCID(const QString &clientID) { m_cid = clientID; }
     //! Revision of the stored configuration; the driver raises it at every save.
     int revision() const { return m_revision; }
+    //! Sets the revision.
     void setRevision(int revision) { m_revision = revision; }
+    //! The configuration identity: machine, revision and client.
     ConfigID configID() const { return ConfigID(m_id, m_revision, m_cid); }
 
     //! Version of the configuration layout this configuration was written in.
     int configVersion() const { return m_configVersion; }
+    //! Sets the layout version.
     void setConfigVersion(int version) { m_configVersion = version; }
     //! A firmware reading configuration layout `version` can take this configuration.
     bool acceptsConfigVersion(int version) const;
@@ -67,11 +82,14 @@ public:
 
     //! Addresses of the boards fitted; the model's standard set when none were stored.
     QList<int> boardAddresses() const;
+    //! Sets the board addresses (empty: the model's standard set).
     void setBoardAddresses(const QList<int> &addresses) { m_boardAddresses = addresses; }
+    //! The model's main control board; -1 for an unknown model.
     int boardID() const { return getBoardIDForModel(model()); }
 
     //! Same kind and same content.
     bool operator==(const FW_Machine &other) const;
+    //! Not operator==().
     bool operator!=(const FW_Machine &other) const { return !(*this == other); }
 
     //! {"id": MachineID struct, "identifier": string, "serial": string, "model": int,
@@ -84,6 +102,7 @@ public:
 
     //! Main control board of a model; -1 for an unknown model.
     static int getBoardIDForModel(MachineModel model);
+    //! Whether this software knows the model.
     static bool isKnownModel(int model);
     //! "DX-16"; "Model %1" for a model this software does not know.
     static QString modelName(int model);
@@ -91,11 +110,15 @@ public:
     static int machineTypeOfModel(int model);
     //! Oldest firmware protocol version the model works with; 0 for an unknown model.
     static int minProtocolVersionForModel(int model);
+    //! Every model this software knows.
     static QList<MachineModel> knownModels();
 
 protected:
+    //! A machine of that ID, nothing else set.
     explicit FW_Machine(const MachineID &id);
+    //! Copies the common members.
     FW_Machine(const FW_Machine &) = default;
+    //! Copies the common members.
     FW_Machine &operator=(const FW_Machine &) = default;
 
     //! Compares the content; called only for two machines of the same kind.

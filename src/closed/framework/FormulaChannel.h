@@ -14,26 +14,36 @@
 class AXOCOMM_EXPORT FormulaChannel
 {
 public:
+    //! A channel without ingredients.
     FormulaChannel() = default;
     // Copies own their ingredients: a progress is updated in place by the
     // thread that follows the dispenser while copies of it are read by the
     // host, and an implicitly shared list would let the two meet.
+    //! A deep copy.
     FormulaChannel(const FormulaChannel &other) : m_ingredients(other.m_ingredients.cbegin(), other.m_ingredients.cend()) {}
+    //! A deep copy.
     FormulaChannel &operator=(const FormulaChannel &other)
     {
         if (this != &other)
             m_ingredients = QList<ChannelIngredient>(other.m_ingredients.cbegin(), other.m_ingredients.cend());
         return *this;
     }
+    //! Takes the other's ingredients.
     FormulaChannel(FormulaChannel &&) = default;
+    //! Takes the other's ingredients.
     FormulaChannel &operator=(FormulaChannel &&) = default;
 
+    //! The ingredients, dosed at the same time.
     QList<ChannelIngredient> ingredients() const { return m_ingredients; }
+    //! The number of ingredients.
     int numOfIngredients() const { return m_ingredients.size(); }
     //! Adds an ingredient; false when its position is already in the channel.
     bool addIngredient(const ChannelIngredient &ingredient);
+    //! An ingredient is at that position.
     bool containsPosition(int position) const;
+    //! An ingredient is at one of those positions.
     bool containsAnyPosition(const QList<int> &positions) const;
+    //! The ingredients' positions, in order.
     QList<int> positions() const;
 
     //! Waiting until an ingredient starts, Done when every ingredient is (an
@@ -53,11 +63,14 @@ public:
     //! Every ingredient back to waiting.
     void reset();
 
+    //! The same ingredients in the same order.
     bool operator==(const FormulaChannel &other) const { return m_ingredients == other.m_ingredients; }
+    //! Not operator==().
     bool operator!=(const FormulaChannel &other) const { return !(*this == other); }
 
     //! {"ingredients": [ChannelIngredient struct]}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! The channel of such a struct; *ok false when it is not one.
     static FormulaChannel fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -17,26 +17,34 @@
 class AXOCOMM_EXPORT FormulaProgress
 {
 public:
+    //! No channels.
     FormulaProgress() = default;
     //! The formula's channels, every ingredient waiting.
     explicit FormulaProgress(const Formula &formula);
     // Copies are deep (see FormulaChannel): one may be read in one thread
     // while the original is updated in another.
+    //! A deep copy.
     FormulaProgress(const FormulaProgress &other) : m_channels(other.m_channels.cbegin(), other.m_channels.cend()) {}
+    //! A deep copy.
     FormulaProgress &operator=(const FormulaProgress &other)
     {
         if (this != &other)
             m_channels = QList<FormulaChannel>(other.m_channels.cbegin(), other.m_channels.cend());
         return *this;
     }
+    //! Takes the other's channels.
     FormulaProgress(FormulaProgress &&) = default;
+    //! Takes the other's channels.
     FormulaProgress &operator=(FormulaProgress &&) = default;
 
     //! A new copy, owned by the caller.
     FormulaProgress *clone() const { return new FormulaProgress(*this); }
 
+    //! The channels with each ingredient's state and estimate.
     QList<FormulaChannel> formulaChannels() const { return m_channels; }
+    //! Replaces the channels.
     void setFormulaChannels(const QList<FormulaChannel> &channels) { m_channels = channels; }
+    //! No channels.
     bool isEmpty() const { return m_channels.isEmpty(); }
 
     //! 0..100; 100 only once every channel is done (an empty progress is at 0).
@@ -45,6 +53,7 @@ public:
     qint64 timeLeft() const;
     //! Sum of the channel durations, ms.
     qint64 totalTime() const;
+    //! Every channel is done.
     bool isFinished() const;
 
     //! Takes the positions that are dosing now. The first unfinished channel
@@ -56,11 +65,14 @@ public:
     //! 1 dosing, 2 done) forward to it; other numbers are ignored.
     void setProcess(int channelState);
 
+    //! The same channels.
     bool operator==(const FormulaProgress &other) const { return m_channels == other.m_channels; }
+    //! Not operator==().
     bool operator!=(const FormulaProgress &other) const { return !(*this == other); }
 
     //! {"channels": [FormulaChannel struct]}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! The progress of such a struct; *ok false when it is not one.
     static FormulaProgress fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -15,13 +15,20 @@
 class AXOCOMM_EXPORT MachineDriverStatusAnswer : public ProtoAnswerT<MachineDriverStatusAnswer>
 {
 public:
+    //! An answer for machine {0, 0}, inactive, without status part.
     MachineDriverStatusAnswer();
+    //! The answer of a driver's result.
     explicit MachineDriverStatusAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+    //! A deep copy (the status part too).
     MachineDriverStatusAnswer(const MachineDriverStatusAnswer &other);
+    //! A deep copy (the status part too).
     MachineDriverStatusAnswer &operator=(const MachineDriverStatusAnswer &other);
+    //! Frees the status part.
     ~MachineDriverStatusAnswer() override;
 
+    //! The machine the status is of.
     MachineID machineID() const { return m_machineID; }
+    //! Sets the machine.
     void setMachineID(const MachineID &id) { m_machineID = id; }
 
     //! The machine is active (connected and in service).
@@ -32,15 +39,19 @@ public:
 
     //! The machine is active and the driver takes commands for it.
     bool acceptCommands() const { return m_active && m_acceptCommands; }
+    //! Sets that flag.
     void setAcceptCommands(bool accept) { m_acceptCommands = accept; }
     //! The machine is active and takes long process commands (dispensing, cleaning, ...).
     bool acceptProcessCommands() const { return m_active && m_acceptProcessCommands; }
+    //! Sets that flag.
     void setAcceptProcessCommands(bool accept) { m_acceptProcessCommands = accept; }
     //! The machine is active and ready for dispensing requests from the
     //! shop's point-of-sale software.
     bool readyForPOScommands() const { return m_active && m_readyForPOS; }
+    //! Sets that flag.
     void setReadyForPOScommands(bool ready) { m_readyForPOS = ready; }
 
+    //! Whether the machine's own status part is there.
     bool hasMachineStatusAnswer() const { return m_status != nullptr; }
     //! The machine's status part, owned by this answer; null when none.
     const MachineStatusAnswer *machineStatusAnswer() const { return m_status.get(); }
@@ -48,9 +59,12 @@ public:
     //! nothing changed, for a status part of another kind than this answer's.
     bool setMachineStatusAnswer(const MachineStatusAnswer *status);
 
+    //! Same class and content.
     bool operator==(const MachineDriverStatusAnswer &other) const { return equalTo(&other); }
+    //! Not operator==().
     bool operator!=(const MachineDriverStatusAnswer &other) const { return !equalTo(&other); }
 
+    //! "MachineDriverStatusAnswer".
     QString answerName() const override { return QStringLiteral("MachineDriverStatusAnswer"); }
 
 protected:
@@ -58,7 +72,9 @@ protected:
     //!  "acceptProcessCommands": bool, "readyForPOS": bool,
     //!  "status": status part struct (only when the machine answered)}
     bool decodeData(const XmlRpc::XmlRpcValue &data) override;
+    //! Writes the data struct above.
     XmlRpc::XmlRpcValue encodeData() const override;
+    //! A successful answer carries the data.
     bool requiresData() const override { return true; }
 
     //! A new, empty status part of this answer's kind.

@@ -25,35 +25,51 @@ class MixerStatus;
 class AXOCOMM_EXPORT MachineStatus
 {
 public:
+    //! Machine {0, 0}, inactive, nothing reported.
     MachineStatus() = default;
+    //! That machine, inactive, nothing reported.
     explicit MachineStatus(const MachineID &id) : m_id(id) {}
+    //! A deep copy (the machine information too).
     MachineStatus(const MachineStatus &other);
+    //! A deep copy (the machine information too).
     MachineStatus &operator=(const MachineStatus &other);
     virtual ~MachineStatus();
 
+    //! A new copy of the same class, owned by the caller.
     virtual MachineStatus *clone() const { return new MachineStatus(*this); }
     //! The class name, e.g. "DispenserStatus".
     virtual QString statusName() const { return QStringLiteral("MachineStatus"); }
     //! Same class and same content.
     bool equalTo(const MachineStatus &other) const;
+    //! equalTo().
     bool operator==(const MachineStatus &other) const { return equalTo(other); }
+    //! Not equalTo().
     bool operator!=(const MachineStatus &other) const { return !equalTo(other); }
 
+    //! The machine.
     MachineID machineID() const { return m_id; }
+    //! Its number.
     int machineNumber() const { return m_id.machineNumber; }
+    //! Its type bits.
     int machineType() const { return m_id.machineType; }
+    //! Sets the machine.
     void setMachineID(const MachineID &id) { m_id = id; }
 
     //! The machine is connected and in service.
     bool isActive() const { return m_active; }
+    //! Sets the activity.
     void setActive(bool active) { m_active = active; }
 
+    //! The model's name as the driver reports it.
     QString modelName() const { return m_modelName; }
+    //! Sets the model's name.
     void setModelName(const QString &name) { m_modelName = name; }
 
     //! The driver's state code of the machine and its readable text.
     int state() const { return m_state; }
+    //! The state's text.
     QString stateText() const { return m_stateText; }
+    //! Sets the state code and text.
     void setState(int code, const QString &text)
     {
         m_state = code;
@@ -62,26 +78,35 @@ public:
 
     //! A command is running on the machine.
     bool isBusy() const { return m_busy; }
+    //! Sets the busy flag.
     void setBusy(bool busy) { m_busy = busy; }
+    //! The machine takes commands.
     bool acceptCommands() const { return m_acceptCommands; }
+    //! Sets that flag.
     void setAcceptCommands(bool accept) { m_acceptCommands = accept; }
     //! Takes long process commands (dispensing, cleaning, ...), not only queries.
     bool acceptProcessCommands() const { return m_acceptProcessCommands; }
+    //! Sets that flag.
     void setAcceptProcessCommands(bool accept) { m_acceptProcessCommands = accept; }
 
+    //! The machine's current errors as the list reports them.
     FW_ErrorList errors() const { return m_errors; }
+    //! Sets the errors.
     void setErrors(const FW_ErrorList &errors) { m_errors = errors; }
+    //! The number of errors.
     int errorCount() const { return m_errors.size(); }
 
     //! The driver reported the identity of the machine's stored configuration.
     bool hasConfigID() const { return m_hasConfigID; }
     //! The reported identity; revision 0 for this machine when none was reported.
     ConfigID configID() const { return m_hasConfigID ? m_configID : ConfigID(m_id, 0); }
+    //! Sets the reported configuration identity.
     void setConfigID(const ConfigID &id)
     {
         m_configID = id;
         m_hasConfigID = true;
     }
+    //! Forgets the configuration identity.
     void clearConfigID()
     {
         m_configID = ConfigID();
@@ -95,6 +120,7 @@ public:
     const MachineInfo *machineInfo() const { return m_info.get(); }
     //! Keeps a copy of the information.
     void setMachineInfo(const MachineInfo &info) { m_info.reset(info.clone()); }
+    //! Forgets the machine information.
     void clearMachineInfo() { m_info.reset(); }
     //! Lets the reported information bring the machine's configuration in
     //! line (MachineInfo::updateMachineConfiguration); false, nothing
@@ -130,6 +156,7 @@ public:
     {
         return relevantChanges(pointers(oldList), pointers(newList), typeMask);
     }
+    //! The same for lists of status pointers.
     static bool hasRelevantChanges(const QList<MachineStatus *> &oldList, const QList<MachineStatus *> &newList,
                                    int typeMask = 0);
 

@@ -17,6 +17,7 @@ class ProtoAnswerT : public Base
 public:
     using Base::Base;
 
+    //! A new copy of the Derived class, owned by the caller.
     ProtoAnswer *clone() const override { return new Derived(static_cast<const Derived &>(*this)); }
 };
 
@@ -25,6 +26,7 @@ public:
 //! read() is false, and *out unchanged, for a value of another kind.
 namespace AnswerData {
 
+//! An int.
 inline bool read(const XmlRpc::XmlRpcValue &value, int *out)
 {
     if (value.getType() != XmlRpc::XmlRpcValue::TypeInt)
@@ -33,6 +35,7 @@ inline bool read(const XmlRpc::XmlRpcValue &value, int *out)
     return true;
 }
 
+//! A boolean.
 inline bool read(const XmlRpc::XmlRpcValue &value, bool *out)
 {
     if (value.getType() != XmlRpc::XmlRpcValue::TypeBoolean)
@@ -41,6 +44,7 @@ inline bool read(const XmlRpc::XmlRpcValue &value, bool *out)
     return true;
 }
 
+//! A string, as UTF-8.
 inline bool read(const XmlRpc::XmlRpcValue &value, QString *out)
 {
     if (value.getType() != XmlRpc::XmlRpcValue::TypeString)
@@ -49,6 +53,7 @@ inline bool read(const XmlRpc::XmlRpcValue &value, QString *out)
     return true;
 }
 
+//! A class through its static fromXmlRpcValue(value, &ok).
 template<class T>
 bool read(const XmlRpc::XmlRpcValue &value, T *out)
 {
@@ -59,6 +64,7 @@ bool read(const XmlRpc::XmlRpcValue &value, T *out)
     return ok;
 }
 
+//! An array whose every item reads as T; false when one does not.
 template<class T>
 bool read(const XmlRpc::XmlRpcValue &value, QList<T> *out)
 {
@@ -75,16 +81,21 @@ bool read(const XmlRpc::XmlRpcValue &value, QList<T> *out)
     return true;
 }
 
+//! An int.
 inline XmlRpc::XmlRpcValue write(int value) { return value; }
+//! A boolean.
 inline XmlRpc::XmlRpcValue write(bool value) { return value; }
+//! A string, as UTF-8.
 inline XmlRpc::XmlRpcValue write(const QString &value) { return value.toStdString(); }
 
+//! A class through its toXmlRpcValue().
 template<class T>
 XmlRpc::XmlRpcValue write(const T &value)
 {
     return value.toXmlRpcValue();
 }
 
+//! An array of the items.
 template<class T>
 XmlRpc::XmlRpcValue write(const QList<T> &list)
 {
@@ -107,16 +118,22 @@ template<class Derived, class T>
 class ValueAnswerT : public ProtoAnswerT<Derived>
 {
 public:
+    //! An answer without result, the value default-constructed.
     ValueAnswerT() = default;
+    //! An answer carrying that value.
     explicit ValueAnswerT(const T &value) : m_value(value) {}
+    //! The answer of a driver's result.
     explicit ValueAnswerT(const XmlRpc::XmlRpcValue &result) { this->fromXmlRpcValue(result); }
 
     //! Every value of the type is accepted unless Derived says otherwise.
     static bool acceptsValue(const T &) { return true; }
 
 protected:
+    //! The value; Derived's getters name it.
     const T &value() const { return m_value; }
 
+    //! Reads the value from the data (or its dataMember); false, the value
+    //! unchanged, when malformed or not accepted.
     bool decodeData(const XmlRpc::XmlRpcValue &data) override
     {
         const char *member = Derived::dataMember;
@@ -129,6 +146,7 @@ protected:
         return true;
     }
 
+    //! The value as the data (or as its dataMember).
     XmlRpc::XmlRpcValue encodeData() const override
     {
         const char *member = Derived::dataMember;
@@ -139,6 +157,7 @@ protected:
         return data;
     }
 
+    //! A successful answer must carry the value.
     bool requiresData() const override { return true; }
 
 private:
