@@ -55,11 +55,27 @@ void CommSession::stop()
     if (m_stopped || !m_started)
         return;
     m_stopped = true;
+    stopBackgroundThreads();
     logoutSessions();
     AXOCommManager::instance()->stopDriversComm(-1, true);
     AXOCommManager::drop();
     AXOCurrentCommData::drop();
     AXOCommData::drop();
+}
+
+void CommSession::stopBackgroundThreads()
+{
+    // A polling or configuration thread that found no session would log the
+    // driver's machines in again behind the logouts: they go first. The
+    // standard and priority command threads stay for the logouts.
+    AXOCommData *store = AXOCommData::instance();
+    for (int type = 0; type < NEDriverParams::NumOfDriverThreadTypes; ++type) {
+        if (type == NEDriverParams::StandardCommandsThread || type == NEDriverParams::PriorityCommandsThread)
+            continue;
+        const auto threadType = static_cast<NEDriverParams::DriverThreadTypes>(type);
+        for (const MachineID &machine : store->getDriverCommThreadMachineIDs(m_driverID, threadType))
+            store->stopDriverCommThread(m_driverID, machine, threadType, true, true, true);
+    }
 }
 
 void CommSession::logoutSessions()

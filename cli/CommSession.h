@@ -38,6 +38,7 @@ public:
     bool isStarted() const { return m_started; }
 
 private:
+    void stopBackgroundThreads();
     void logoutSessions();
 
     Printer m_printer;

@@ -15,8 +15,9 @@
 
 namespace {
 
-const char kSynopsis[] = "exec HOST:PORT COMMAND [--dispenser N | --machine N[:TYPE]] [--param VALUE ...]\n"
-                         "                      [--formula POS:AMOUNT,...] [--progress auto|bar|lines] [--cert FILE]";
+const char kSynopsis[] = "exec HOST:PORT COMMAND [--dispenser N | --machine N[:TYPE]] [--access LEVEL]\n"
+                         "                      [--param VALUE ...] [--formula POS:AMOUNT,...]\n"
+                         "                      [--progress auto|bar|lines] [--cert FILE]";
 const char kDescription[] =
     "Runs one command of the catalogue on the driver and follows it to its end.\n"
     "With --dispenser or --machine the machine is logged in and the command\n"
@@ -72,6 +73,8 @@ int ExecCommand::run(const QStringList &args)
         startMachineThreads();
         loggedIn = NECmdManager::login(m_driverID, m_machine, QStringLiteral("axocomm"));
         std::printf("%s %s\n", qPrintable(cli::machineText(m_machine)), loggedIn ? "logged in" : "refused the login");
+        if (!loggedIn)
+            cli::printErrors(store->getErrorList(m_driverID, m_machine), QStringLiteral("  "));
     }
     SignalWatcher *watcher = SignalWatcher::current();
     int status = cli::ExitFailed;
@@ -95,6 +98,9 @@ int ExecCommand::parse(const QStringList &args)
     line.addOption(QStringLiteral("param"), QStringLiteral("VALUE"), QStringLiteral("A parameter; repeat in order."));
     line.addOption(QStringLiteral("formula"), QStringLiteral("POS:AMOUNT,..."),
                    QStringLiteral("The formula: circuit position and amount in cc per ingredient."));
+    line.addOption(QStringLiteral("access"), QStringLiteral("LEVEL"),
+                   QStringLiteral("Access level of the login: 1 operator, 2 service, 3 factory\n(default: the "
+                                  "settings file's AXOAccessLevel, else 1)."));
     line.addOption(QStringLiteral("progress"), QStringLiteral("MODE"),
                    QStringLiteral("auto (bar on a terminal), bar or lines."));
     line.addOption(QStringLiteral("cert"), QStringLiteral("FILE"),
@@ -114,6 +120,10 @@ int ExecCommand::parse(const QStringList &args)
         return cli::ExitUsage;
     if (dispenser > 0)
         m_machine = MachineID(dispenser, MachineID::Dispenser);
+    int access = 0;
+    if (!line.intValue(QStringLiteral("access"), 1, 3, 0, &access))
+        return cli::ExitUsage;
+    NECmdManager::setAccessLevel(access);
     if (line.isSet(QStringLiteral("machine")) && !cli::parseMachine(line.value(QStringLiteral("machine")), &m_machine))
         return line.usageError(QStringLiteral("bad value for --machine: %1").arg(line.value(QStringLiteral("machine"))));
     if (line.isSet(QStringLiteral("formula"))) {
@@ -140,6 +150,10 @@ void ExecCommand::startMachineThreads()
 {
     AXOCommData *store = AXOCommData::instance();
     const int type = m_machine.machineType;
+    // A mixer or scale logs in only with the generic machine of its kind
+    // served as well (the generic dispenser's thread runs already).
+    if (!m_machine.isDispenser())
+        store->startDriverCommThread(m_driverID, MachineID(0, type), NEDriverParams::StandardCommandsThread);
     store->updateMachineDataList(m_driverID, {m_machine}, static_cast<MachineID::SerialDeviceType>(type));
     // The scale commands thread serves the machines that weigh.
     const int last = m_machine.isMixer() ? NEDriverParams::StopCommandsThread : NEDriverParams::ScaleCommandsThread;

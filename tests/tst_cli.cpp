@@ -259,12 +259,19 @@ TEST_F(CliTest, ExecRunsCatalogueCommandsWithParametersAndLogsOut)
     EXPECT_TRUE(r.out.contains(QStringLiteral("GET_SW_VERSION on the driver (synchronous call)"))) << qPrintable(r.out);
     EXPECT_TRUE(r.out.contains(QStringLiteral("3.4.0-sim"))) << qPrintable(r.out);
 
-    // A whole number goes as int: the calibration points of circuit 2 only.
-    r = run({QStringLiteral("exec"), at, QStringLiteral("GET_CALIB_LIST"), QStringLiteral("--dispenser"),
-             QStringLiteral("1"), QStringLiteral("--param"), QStringLiteral("2")});
+    // A whole number goes as int: the calibration points of circuit 2 only,
+    // a command for a service login.
+    const QStringList calibration = {QStringLiteral("exec"), at, QStringLiteral("GET_CALIB_LIST"),
+                                     QStringLiteral("--dispenser"), QStringLiteral("1"), QStringLiteral("--param"),
+                                     QStringLiteral("2")};
+    r = run(calibration);
+    EXPECT_EQ(r.status, 1) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("TE10011"))) << qPrintable(r.out);
+    r = run(calibration + QStringList{QStringLiteral("--access"), QStringLiteral("2")});
     EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
     EXPECT_TRUE(r.out.contains(QStringLiteral("dispenser 1 logged in"))) << qPrintable(r.out);
-    EXPECT_TRUE(r.out.contains(QStringLiteral("answer:"))) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("circuit: 2"))) << qPrintable(r.out);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("circuit: 3"))) << qPrintable(r.out);
 
     // Followed by ticket, not on a terminal: plain progress lines.
     r = run({QStringLiteral("exec"), at, QStringLiteral("RESET"), QStringLiteral("--machine"), QStringLiteral("2:mixer")});
