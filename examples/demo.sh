@@ -73,8 +73,8 @@ echo "\$ axocomm scan 127.0.0.1:$((plain_port + 3))"
 
 echo
 echo "== one command of the catalogue with a parameter"
-echo "\$ axocomm exec 127.0.0.1:$plain_port GET_CALIB_LIST --dispenser 1 --param 3"
-"$cli" exec "127.0.0.1:$plain_port" GET_CALIB_LIST --dispenser 1 --param 3
+echo "\$ axocomm exec 127.0.0.1:$plain_port GET_CALIB_LIST --dispenser 1 --access 2 --param 3"
+"$cli" exec "127.0.0.1:$plain_port" GET_CALIB_LIST --dispenser 1 --access 2 --param 3
 
 echo
 echo "== watching the changes while the simulator raises an error (a control line)"

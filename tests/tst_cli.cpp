@@ -484,3 +484,71 @@ TEST_F(CliTest, StatisticsQueryEndToEnd)
     EXPECT_TRUE(r.out.isEmpty()) << qPrintable(r.out);
     EXPECT_EQ(driver.model().sessionCount(), 0);
 }
+
+TEST_F(CliTest, ExecParametersAsJsonListsAndTheirRefusal)
+{
+    SimDriver driver(quickScenario());
+    ASSERT_TRUE(driver.start());
+    useTls(false);
+    const QString at = QStringLiteral("127.0.0.1:%1").arg(driver.port());
+    const QStringList circuits = {QStringLiteral("exec"), at, QStringLiteral("GET_CIRCUITS_STATUS"),
+                                  QStringLiteral("--dispenser"), QStringLiteral("1"), QStringLiteral("--param")};
+
+    // A JSON list of whole numbers: the typed command with exactly those positions.
+    CliRun r = run(circuits + QStringList{QStringLiteral("[5, 2]")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
+    EXPECT_EQ(r.out.count(QStringLiteral("position: ")), 2) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("position: 2")) && r.out.contains(QStringLiteral("position: 5")))
+        << qPrintable(r.out);
+
+    // Texts where numbers belong: not built, nothing sent, status 1.
+    r = run(circuits + QStringList{QStringLiteral("[\"two\"]")});
+    EXPECT_EQ(r.status, 1) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("command not built"))) << qPrintable(r.out);
+    EXPECT_EQ(driver.model().sessionCount(), 0);
+}
+
+TEST_F(CliTest, InterruptedStartStopsItsFormulaAndLogsOut)
+{
+    SimScenario scenario = quickScenario();
+    scenario.setChannelMs(20000);
+    DriverSettings hardware = scenario.driverSettings();
+    hardware.setSimulationMode(false);
+    scenario.setDriverSettings(hardware);
+    SimDriver driver(scenario);
+    ASSERT_TRUE(driver.start());
+    useTls(false);
+    const std::unique_ptr<QProcess> process = launch({QStringLiteral("start"),
+                                                      QStringLiteral("127.0.0.1:%1").arg(driver.port()),
+                                                      QStringLiteral("--dispense"), QStringLiteral("2:3")});
+    ASSERT_TRUE(waitForOutput(*process, QStringLiteral("circuits: 2 dosing")));
+    interrupt(*process, SIGINT);
+    const CliRun r = finish(*process);
+    EXPECT_EQ(r.status, 1) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("interrupted: STOP sent to dispenser 1"))) << qPrintable(r.out);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("communication stopped"))) << qPrintable(r.out);
+    EXPECT_FALSE(driver.model().isBusy(MachineID(1, MachineID::Dispenser)));
+    EXPECT_EQ(driver.model().sessionCount(), 0);
+}
+
+TEST_F(CliTest, ManagerSubcommandsOverTls)
+{
+    SimDriver driver(quickScenario(), DriverSimulator::Tls);
+    ASSERT_TRUE(driver.start());
+    useTls(true);
+    const QString at = QStringLiteral("127.0.0.1:%1").arg(driver.port());
+
+    CliRun r = run({QStringLiteral("errors"), at, QStringLiteral("--machine"), QStringLiteral("2:mixer")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("mixer 2: no errors"))) << qPrintable(r.out);
+
+    // The factory configuration names the machines after their model.
+    r = run({QStringLiteral("config"), QStringLiteral("get"), at, QStringLiteral("--factory")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.out + r.err);
+    const QJsonArray machines =
+        QJsonDocument::fromJson(r.out.toUtf8()).object().value(QStringLiteral("machines")).toArray();
+    EXPECT_EQ(machines.size(), 2) << qPrintable(r.out.left(500));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\"name\": \"DX-16\""))) << qPrintable(r.out.left(500));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("\"Dispenser 1\""))) << qPrintable(r.out.left(500));
+    EXPECT_EQ(driver.model().sessionCount(), 0);
+}
