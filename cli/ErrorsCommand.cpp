@@ -5,6 +5,7 @@
 #include "CliSupport.h"
 #include "CommandLine.h"
 #include "GetErrorsAnswer.h"
+#include "SignalWatcher.h"
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
@@ -51,6 +52,11 @@ int ErrorsCommand::run(const QStringList &args)
         cli::printLine(QStringLiteral("no active machine"));
     try {
         for (const MachineID &machine : machines) {
+            if (SignalWatcher::pending()) {
+                cli::printLine(QStringLiteral("interrupted"));
+                ok = false;
+                break;
+            }
             ok = list(machine) && ok;
             if (m_clear)
                 ok = clear(machine) && ok;

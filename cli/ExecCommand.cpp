@@ -66,26 +66,29 @@ int ExecCommand::run(const QStringList &args)
     AXOCommData *store = AXOCommData::instance();
     m_driverID = store->getNextDriverID();
     store->addDriverParams(NEDriverParams(m_driverID, AXODriverConnection(m_host, m_port, m_certPath)));
-    std::printf("driver %d registered at %s:%d (%s)\n", m_driverID, qPrintable(m_host), m_port, tls ? "TLS" : "plain");
+    cli::printLine(QStringLiteral("driver %1 registered at %2:%3 (%4)")
+                       .arg(m_driverID)
+                       .arg(m_host)
+                       .arg(m_port)
+                       .arg(QLatin1String(tls ? "TLS" : "plain")));
     store->startDriverCommThread(m_driverID, MachineID(0, MachineID::Dispenser), NEDriverParams::StandardCommandsThread);
     bool loggedIn = false;
     if (m_machine.machineNumber > 0) {
         startMachineThreads();
         loggedIn = NECmdManager::login(m_driverID, m_machine, QStringLiteral("axocomm"));
-        std::printf("%s %s\n", qPrintable(cli::machineText(m_machine)), loggedIn ? "logged in" : "refused the login");
+        cli::printLine(cli::machineText(m_machine) + QLatin1String(loggedIn ? " logged in" : " refused the login"));
         if (!loggedIn)
             cli::printErrors(store->getErrorList(m_driverID, m_machine), QStringLiteral("  "));
     }
-    SignalWatcher *watcher = SignalWatcher::current();
     int status = cli::ExitFailed;
-    if ((m_machine.machineNumber == 0 || loggedIn) && !(watcher && watcher->poll()))
+    if ((m_machine.machineNumber == 0 || loggedIn) && !SignalWatcher::pending())
         status = execute();
 
     if (loggedIn)
         NECmdManager::logout(m_driverID, m_machine);
     store->closeAllConnections(m_driverID, true);
     AXOCommData::drop();
-    std::printf("driver %d closed\n", m_driverID);
+    cli::printLine(QStringLiteral("driver %1 closed").arg(m_driverID));
     return status;
 }
 
@@ -159,7 +162,7 @@ void ExecCommand::startMachineThreads()
     const int last = m_machine.isMixer() ? NEDriverParams::StopCommandsThread : NEDriverParams::ScaleCommandsThread;
     for (int thread = NEDriverParams::StandardCommandsThread; thread <= last; ++thread)
         store->startDriverCommThread(m_driverID, m_machine, static_cast<NEDriverParams::DriverThreadTypes>(thread));
-    std::printf("command threads started for %s\n", qPrintable(cli::machineText(m_machine)));
+    cli::printLine(QStringLiteral("command threads started for %1").arg(cli::machineText(m_machine)));
 }
 
 int ExecCommand::execute()
@@ -176,15 +179,13 @@ int ExecCommand::execute()
         m_progress = &progress;
         followEvents(cmd);
         m_progress = nullptr;
-        for (const FW_Error &error : cmd.errors())
-            std::printf("  error %s\n", qPrintable(error.errorText()));
+        cli::printErrors(cmd.errors(), QStringLiteral("  "));
         const std::unique_ptr<XmlRpcAnswer> answer = cmd.getXmlRpcAnswer();
         if (answer && answer->hasData())
-            std::printf("  answer: %s\n", answer->data().toText().c_str());
-        std::fflush(stdout);
+            cli::printLine(QStringLiteral("  answer: ") + QString::fromStdString(answer->data().toText()));
         return cmd.isDoneSuccessfully() ? cli::ExitOk : cli::ExitFailed;
     } catch (const FW_Exception &e) {
-        std::printf("command not built: %s\n", qPrintable(e.error().errorText()));
+        cli::printLine(QStringLiteral("command not built: %1").arg(e.error().errorText()));
         return cli::ExitFailed;
     }
 }

@@ -11,10 +11,15 @@ namespace {
 
 int s_pipe[2] = {-1, -1};
 SignalWatcher *s_current = nullptr;
+volatile sig_atomic_t s_received = 0;
 
-// Only async-signal-safe work: one byte into the pipe.
+// Only async-signal-safe work: one byte into the pipe. A second signal
+// ends the program at once, for a driver that keeps the clean stop waiting.
 extern "C" void onSignal(int number)
 {
+    if (s_received)
+        ::_exit(128 + number);
+    s_received = 1;
     const int saved = errno;
     const char byte = static_cast<char>(number);
     if (s_pipe[1] >= 0)
@@ -65,6 +70,11 @@ SignalWatcher::~SignalWatcher()
 SignalWatcher *SignalWatcher::current()
 {
     return s_current;
+}
+
+bool SignalWatcher::pending()
+{
+    return s_current && s_current->poll();
 }
 
 bool SignalWatcher::poll()

@@ -9,7 +9,8 @@ class QSocketNotifier;
 //! handler only writes the signal's number into a pipe of its own; the
 //! read end is watched by a socket notifier, so everything else happens in
 //! the event loop (or in poll(), for code that blocks without one). One
-//! instance at a time; the handlers are put back when it goes.
+//! instance at a time; the handlers are put back when it goes. A second
+//! signal ends the program at once with status 128 + its number.
 class SignalWatcher : public QObject
 {
     Q_OBJECT
@@ -20,6 +21,8 @@ public:
 
     //! The instance of the program; null when there is none.
     static SignalWatcher *current();
+    //! Whether the instance of the program (if any) received a signal.
+    static bool pending();
 
     //! Reads what the handler wrote meanwhile, without the event loop;
     //! true once a signal arrived.

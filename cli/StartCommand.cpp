@@ -48,8 +48,7 @@ int StartCommand::run(const QStringList &args)
     bool ok = m_session.start(m_host, m_port, m_level);
     if (ok) {
         showMachines();
-        SignalWatcher *watcher = SignalWatcher::current();
-        if (m_dispense && !(watcher && watcher->poll())) {
+        if (m_dispense && !SignalWatcher::pending()) {
             const int dispenser = m_dispenser > 0 ? m_dispenser : AXOCurrentCommData::instance()->currentDispenserID();
             ok = dispenser > 0 ? dispense(dispenser) : false;
             if (dispenser <= 0)

@@ -51,7 +51,9 @@ protected:
     }
     CliRun finish(QProcess &process)
     {
-        EXPECT_TRUE(process.waitForFinished(30000));
+        if (process.state() != QProcess::NotRunning) {
+            EXPECT_TRUE(process.waitForFinished(30000));
+        }
         m_out += QString::fromLocal8Bit(process.readAllStandardOutput());
         CliRun r{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, m_out,
                  QString::fromLocal8Bit(process.readAllStandardError())};
@@ -318,6 +320,21 @@ TEST_F(CliTest, InterruptedExecStopsTheDispensingAndLogsOut)
     EXPECT_TRUE(r.out.contains(QStringLiteral("driver 1 closed"))) << qPrintable(r.out);
     EXPECT_FALSE(driver.model().isBusy(MachineID(1, MachineID::Dispenser)));
     EXPECT_EQ(driver.model().sessionCount(), 0);
+
+    // A driver that holds every call keeps the clean stop waiting: a second
+    // signal ends the program at once.
+    driver.simulator().setNeverAnswer(true);
+    const std::unique_ptr<QProcess> stuck =
+        launch({QStringLiteral("exec"), QStringLiteral("127.0.0.1:%1").arg(driver.port()), QStringLiteral("RESET"),
+                QStringLiteral("--dispenser"), QStringLiteral("1")});
+    ASSERT_TRUE(waitForOutput(*stuck, QStringLiteral("command threads started")));
+    // Signals sent while one is pending merge into it: repeated until one lands.
+    for (int i = 0; i < 100 && stuck->state() != QProcess::NotRunning; ++i) {
+        interrupt(*stuck, SIGINT);
+        stuck->waitForFinished(200);
+    }
+    EXPECT_EQ(finish(*stuck).status, 128 + SIGINT);
+    driver.simulator().setNeverAnswer(false);
 }
 
 TEST_F(CliTest, WatchPrintsChangesUntilInterrupted)
