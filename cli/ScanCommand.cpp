@@ -32,15 +32,15 @@ int ScanCommand::run(const QStringList &args)
         return status;
     if (!line.endpoint(0, &host, &port))
         return cli::ExitUsage;
-    if (port < 6 || port > 65531)
-        return line.usageError(QStringLiteral("the ports scanned must lie in 1..65535: %1").arg(port));
+    const bool local = AXOClientSettings::isLocalDriver();
+    if (local && (port < 6 || port > 65531))
+        return line.usageError(QStringLiteral("the ports scanned around %1 must lie in 1..65535").arg(port));
 
     const bool tls = AXOClientSettings::useOpenSsl();
     QString certPath = line.value(QStringLiteral("cert"));
     const bool temporaryCert = tls && certPath.isEmpty();
     if (temporaryCert)
         certPath = AXOCommManager::instance()->getCertsFilePath();
-    const bool local = AXOClientSettings::isLocalDriver();
     cli::printLine(QStringLiteral("scanning for the driver at %1:%2 (%3, %4)")
                        .arg(host)
                        .arg(port)
