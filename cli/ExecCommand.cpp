@@ -226,9 +226,13 @@ void ExecCommand::onStatus(int event, const NECommand &c)
         m_progress->message(QStringLiteral("  sent"));
         break;
     case AXOCommData::CommandProgress:
-        m_progress->show(s.percentage(), s.timeLeft() / 1000.0);
+        // A bar only for what is followed by ticket: a synchronous call has no progress to draw.
+        if (m_progressMode == ProgressDisplay::Lines || c.isAsyncCommandCall())
+            m_progress->show(s.percentage(), s.timeLeft() / 1000.0);
         break;
     case AXOCommData::CommandExecuted:
+        if (m_progressMode == ProgressDisplay::Bar && c.isAsyncCommandCall() && c.isDoneSuccessfully())
+            m_progress->show(100, 0.0); // the bar full before its line ends
         m_progress->message(QStringLiteral("  executed: %1").arg(CmdStatus::getDescription(s.status())));
         break;
     default:
