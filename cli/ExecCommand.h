@@ -1,7 +1,6 @@
 #ifndef EXECCOMMAND_H
 #define EXECCOMMAND_H
 
-#include "Formula.h"
 #include "MachineID.h"
 #include "ProgressDisplay.h"
 
