@@ -27,7 +27,7 @@ bool CommandLine::parse(const QStringList &args, int minPositional, int maxPosit
         *status = usageError(m_parser.errorText());
         return false;
     }
-    if (m_parser.isSet(QStringLiteral("help"))) {
+    if (m_parser.isSet(QStringLiteral("help")) || m_parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(usage().toLocal8Bit().constData(), stdout);
         *status = cli::ExitOk;
         return false;
