@@ -4,6 +4,8 @@
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
+#include <QtCore/QFile>
+#include <QtNetwork/QHostAddress>
 
 #include <algorithm>
 
@@ -30,10 +32,20 @@ bool CommSession::start(const QString &host, int port, int level)
                                    AXOCommManager::CommMgsIDStr(msgID)));
             });
     }
+    // What startAXODriverEncryptedOrNot does, except that the certificate
+    // file is written only for TLS and removed again at the stop.
+    AXODriverConnection connection;
+    connection.setDefaults();
+    connection.setHostAddress(QHostAddress(host));
+    connection.setPort(port);
+    if (AXOClientSettings::useOpenSsl()) {
+        m_certPath = manager->getCertsFilePath();
+        connection.setCertsPath(m_certPath);
+    }
     m_driverID = AXOCommData::instance()->getNextDriverID();
     m_started = true;
-    const bool ok = manager->startAXODriverEncryptedOrNot(QStringLiteral("axocomm"), host, port,
-                                                          static_cast<AXOCommData::CommLevel>(level));
+    const bool ok = manager->startAXODriverComm(QStringLiteral("axocomm"), connection,
+                                                static_cast<AXOCommData::CommLevel>(level), true);
     QObject::disconnect(started);
     QObject::disconnect(completed);
     return ok;
@@ -61,6 +73,8 @@ void CommSession::stop()
     AXOCommManager::drop();
     AXOCurrentCommData::drop();
     AXOCommData::drop();
+    if (!m_certPath.isEmpty())
+        QFile::remove(m_certPath);
 }
 
 void CommSession::stopBackgroundThreads()

@@ -10,7 +10,8 @@
 
 //! The communication with one driver, started through the communication
 //! manager the way a service application starts it (plain or TLS as the
-//! client settings file says, mixers managed) and stopped cleanly: every
+//! client settings file says, with the built-in certificate, mixers
+//! managed) and stopped cleanly: every
 //! session of the driver logged out, then the driver closed and the
 //! library's singletons dropped. The destructor stops it when stop() was
 //! not called.
@@ -42,6 +43,7 @@ private:
     void logoutSessions();
 
     Printer m_printer;
+    QString m_certPath; //!< the temporary certificate file of a TLS start
     int m_driverID = 0;
     bool m_started = false;
     bool m_stopped = false;

@@ -44,6 +44,7 @@ protected:
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("AXOCOMM_SETTINGS_ROOT"), root.path());
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
         process->setProcessEnvironment(env);
         process->start(QStringLiteral(AXOCOMM_CLI), args);
         EXPECT_TRUE(process->waitForStarted(10000));
@@ -98,6 +99,7 @@ protected:
     }
 
     QTemporaryDir root;
+    QTemporaryDir temp; // the program's temporary files
     QString m_out; // what the running program printed so far
 };
 
@@ -569,4 +571,5 @@ TEST_F(CliTest, ManagerSubcommandsOverTls)
     EXPECT_TRUE(r.out.contains(QStringLiteral("\"name\": \"DX-16\""))) << qPrintable(r.out.left(500));
     EXPECT_FALSE(r.out.contains(QStringLiteral("\"Dispenser 1\""))) << qPrintable(r.out.left(500));
     EXPECT_EQ(driver.model().sessionCount(), 0);
+    EXPECT_TRUE(QDir(temp.path()).isEmpty()) << "the certificate files written for TLS were removed";
 }
