@@ -2,42 +2,19 @@
 
 #include "AXODriverConnection.h"
 #include "ChannelIngredient.h"
+#include "FW_ErrorList.h"
 #include "Formula.h"
+#include "MachineID.h"
 
+#include <QtCore/QDateTime>
 #include <QtCore/QElapsedTimer>
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonDocument>
 #include <QtCore/QStringList>
 
 #include <cstdio>
 
 namespace {
-
-const char kUsage[] =
-    "usage: axocomm ping HOST:PORT [--timeout SECONDS] [--cert FILE]\n"
-    "       axocomm exec HOST:PORT COMMAND [--dispenser N] [--formula POS:AMOUNT,...] [--cert FILE]\n"
-    "       axocomm start HOST:PORT [--level N] [--dispense POS:AMOUNT,...] [--dispenser N]\n"
-    "\n"
-    "  ping   sends PING to the driver at HOST:PORT (an IPv4 address) and tells\n"
-    "         whether it answered. Plain or TLS as the client settings file says\n"
-    "         (AXOServiceUSEOPENSSL); with TLS and no --cert, the certificate\n"
-    "         built into the library is used.\n"
-    "\n"
-    "  exec   runs one command of the catalogue on the driver and follows it to\n"
-    "         its end: with --dispenser the machine is logged in and the command\n"
-    "         addressed to it; TINT takes its formula from --formula (circuit\n"
-    "         position and amount in cc per ingredient).\n"
-    "\n"
-    "  start  starts the communication with the driver the way a service\n"
-    "         application does (communication level 0, 1 or 2, default 2; mixers\n"
-    "         managed), printing each phase as it happens and the machines found;\n"
-    "         with --dispense it then dispenses the formula on the current\n"
-    "         dispenser (or --dispenser N), following its progress per circuit,\n"
-    "         and stops the communication again.\n"
-    "\n"
-    "  --timeout SECONDS   time limit of the call (default 5)\n"
-    "  --cert FILE         PEM file with the certificate authority of the driver\n"
-    "\n"
-    "exit status: 0 the driver answered (exec, start: the command or start\n"
-    "succeeded), 1 it did not, 2 bad arguments\n";
 
 QElapsedTimer &startClock()
 {
@@ -50,19 +27,6 @@ QElapsedTimer &startClock()
 } // namespace
 
 namespace cli {
-
-const char *usageText()
-{
-    return kUsage;
-}
-
-int usageError(const char *message)
-{
-    if (message)
-        std::fprintf(stderr, "axocomm: %s\n", message);
-    std::fputs(kUsage, stderr);
-    return 2;
-}
 
 bool parseEndpoint(const QString &text, QString *host, int *port)
 {
@@ -87,9 +51,102 @@ bool parseFormula(const QString &text, Formula &formula)
     return !ingredients.isEmpty();
 }
 
+bool parseMachine(const QString &text, MachineID *machine)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool ok = false;
+    const int number = parts.value(0).toInt(&ok);
+    if (!ok || number <= 0 || parts.size() > 2)
+        return false;
+    const QString type = parts.value(1, QStringLiteral("dispenser")).toLower();
+    int bits = 0;
+    if (type == QLatin1String("dispenser"))
+        bits = MachineID::Dispenser;
+    else if (type == QLatin1String("mixer"))
+        bits = MachineID::Mixer;
+    else if (type == QLatin1String("scale"))
+        bits = MachineID::Scale;
+    else
+        return false;
+    *machine = MachineID(number, bits);
+    return true;
+}
+
+QVariant variantFromJson(const QJsonValue &value)
+{
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        if (number >= -2147483648.0 && number <= 2147483647.0 && number == static_cast<double>(static_cast<int>(number)))
+            return static_cast<int>(number);
+        return number;
+    }
+    if (value.isArray()) {
+        QVariantList list;
+        for (const QJsonValue &item : value.toArray())
+            list.append(variantFromJson(item));
+        return list;
+    }
+    if (value.isObject()) {
+        QVariantMap map;
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            map.insert(it.key(), variantFromJson(it.value()));
+        return map;
+    }
+    return value.toVariant();
+}
+
+QString machineText(const MachineID &id)
+{
+    if (id.machineNumber == 0)
+        return QStringLiteral("driver");
+    const QString type = id.typeText().toLower();
+    return QStringLiteral("%1 %2").arg(type.isEmpty() ? QStringLiteral("machine") : type).arg(id.machineNumber);
+}
+
 double elapsedMs()
 {
     return static_cast<double>(startClock().nsecsElapsed()) / 1e6;
+}
+
+void printLine(const QString &text)
+{
+    std::printf("%s\n", text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void printStamped(const QString &text)
+{
+    std::printf("[%8.1f ms] %s\n", elapsedMs(), text.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "axocomm: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+void printJson(const QJsonObject &object)
+{
+    std::printf("%s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
+    std::fflush(stdout);
+}
+
+void printErrors(const FW_ErrorList &errors, const QString &indent)
+{
+    for (const FW_Error &error : errors)
+        printLine(QStringLiteral("%1error %2").arg(indent, error.errorText()));
+}
+
+QString clockTime()
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+QString isoTime()
+{
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
 }
 
 } // namespace cli

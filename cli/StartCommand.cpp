@@ -2,24 +2,22 @@
 
 #include "AXOComm.h"
 #include "CliSupport.h"
+#include "CommandLine.h"
+#include "SignalWatcher.h"
 
 #include <QtCore/QCoreApplication>
-#include <QtCore/QElapsedTimer>
-
-#include <cstdio>
 
 namespace {
 
-void line(const QString &text)
-{
-    std::printf("[%8.1f ms] %s\n", cli::elapsedMs(), qPrintable(text));
-    std::fflush(stdout);
-}
-
-QString machineText(const MachineID &id)
-{
-    return QStringLiteral("%1 %2").arg(id.typeText().toLower()).arg(id.machineNumber);
-}
+const char kSynopsis[] = "start HOST:PORT [--level N] [--dispense POS:AMOUNT,...] [--dispenser N]";
+const char kDescription[] =
+    "Starts the communication with the driver the way a service application does\n"
+    "(communication level 0, 1 or 2, default 2; mixers managed), printing each\n"
+    "phase as it happens and the machines found; with --dispense it then\n"
+    "dispenses the formula on the current dispenser (or --dispenser N), following\n"
+    "its progress per circuit, and stops the communication again (Ctrl-C during\n"
+    "the dispensing sends STOP).\n"
+    "Exit status: 0 the start (and the dispensing) succeeded, 1 not, 2 bad usage.";
 
 const char *stateText(ChannelIngredient::DosingState state)
 {
@@ -38,111 +36,74 @@ const char *stateText(ChannelIngredient::DosingState state)
 int StartCommand::run(const QStringList &args)
 {
     const int usage = parse(args);
-    if (usage != 0)
+    if (usage != cli::Proceed)
         return usage;
     const bool tls = AXOClientSettings::useOpenSsl();
-    line(QStringLiteral("starting the driver at %1:%2 (%3), communication level %4, mixers managed")
-             .arg(m_host)
-             .arg(m_port)
-             .arg(QLatin1String(tls ? "TLS" : "plain"))
-             .arg(m_level));
-    bool ok = start();
+    cli::printStamped(QStringLiteral("starting the driver at %1:%2 (%3), communication level %4, mixers managed")
+                          .arg(m_host)
+                          .arg(m_port)
+                          .arg(QLatin1String(tls ? "TLS" : "plain"))
+                          .arg(m_level));
+    m_session.setPhasePrinter(cli::printStamped);
+    bool ok = m_session.start(m_host, m_port, m_level);
     if (ok) {
         showMachines();
-        if (m_dispense) {
+        if (m_dispense && !SignalWatcher::pending()) {
             const int dispenser = m_dispenser > 0 ? m_dispenser : AXOCurrentCommData::instance()->currentDispenserID();
             ok = dispenser > 0 ? dispense(dispenser) : false;
             if (dispenser <= 0)
-                line(QStringLiteral("no dispenser to dispense on"));
+                cli::printStamped(QStringLiteral("no dispenser to dispense on"));
         }
     } else {
-        for (const FW_Error &error : AXOCommData::instance()->getErrorList(m_driverID, MachineID(0, MachineID::Dispenser)))
-            line(QStringLiteral("error %1").arg(error.errorText()));
+        for (const FW_Error &error :
+             AXOCommData::instance()->getErrorList(m_session.driverID(), MachineID(0, MachineID::Dispenser)))
+            cli::printStamped(QStringLiteral("error %1").arg(error.errorText()));
     }
-    AXOCommManager::instance()->stopDriversComm(-1, true);
-    line(QStringLiteral("communication stopped"));
-    AXOCommManager::drop();
-    AXOCurrentCommData::drop();
-    AXOCommData::drop();
-    return ok ? 0 : 1;
+    m_session.stop();
+    cli::printStamped(QStringLiteral("communication stopped"));
+    return ok ? cli::ExitOk : cli::ExitFailed;
 }
 
 int StartCommand::parse(const QStringList &args)
 {
-    QString endpoint;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--"))) {
-            if (!endpoint.isEmpty())
-                return cli::usageError("start takes one HOST:PORT");
-            endpoint = arg;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return cli::usageError(qPrintable(arg + QStringLiteral(" needs a value")));
-        const QString value = args.at(++i);
-        bool ok = true;
-        if (arg == QLatin1String("--level")) {
-            m_level = value.toInt(&ok);
-            ok = ok && m_level >= 0 && m_level <= 2;
-        } else if (arg == QLatin1String("--dispenser")) {
-            m_dispenser = value.toInt(&ok);
-            ok = ok && m_dispenser > 0;
-        } else if (arg == QLatin1String("--dispense")) {
-            ok = m_dispense = cli::parseFormula(value, m_formula);
-        } else {
-            return cli::usageError(qPrintable(QStringLiteral("unknown option %1").arg(arg)));
-        }
-        if (!ok)
-            return cli::usageError(qPrintable(QStringLiteral("bad value for %1: %2").arg(arg, value)));
+    CommandLine line{QLatin1String(kSynopsis), QLatin1String(kDescription)};
+    line.addOption(QStringLiteral("level"), QStringLiteral("N"), QStringLiteral("Communication level 0, 1 or 2."));
+    line.addOption(QStringLiteral("dispense"), QStringLiteral("POS:AMOUNT,..."),
+                   QStringLiteral("A formula to dispense: circuit position and amount in cc per ingredient."));
+    line.addOption(QStringLiteral("dispenser"), QStringLiteral("N"),
+                   QStringLiteral("The dispenser to dispense on (default the current one)."));
+    int status = cli::ExitOk;
+    if (!line.parse(args, 1, 1, &status))
+        return status;
+    if (!line.endpoint(0, &m_host, &m_port))
+        return cli::ExitUsage;
+    if (!line.intValue(QStringLiteral("level"), 0, 2, 2, &m_level)
+        || !line.intValue(QStringLiteral("dispenser"), 1, 9999, 0, &m_dispenser))
+        return cli::ExitUsage;
+    if (line.isSet(QStringLiteral("dispense"))) {
+        m_dispense = cli::parseFormula(line.value(QStringLiteral("dispense")), m_formula);
+        if (!m_dispense)
+            return line.usageError(
+                QStringLiteral("bad value for --dispense: %1").arg(line.value(QStringLiteral("dispense"))));
     }
-    if (endpoint.isEmpty())
-        return cli::usageError("start needs HOST:PORT");
-    if (!cli::parseEndpoint(endpoint, &m_host, &m_port))
-        return cli::usageError(qPrintable(QStringLiteral("not an IPv4 address and port: %1").arg(endpoint)));
-    return 0;
-}
-
-bool StartCommand::start()
-{
-    AXOCommManager *manager = AXOCommManager::instance();
-    const QMetaObject::Connection started =
-        QObject::connect(manager, &AXOCommManager::CommTaskStarted, [](AXOCommManager::CommTasks task) {
-            line(QStringLiteral("%1 ...").arg(AXOCommManager::CommTaskStr(task)));
-        });
-    const QMetaObject::Connection completed = QObject::connect(
-        manager, &AXOCommManager::CommTaskCompleted,
-        [](AXOCommManager::CommTasks task, bool result, AXOCommManager::CommMgsID msgID) {
-            line(QStringLiteral("%1: %2 (%3)")
-                     .arg(AXOCommManager::CommTaskStr(task), QLatin1String(result ? "done" : "FAILED"),
-                          AXOCommManager::CommMgsIDStr(msgID)));
-        });
-    m_driverID = AXOCommData::instance()->getNextDriverID();
-    const bool ok = manager->startAXODriverEncryptedOrNot(QStringLiteral("axocomm"), m_host, m_port,
-                                                          static_cast<AXOCommData::CommLevel>(m_level));
-    QObject::disconnect(started);
-    QObject::disconnect(completed);
-    return ok;
+    return cli::Proceed;
 }
 
 void StartCommand::showMachines()
 {
-    // The active-machines thread's first answer comes right after the start.
     AXOCurrentCommData *current = AXOCurrentCommData::instance();
-    QElapsedTimer timer;
-    timer.start();
-    while (m_level >= 1 && current->getActiveMachineIDs(MachineID::AllTypes).isEmpty() && timer.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QStringList active;
-    for (const MachineID &id : current->getActiveMachineIDs(MachineID::AllTypes))
-        active << machineText(id);
+    if (m_level >= 1)
+        for (const MachineID &id : m_session.waitForActiveMachines(3000))
+            active << cli::machineText(id);
     QVersionNumber version;
-    AXOCommData::instance()->getDriverVersion(m_driverID, version);
-    line(QStringLiteral("driver %1, version %2; active machines: %3; current machine: %4")
-             .arg(m_driverID)
-             .arg(version.toString(), active.isEmpty() ? QStringLiteral("none") : active.join(QStringLiteral(", ")),
-                  current->currentMachineID().machineNumber > 0 ? machineText(current->currentMachineID())
-                                                                : QStringLiteral("none")));
+    AXOCommData::instance()->getDriverVersion(m_session.driverID(), version);
+    cli::printStamped(
+        QStringLiteral("driver %1, version %2; active machines: %3; current machine: %4")
+            .arg(m_session.driverID())
+            .arg(version.toString(), active.isEmpty() ? QStringLiteral("none") : active.join(QStringLiteral(", ")),
+                 current->currentMachineID().machineNumber > 0 ? cli::machineText(current->currentMachineID())
+                                                               : QStringLiteral("none")));
 }
 
 bool StartCommand::dispense(int dispenser)
@@ -152,25 +113,38 @@ bool StartCommand::dispense(int dispenser)
     for (const FormulaChannel &channel : m_formula.channels())
         for (const ChannelIngredient &ingredient : channel.ingredients())
             items << QStringLiteral("%1:%2").arg(ingredient.position()).arg(ingredient.amount());
-    line(QStringLiteral("TINT on dispenser %1: %2").arg(dispenser).arg(items.join(QLatin1Char(' '))));
+    cli::printStamped(QStringLiteral("TINT on dispenser %1: %2").arg(dispenser).arg(items.join(QLatin1Char(' '))));
     try {
-        NECommand cmd(m_driverID, MachineID(dispenser, MachineID::Dispenser), QStringLiteral("TINT"),
+        const MachineID machine(dispenser, MachineID::Dispenser);
+        NECommand cmd(m_session.driverID(), machine, QStringLiteral("TINT"),
                       QList<QVariant>{QVariant::fromValue(m_formula)});
+        const int driverID = m_session.driverID();
+        // Queued: the polling threads' commands signal from their own threads.
         const QMetaObject::Connection watch = QObject::connect(
-            store, &AXOCommData::NECommandExecutionStatusSignal,
-            [this, &cmd](AXOCommData::CommandEvent event, const NECommand &c) {
-                if (c.driverID() == cmd.driverID() && c.command() == cmd.command()
+            store, &AXOCommData::NECommandExecutionStatusSignal, &m_context,
+            [this, driverID](AXOCommData::CommandEvent event, const NECommand &c) {
+                if (c.driverID() == driverID && c.command() == QLatin1String("TINT")
                     && (event == AXOCommData::CommandProgress || event == AXOCommData::CommandExecuted))
                     showProgress(c);
+            },
+            Qt::QueuedConnection);
+        QMetaObject::Connection stop;
+        if (SignalWatcher *watcher = SignalWatcher::current())
+            stop = QObject::connect(watcher, &SignalWatcher::interrupted, &m_context, [driverID, machine] {
+                cli::printStamped(QStringLiteral("interrupted: STOP sent to %1").arg(cli::machineText(machine)));
+                NECommand stopCmd(driverID, machine, QStringLiteral("STOP"));
+                NECmdManager::executeCommand(&stopCmd, false, true);
             });
         NECmdManager::executeCommandPumped(&cmd);
+        QCoreApplication::processEvents(); // the signals still on their way
         QObject::disconnect(watch);
+        QObject::disconnect(stop);
         for (const FW_Error &error : cmd.errors())
-            line(QStringLiteral("error %1").arg(error.errorText()));
-        line(QStringLiteral("TINT %1").arg(CmdStatus::getDescription(cmd.executionStatus().status())));
+            cli::printStamped(QStringLiteral("error %1").arg(error.errorText()));
+        cli::printStamped(QStringLiteral("TINT %1").arg(CmdStatus::getDescription(cmd.executionStatus().status())));
         return cmd.isDoneSuccessfully();
     } catch (const FW_Exception &e) {
-        line(QStringLiteral("TINT not built: %1").arg(e.error().errorText()));
+        cli::printStamped(QStringLiteral("TINT not built: %1").arg(e.error().errorText()));
         return false;
     }
 }
@@ -190,5 +164,5 @@ void StartCommand::showProgress(const NECommand &cmd)
     if (text == m_lastProgress)
         return;
     m_lastProgress = text;
-    line(QStringLiteral("%1  (%2 s left)").arg(text).arg(status.timeLeft() / 1000.0, 0, 'f', 1));
+    cli::printStamped(QStringLiteral("%1  (%2 s left)").arg(text).arg(status.timeLeft() / 1000.0, 0, 'f', 1));
 }

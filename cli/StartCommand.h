@@ -1,8 +1,10 @@
 #ifndef STARTCOMMAND_H
 #define STARTCOMMAND_H
 
+#include "CommSession.h"
 #include "Formula.h"
 
+#include <QtCore/QObject>
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
@@ -11,7 +13,8 @@ class NECommand;
 //! "axocomm start": starts the communication with a driver through the
 //! communication manager, printing each phase as it happens and the
 //! machines it found; optionally dispenses a formula, following its
-//! progress per circuit; then stops the communication.
+//! progress per circuit; then stops the communication. Ctrl-C during the
+//! dispensing sends STOP.
 class StartCommand
 {
 public:
@@ -20,7 +23,6 @@ public:
 
 private:
     int parse(const QStringList &args);
-    bool start();
     void showMachines();
     bool dispense(int dispenser);
     void showProgress(const NECommand &cmd);
@@ -31,8 +33,10 @@ private:
     int m_dispenser = 0;
     bool m_dispense = false;
     Formula m_formula;
-    int m_driverID = 0;
     QString m_lastProgress;
+    CommSession m_session;
+    //! Receives the store's command signals in this thread.
+    QObject m_context;
 };
 
 #endif // STARTCOMMAND_H
