@@ -7,7 +7,9 @@
 #include <spdlog/sinks/base_sink.h>
 #include <spdlog/spdlog.h>
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -99,4 +101,34 @@ TEST_F(LoggerTest, SwitchedOffAndLoggerThreshold)
     log->error(QStringLiteral("no logger"));
     ASSERT_EQ(sink->lines.size(), 1u);
     EXPECT_EQ(sink->lines[0].second, "AXOComm - kept");
+}
+
+// Threads keep logging while the host hands over a new logger, takes it
+// away and switches logging off and on: every line goes whole to one of
+// the loggers, and nothing is touched after its logger is gone.
+TEST_F(LoggerTest, LoggerReplacedWhileThreadsLog)
+{
+    NELogger *log = NELogger::instance();
+    auto secondSink = std::make_shared<CaptureSink>();
+    auto second = std::make_shared<spdlog::logger>("second", secondSink);
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 3; ++i)
+        writers.emplace_back([&] {
+            while (!stop.load())
+                log->info(QStringLiteral("line"));
+        });
+    for (int round = 0; round < 200; ++round) {
+        log->setLogger(round % 3 == 0 ? logger : round % 3 == 1 ? second : nullptr);
+        log->setLoggingEnabled(round % 7 != 0);
+    }
+    stop = true;
+    for (std::thread &writer : writers)
+        writer.join();
+    log->setLogger(nullptr);
+    // The sinks are locked by their loggers; no writer is left.
+    for (const auto &line : sink->lines)
+        EXPECT_EQ(line.second, "AXOComm - line");
+    for (const auto &line : secondSink->lines)
+        EXPECT_EQ(line.second, "AXOComm - line");
 }

@@ -47,6 +47,8 @@ AXOCommManager::AXOCommManager(QObject *parent) : QObject(parent)
 AXOCommManager::~AXOCommManager()
 {
     AXOCommData::instance()->closeAllConnections(-1, true);
+    for (const QString &path : qAsConst(m_certFiles))
+        QFile::remove(path);
 }
 
 AXOCommManager *AXOCommManager::instance()
@@ -92,6 +94,8 @@ QString AXOCommManager::getCertsFilePath()
 
     certFile.setAutoRemove(false);
     certFile.close();
+    QMutexLocker locker(&m_certFilesMutex);
+    m_certFiles.append(certFile.fileName());
     return certFile.fileName();
 }
 
@@ -320,6 +324,8 @@ bool AXOCommManager::startAXODriverEncryptedOrNot(QString clientID, QString ip, 
     connection.setHostAddress(QHostAddress(ip));
     connection.setPort(port);
     connection.setCertsPath(useOpenSsl ? certPath : QString());
+    if (!useOpenSsl)
+        QFile::remove(certPath);
     return instance()->startAXODriverComm(clientID, connection, level, true);
 }
 

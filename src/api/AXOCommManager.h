@@ -4,8 +4,10 @@
 #include "AXOCommData.h"
 #include "AXOCommGlobal.h"
 
+#include <QtCore/QMutex>
 #include <QtCore/QObject>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 class AXODriverConnection;
 
@@ -66,8 +68,9 @@ public:
     bool startDriversComm(QString clientID, const AXODriverConnection &connection);
     //! Starts the driver at ip:port, over TLS when the client settings
     //! file says AXOServiceUSEOPENSSL=true, with mixers managed. Writes the
-    //! embedded certificate to a new temporary file on every call, also for
-    //! a plain connection, and leaves it there (getCertsFilePath()).
+    //! embedded certificate to a new temporary file on every call
+    //! (getCertsFilePath()); for a plain connection the file is removed at
+    //! once, otherwise when the manager goes (drop()).
     bool startAXODriverEncryptedOrNot(QString clientID, QString ip, int port, AXOCommData::CommLevel level);
     //! Registers a driver with the default endpoint, without probing,
     //! threads or logins.
@@ -82,7 +85,9 @@ public:
     void stopDriversComm(int driverID, bool wait);
 
     //! Writes the embedded client certificate to a new temporary file and
-    //! returns its path. The file is left on disk for the TLS connections.
+    //! returns its path. The file stays on disk for the TLS connections,
+    //! which read it again when they reconnect; the manager removes the
+    //! files it wrote when it goes (drop()).
     QString getCertsFilePath();
 
 signals:
@@ -104,6 +109,9 @@ private:
                             const FW_Configuration &configuration);
 
     static AXOCommManager *m_Instance;
+    //! The certificate files written so far, removed by the destructor.
+    QStringList m_certFiles;
+    QMutex m_certFilesMutex;
 };
 
 Q_DECLARE_METATYPE(AXOCommManager::CommTasks)

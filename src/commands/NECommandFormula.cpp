@@ -172,14 +172,18 @@ void NECommand::NECommandExecutedSlot(const NECommand &command)
 
 void NECommand::NEMachineDriverStatusChangedSlot(int driverID, const MachineID &machineID)
 {
-    QMutexLocker locker(&m_progressMutex);
     if (driverID != m_driverID || machineID != m_machineID || !machineID.isDispenser())
         return;
+    // The store is asked before the progress is locked: the store's own
+    // locks come first wherever both are taken.
     const std::unique_ptr<MachineDriverStatusAnswer> status
         = AXOCommData::instance()->currentMachineDriverStatus(driverID, machineID);
     if (!status || !status->hasMachineStatusAnswer())
         return;
     const DispenserStatusAnswer *dispenser = dynamic_cast<const DispenserStatusAnswer *>(status->machineStatusAnswer());
-    if (dispenser && dispenser->dispensingTrigger() && m_formulaProgress)
+    if (!dispenser || !dispenser->dispensingTrigger())
+        return;
+    QMutexLocker locker(&m_progressMutex);
+    if (m_formulaProgress)
         m_formulaProgress->setProcess(2);
 }

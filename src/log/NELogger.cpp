@@ -14,8 +14,19 @@ NELogger::NELogger() : m_loggingEnabled(true)
 {
 }
 
-NELogger::NELogger(const NELogger &other) = default;
-NELogger &NELogger::operator=(const NELogger &other) = default;
+NELogger::NELogger(const NELogger &other)
+    : m_loggingEnabled(other.loggingEnabled()), m_logger(other.logger())
+{
+}
+
+NELogger &NELogger::operator=(const NELogger &other)
+{
+    if (this != &other) {
+        setLoggingEnabled(other.loggingEnabled());
+        setLogger(other.logger());
+    }
+    return *this;
+}
 NELogger::~NELogger() = default;
 
 NELogger *NELogger::instance()
@@ -35,7 +46,7 @@ void NELogger::drop()
 
 void NELogger::setLogger(std::shared_ptr<spdlog::logger> logger)
 {
-    m_logger = std::move(logger);
+    std::atomic_store(&m_logger, std::move(logger));
 }
 
 void NELogger::trace(const QString &message)
@@ -70,22 +81,22 @@ void NELogger::fatal(const QString &message)
 
 bool NELogger::isEnabled(int level) const
 {
-    if (!m_loggingEnabled || level < spdlog::level::trace || level > spdlog::level::critical)
+    if (!loggingEnabled() || level < spdlog::level::trace || level > spdlog::level::critical)
         return false;
-    const std::shared_ptr<spdlog::logger> logger = m_logger;
+    const std::shared_ptr<spdlog::logger> logger = this->logger();
     return logger && logger->should_log(static_cast<spdlog::level::level_enum>(level));
 }
 
 void NELogger::writeLogMsg(int level, const QString &message)
 {
-    if (!m_loggingEnabled || level < spdlog::level::trace || level > spdlog::level::critical)
+    if (!loggingEnabled() || level < spdlog::level::trace || level > spdlog::level::critical)
         return;
-    const std::shared_ptr<spdlog::logger> logger = m_logger;
+    const std::shared_ptr<spdlog::logger> logger = this->logger();
     const auto spdLevel = static_cast<spdlog::level::level_enum>(level);
     if (!logger || !logger->should_log(spdLevel))
         return;
     const QByteArray text = QStringLiteral("AXOComm - %1").arg(message).toUtf8();
-    if (m_loggingEnabled)
+    if (loggingEnabled())
         logger->log(spdlog::source_loc{}, spdLevel, "{}",
                     spdlog::string_view_t(text.constData(), static_cast<size_t>(text.size())));
 }

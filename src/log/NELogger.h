@@ -5,6 +5,7 @@
 
 #include <QtCore/QString>
 
+#include <atomic>
 #include <memory>
 
 namespace spdlog {
@@ -16,9 +17,9 @@ class logger;
 //! logging is switched off, messages are dropped.
 //!
 //! The library's threads log concurrently, so the logger's sinks must be
-//! thread-safe. Setting the logger or switching logging is not synchronised
-//! with them: do it before the first driver starts and after the data store
-//! is dropped.
+//! thread-safe. The logger and the switch may be changed at any time: a
+//! message being written when the logger is replaced still goes to the old
+//! one, which is kept alive until it is written.
 class AXOCOMM_EXPORT NELogger
 {
 public:
@@ -30,11 +31,11 @@ public:
     //! The logger every message goes to; null drops them.
     void setLogger(std::shared_ptr<spdlog::logger> logger);
     //! The logger handed in; null when none.
-    std::shared_ptr<spdlog::logger> logger() const { return m_logger; }
+    std::shared_ptr<spdlog::logger> logger() const { return std::atomic_load(&m_logger); }
     //! Switches all logging on or off (on by default).
-    void setLoggingEnabled(bool enabled) { m_loggingEnabled = enabled; }
+    void setLoggingEnabled(bool enabled) { m_loggingEnabled.store(enabled); }
     //! Whether logging is on.
-    bool loggingEnabled() const { return m_loggingEnabled; }
+    bool loggingEnabled() const { return m_loggingEnabled.load(); }
 
     //! Logs at spdlog's trace level.
     void trace(const QString &message);
@@ -68,7 +69,8 @@ protected:
 private:
     static NELogger *m_Instance;
 
-    bool m_loggingEnabled;
+    std::atomic<bool> m_loggingEnabled;
+    //! Read and written through std::atomic_load / std::atomic_store only.
     std::shared_ptr<spdlog::logger> m_logger;
 };
 
