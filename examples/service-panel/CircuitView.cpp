@@ -1,0 +1,58 @@
+#include "CircuitView.h"
+
+#include <AXOComm/AXOComm.h>
+
+#include <QtWidgets/QHeaderView>
+#include <QtWidgets/QProgressBar>
+
+#include <cmath>
+
+CircuitView::CircuitView(QWidget *parent) : QTableWidget(parent)
+{
+    setColumnCount(4);
+    setHorizontalHeaderLabels({tr("Circuit"), tr("Colorant"), tr("Level (cc)"), tr("Fill")});
+    verticalHeader()->setVisible(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setStretchLastSection(true);
+}
+
+void CircuitView::refresh()
+{
+    const FW_Dispenser dispenser = AXOCurrentCommData::instance()->currentDispenser();
+    const QList<FW_Circuit> circuits = dispenser.circuits();
+    setRowCount(circuits.size());
+    for (int row = 0; row < circuits.size(); ++row) {
+        const FW_Circuit &circuit = circuits.at(row);
+        auto *position = new QTableWidgetItem(QString::number(circuit.position()));
+        position->setData(Qt::UserRole, circuit.position());
+        position->setTextAlignment(Qt::AlignCenter);
+        setItem(row, PositionColumn, position);
+        const QString colorant = circuit.colorantName().isEmpty()
+            ? circuit.colorantCode()
+            : QStringLiteral("%1 %2").arg(circuit.colorantCode(), circuit.colorantName());
+        setItem(row, ColorantColumn, new QTableWidgetItem(colorant));
+        auto *level = new QTableWidgetItem(
+            QStringLiteral("%1 / %2").arg(circuit.level(), 0, 'f', 1).arg(circuit.capacity(), 0, 'f', 0));
+        level->setData(Qt::UserRole, circuit.level());
+        level->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setItem(row, LevelColumn, level);
+        auto *fill = qobject_cast<QProgressBar *>(cellWidget(row, FillColumn));
+        if (!fill) {
+            fill = new QProgressBar(this);
+            fill->setRange(0, 100);
+            setCellWidget(row, FillColumn, fill);
+        }
+        const double share = circuit.capacity() > 0.0 ? circuit.level() / circuit.capacity() : 0.0;
+        fill->setValue(static_cast<int>(std::lround(100.0 * qBound(0.0, share, 1.0))));
+    }
+}
+
+double CircuitView::levelOf(int position) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (item(row, PositionColumn) && item(row, PositionColumn)->data(Qt::UserRole).toInt() == position)
+            return item(row, LevelColumn)->data(Qt::UserRole).toDouble();
+    return -1.0;
+}
