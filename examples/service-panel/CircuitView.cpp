@@ -14,8 +14,10 @@ CircuitView::CircuitView(QWidget *parent) : QTableWidget(parent)
     verticalHeader()->setVisible(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSectionResizeMode(PositionColumn, QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(ColorantColumn, QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(LevelColumn, QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(FillColumn, QHeaderView::Stretch);
 }
 
 void CircuitView::refresh()
@@ -29,12 +31,11 @@ void CircuitView::refresh()
         position->setData(Qt::UserRole, circuit.position());
         position->setTextAlignment(Qt::AlignCenter);
         setItem(row, PositionColumn, position);
-        const QString colorant = circuit.colorantName().isEmpty()
-            ? circuit.colorantCode()
-            : QStringLiteral("%1 %2").arg(circuit.colorantCode(), circuit.colorantName());
-        setItem(row, ColorantColumn, new QTableWidgetItem(colorant));
-        auto *level = new QTableWidgetItem(
-            QStringLiteral("%1 / %2").arg(circuit.level(), 0, 'f', 1).arg(circuit.capacity(), 0, 'f', 0));
+        auto *colorantItem = new QTableWidgetItem(circuit.colorantCode());
+        colorantItem->setToolTip(circuit.colorantName());
+        setItem(row, ColorantColumn, colorantItem);
+        auto *level = new QTableWidgetItem(QString::number(circuit.level(), 'f', 1));
+        level->setToolTip(tr("%1 of %2 cc").arg(circuit.level(), 0, 'f', 1).arg(circuit.capacity(), 0, 'f', 0));
         level->setData(Qt::UserRole, circuit.level());
         level->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setItem(row, LevelColumn, level);

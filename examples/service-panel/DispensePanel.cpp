@@ -60,6 +60,7 @@ DispensePanel::DispensePanel(PanelSession *session, QWidget *parent) : QWidget(p
     m_circuits->setHorizontalHeaderLabels({tr("Circuit"), tr("Amount (cc)"), tr("State")});
     m_circuits->verticalHeader()->setVisible(false);
     m_circuits->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_circuits->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_circuits->horizontalHeader()->setStretchLastSection(true);
 
     auto *buttons = new QHBoxLayout;

@@ -26,9 +26,11 @@ QList<QStandardItem *> MachineTreeModel::driverRow() const
     QVersionNumber version;
     const bool registered = store->getDriverType(m_driverID) >= 0;
     store->getDriverVersion(m_driverID, version);
-    auto *name = new QStandardItem(tr("Driver %1 at %2").arg(m_driverID).arg(m_endpoint));
+    auto *name = new QStandardItem(tr("Driver %1").arg(m_driverID));
     auto *activity = new QStandardItem(registered ? tr("connected") : tr("not connected"));
-    auto *status = new QStandardItem(version.isNull() ? QString() : tr("version %1").arg(version.toString()));
+    auto *status = new QStandardItem(version.isNull() ? m_endpoint
+                                                      : tr("%1, version %2").arg(m_endpoint, version.toString()));
+    status->setToolTip(status->text());
     return {name, activity, status};
 }
 
@@ -69,6 +71,7 @@ QList<QStandardItem *> MachineTreeModel::machineRow(const MachineStatus &status,
     auto *activity = new QStandardItem(status.isActive() ? tr("active") : tr("inactive"));
     activity->setForeground(QBrush(status.isActive() ? Qt::darkGreen : Qt::gray));
     auto *driverStatus = new QStandardItem(driverStatusText(status));
+    driverStatus->setToolTip(driverStatus->text());
     return {name, activity, driverStatus};
 }
 

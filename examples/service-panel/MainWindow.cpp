@@ -47,7 +47,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_session(new Pan
     buildActions();
     wireSession();
     updateStatusBar();
-    resize(1100, 720);
+    resize(1280, 800);
 }
 
 MainWindow::~MainWindow() = default;
@@ -58,7 +58,9 @@ QWidget *MainWindow::buildPanel()
     m_machineTree = new QTreeView(this);
     m_machineTree->setObjectName(QStringLiteral("machineTree"));
     m_machineTree->setModel(m_machineModel);
-    m_machineTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_machineTree->header()->setSectionResizeMode(MachineTreeModel::MachineColumn, QHeaderView::ResizeToContents);
+    m_machineTree->header()->setSectionResizeMode(MachineTreeModel::ActivityColumn, QHeaderView::ResizeToContents);
+    m_machineTree->header()->setStretchLastSection(true);
     m_machineTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_dispensePanel = new DispensePanel(m_session, this);
     m_dispensePanel->setObjectName(QStringLiteral("dispensePanel"));
@@ -73,16 +75,16 @@ QWidget *MainWindow::buildPanel()
     top->addWidget(framed(tr("Drivers and machines"), m_machineTree, top));
     top->addWidget(framed(tr("Commands"), m_dispensePanel, top));
     top->addWidget(framed(tr("Circuits"), m_circuits, top));
-    top->setSizes({380, 380, 340});
+    top->setSizes({620, 330, 330});
     auto *bottom = new QSplitter(Qt::Horizontal);
     bottom->addWidget(framed(tr("Errors"), m_errorList, bottom));
     bottom->addWidget(framed(tr("Log"), m_log, bottom));
-    bottom->setSizes({420, 680});
+    bottom->setSizes({500, 780});
     auto *panel = new QSplitter(Qt::Vertical);
     panel->setObjectName(QStringLiteral("panel"));
     panel->addWidget(top);
     panel->addWidget(bottom);
-    panel->setSizes({440, 260});
+    panel->setSizes({480, 280});
     return panel;
 }
 
@@ -119,6 +121,7 @@ void MainWindow::wireSession()
     connect(s, &PanelSession::currentMachineChanged, this, [this] {
         refreshMachines();
         m_circuits->refresh();
+        refreshLevels();
     });
     connect(s, &PanelSession::errorsChanged, m_errorList, &ErrorListView::refresh);
     connect(s, &PanelSession::configurationChanged, m_circuits, &CircuitView::refresh);
@@ -190,7 +193,15 @@ void MainWindow::onStartFinished(bool ok)
     m_startScreen->finish(ok, errors);
     refreshMachines();
     m_circuits->refresh();
+    refreshLevels();
     m_dispensePanel->updateActions();
+}
+
+void MainWindow::refreshLevels()
+{
+    // The configuration does not carry the canister levels; the driver is
+    // asked for them.
+    m_session->refreshLevels(AXOCurrentCommData::instance()->currentDispenserID());
 }
 
 void MainWindow::refreshMachines()

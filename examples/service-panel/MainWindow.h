@@ -53,6 +53,7 @@ private:
     void wireSession();
     void onStartFinished(bool ok);
     void refreshMachines();
+    void refreshLevels();
     void updateStatusBar();
 
     PanelSession *m_session = nullptr;

@@ -30,6 +30,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QDialogButtonBox>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
@@ -226,8 +227,8 @@ TEST_F(ServicePanelTest, ConnectsThenDispensesWithProgressAndStops)
 
     // The current dispenser's circuits with their levels.
     CircuitView *circuits = window->circuitView();
-    ASSERT_TRUE(waitFor([&] { return circuits->rowCount() >= 8; }));
-    EXPECT_DOUBLE_EQ(circuits->levelOf(1), 2000.0);
+    ASSERT_TRUE(waitFor([&] { return circuits->rowCount() >= 8 && circuits->levelOf(1) == 2000.0; }))
+        << circuits->rowCount() << " " << circuits->levelOf(1);
 
     // A formula of one channel that takes 10 s at 2 cc/s.
     DispensePanel *panel = window->dispensePanel();
