@@ -176,10 +176,10 @@ bool MainWindow::connectTo(const ConnectRequest &request)
         m_startAfterStop = true;
         return m_session->stop();
     }
-    showStartScreen();
-    m_startScreen->begin(request);
     if (!m_session->start(request))
         return false;
+    // The phases arrive queued, after this.
+    showStartScreen();
     m_startScreen->begin(m_session->request());
     m_machineModel->setDriver(m_session->driverID(), request.endpoint());
     m_errorList->setDriver(m_session->driverID());

@@ -123,8 +123,10 @@ bool PanelSession::stop()
     setState(Stopping);
     emit message(QStringLiteral("stopping driver %1").arg(m_driverID));
     const int driverID = m_driverID;
-    m_levelsWatcher.waitForFinished();
-    m_stopWatcher.setFuture(QtConcurrent::run([driverID] {
+    // A levels read in flight ends first, on the worker, not here.
+    QFuture<void> levels = m_levelsWatcher.future();
+    m_stopWatcher.setFuture(QtConcurrent::run([driverID, levels]() mutable {
+        levels.waitForFinished();
         AXOCommManager::instance()->stopDriversComm(driverID, true);
     }));
     return true;
