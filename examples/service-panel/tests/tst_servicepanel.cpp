@@ -372,11 +372,13 @@ TEST_F(ServicePanelTest, FailedStartIsShownAndCanBeRetried)
 
 int main(int argc, char **argv)
 {
-    // Offscreen unless told otherwise, so that the test list can be read
-    // without a display as well.
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (the build does it) needs no application.
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
+    // Offscreen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
