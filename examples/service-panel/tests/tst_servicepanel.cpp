@@ -370,6 +370,31 @@ TEST_F(ServicePanelTest, FailedStartIsShownAndCanBeRetried)
     EXPECT_TRUE(child<QPushButton>(start, "continueButton")->isEnabled());
 }
 
+TEST_F(ServicePanelTest, StartErrorsAreListedWithTheirCodes)
+{
+    // A client whose session secret the driver does not share: the driver
+    // answers, the login fails.
+    QFile settings(settingsRoot.filePath(QStringLiteral("wuser/CommonSettings/commonSettings")));
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("AXOProtocolSecret=" + QByteArray(64, '7') + "\n");
+    settings.close();
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+
+    ConnectRequest request;
+    request.port = driver->port();
+    ASSERT_TRUE(window->connectTo(request));
+    ASSERT_TRUE(waitFor([&] { return window->session()->state() == PanelSession::Failed; }));
+    StartScreen *start = window->startScreen();
+    EXPECT_EQ(start->phaseLines(), QStringList{QStringLiteral("Communication init: FAILED")});
+    EXPECT_TRUE(child<QLabel>(start, "startResult")->text().contains(QStringLiteral("TE00304")))
+        << qPrintable(child<QLabel>(start, "startResult")->text());
+    EXPECT_TRUE(waitFor([&] { return window->errorList()->codes().contains(QStringLiteral("TE00304")); }))
+        << qPrintable(window->errorList()->codes().join(QLatin1Char(' ')));
+    const QTreeWidgetItem *row = window->errorList()->topLevelItem(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->text(ErrorListView::MachineColumn), QStringLiteral("Driver (dispenser)"));
+}
+
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
