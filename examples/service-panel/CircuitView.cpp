@@ -20,13 +20,23 @@ CircuitView::CircuitView(QWidget *parent) : QTableWidget(parent)
     horizontalHeader()->setSectionResizeMode(FillColumn, QHeaderView::Stretch);
 }
 
+void CircuitView::setLevels(int dispenserID, const QMap<int, double> &levels)
+{
+    m_levelsDispenser = dispenserID;
+    m_levels = levels;
+    refresh();
+}
+
 void CircuitView::refresh()
 {
     const FW_Dispenser dispenser = AXOCurrentCommData::instance()->currentDispenser();
+    const bool haveLevels = dispenser.machineNumber() == m_levelsDispenser;
     const QList<FW_Circuit> circuits = dispenser.circuits();
     setRowCount(circuits.size());
     for (int row = 0; row < circuits.size(); ++row) {
-        const FW_Circuit &circuit = circuits.at(row);
+        FW_Circuit circuit = circuits.at(row);
+        if (haveLevels && m_levels.contains(circuit.position()))
+            circuit.setLevel(m_levels.value(circuit.position()));
         auto *position = new QTableWidgetItem(QString::number(circuit.position()));
         position->setData(Qt::UserRole, circuit.position());
         position->setTextAlignment(Qt::AlignCenter);

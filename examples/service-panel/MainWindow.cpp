@@ -125,6 +125,7 @@ void MainWindow::wireSession()
     });
     connect(s, &PanelSession::errorsChanged, m_errorList, &ErrorListView::refresh);
     connect(s, &PanelSession::configurationChanged, m_circuits, &CircuitView::refresh);
+    connect(s, &PanelSession::levelsRead, m_circuits, &CircuitView::setLevels);
     connect(s, &PanelSession::stateChanged, this, &MainWindow::updateStatusBar);
     connect(s, &PanelSession::stopped, this, [this] {
         m_machineModel->setDriver(0, QString());
@@ -206,6 +207,11 @@ void MainWindow::refreshLevels()
 
 void MainWindow::refreshMachines()
 {
+    // Right after the start the dispenser's own threads may not run yet and
+    // the first read of its levels fail: read them until they came once.
+    const int dispenser = AXOCurrentCommData::instance()->currentDispenserID();
+    if (m_session->isStarted() && !m_circuits->hasLevelsFor(dispenser))
+        refreshLevels();
     m_machineModel->refresh();
     m_machineTree->expandAll();
     m_dispensePanel->updateActions();

@@ -1,5 +1,8 @@
 #include "PanelSession.h"
 
+// Not in the umbrella header.
+#include <AXOComm/CanisterData.h>
+
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -20,6 +23,7 @@ PanelSession::PanelSession(QObject *parent) : QObject(parent)
     followLibrary();
     connect(&m_startWatcher, &QFutureWatcher<bool>::finished, this, &PanelSession::onStartDone);
     connect(&m_stopWatcher, &QFutureWatcher<void>::finished, this, &PanelSession::onStopDone);
+    connect(&m_levelsWatcher, &QFutureWatcher<QMap<int, double>>::finished, this, &PanelSession::onLevelsRead);
 }
 
 PanelSession::~PanelSession()
@@ -124,7 +128,8 @@ bool PanelSession::stop()
     emit message(QStringLiteral("stopping driver %1").arg(m_driverID));
     const int driverID = m_driverID;
     // A levels read in flight ends first, on the worker, not here.
-    QFuture<void> levels = m_levelsWatcher.future();
+    m_levelsNext = 0;
+    QFuture<QMap<int, double>> levels = m_levelsWatcher.future();
     m_stopWatcher.setFuture(QtConcurrent::run([driverID, levels]() mutable {
         levels.waitForFinished();
         AXOCommManager::instance()->stopDriversComm(driverID, true);
@@ -195,10 +200,31 @@ void PanelSession::onCommandEvent(AXOCommData::CommandEvent event, const NEComma
 
 void PanelSession::refreshLevels(int dispenserID)
 {
-    if (m_state != Started || dispenserID <= 0 || m_levelsWatcher.isRunning())
+    if (m_state != Started || dispenserID <= 0)
         return;
+    if (m_levelsWatcher.isRunning()) {
+        m_levelsNext = dispenserID;
+        return;
+    }
     const int driverID = m_driverID;
+    m_levelsDispenser = dispenserID;
     m_levelsWatcher.setFuture(QtConcurrent::run([driverID, dispenserID] {
-        NECmdManager::refreshLevels(driverID, dispenserID, true);
+        QMap<int, double> levels;
+        QList<CanisterData> canisters;
+        if (NECmdManager::getCanisterLevels(driverID, dispenserID, canisters))
+            for (const CanisterData &canister : canisters)
+                levels.insert(canister.position(), canister.level());
+        return levels;
     }));
+}
+
+void PanelSession::onLevelsRead()
+{
+    const QMap<int, double> levels = m_levelsWatcher.result();
+    if (m_state == Started && !levels.isEmpty())
+        emit levelsRead(m_levelsDispenser, levels);
+    const int next = m_levelsNext;
+    m_levelsNext = 0;
+    if (next > 0)
+        refreshLevels(next);
 }

@@ -7,6 +7,7 @@
 
 #include <QtCore/QFutureWatcher>
 #include <QtCore/QList>
+#include <QtCore/QMap>
 #include <QtCore/QObject>
 
 //! The panel's side of the library: starts and stops the communication with
@@ -43,8 +44,8 @@ public:
     //! Sends the command without waiting; false with the reason in error
     //! when it could not even be sent (unknown command, no driver).
     bool send(const QString &name, const MachineID &machine, const QList<QVariant> &parameters, QString *error);
-    //! Reads the dispenser's canister levels again, in the background; the
-    //! configuration signal tells when they arrived.
+    //! Reads the dispenser's canister levels, in the background; levelsRead
+    //! brings them. A read asked for while one runs follows it.
     void refreshLevels(int dispenserID);
 
 signals:
@@ -63,6 +64,8 @@ signals:
     void commandSent(const QString &name, const MachineID &machine);
     void commandProgress(const NECommand &command);
     void commandFinished(const NECommand &command);
+    //! The dispenser's canister levels in cc by circuit position.
+    void levelsRead(int dispenserID, const QMap<int, double> &levels);
     //! Something worth a line in the log.
     void message(const QString &text);
 
@@ -77,6 +80,7 @@ private:
     void followLibrary();
     void onStartDone();
     void onStopDone();
+    void onLevelsRead();
     void onCommandEvent(AXOCommData::CommandEvent event, const NECommand &command);
     int pendingIndex(const NECommand &command) const;
     bool forThisDriver(int driverID) const { return m_driverID > 0 && driverID == m_driverID; }
@@ -86,7 +90,11 @@ private:
     int m_driverID = 0;
     QFutureWatcher<bool> m_startWatcher;
     QFutureWatcher<void> m_stopWatcher;
-    QFutureWatcher<void> m_levelsWatcher;
+    //! The configuration the driver sends holds no levels (and replaces the
+    //! store's at every reload), so the panel reads them itself.
+    QFutureWatcher<QMap<int, double>> m_levelsWatcher;
+    int m_levelsDispenser = 0;
+    int m_levelsNext = 0;
     QList<Pending> m_pending;
 };
 
