@@ -2,6 +2,8 @@
 #
 #   make demo           build, then ping the simulated driver plain and over TLS, start it
 #                       at level 2 and dispense a formula
+#   make demo-gui       build, then the service panel against the simulated driver (on the
+#                       display, or under Xvfb with a screenshot when there is none)
 #   make test           build and run every test (ctest)
 #   make test-sanitize  the same tests built with AddressSanitizer + UBSan
 #   make bench          the benchmarks (Release build)
@@ -23,7 +25,7 @@ DEPS_PACKAGES = cmake g++ make pkg-config openssl ca-certificates python3 \
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 BENCH_PACKAGES = libbenchmark-dev libxmlrpc-c++8-dev python3
 
-.PHONY: all deps deps-bench deps-fuzz build test test-sanitize test-tsan fuzz demo bench docs install clean
+.PHONY: all deps deps-bench deps-fuzz build test test-sanitize test-tsan fuzz demo demo-gui bench docs install clean
 
 all: build
 
@@ -67,6 +69,9 @@ fuzz: deps-fuzz
 
 demo: build
 	@./examples/demo.sh $(BUILD_DIR)
+
+demo-gui: build
+	@./examples/service-panel/demo-gui.sh $(BUILD_DIR)
 
 $(BENCH_DIR)/CMakeCache.txt:
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DAXOCOMM_BUILD_BENCH=ON -DAXOCOMM_BUILD_TESTS=OFF $(CMAKE_FLAGS)
