@@ -99,6 +99,22 @@
 #include "XmlRpcAnswer.h"
 #include "XmlRpcVariant.h"
 
+// What the operations of the command manager take and hand out.
+#include "BasicCalibrationData.h"
+#include "CalibrationData.h"
+#include "CanisterData.h"
+#include "CircuitData.h"
+#include "ColorantUsageDispStats.h"
+#include "ColorantsPOSList.h"
+#include "DeviceData.h"
+#include "DispenserInfo.h"
+#include "DriverInfo.h"
+#include "GetCanisterListAnswer.h"
+#include "MachineInfo.h"
+#include "QRCodeDensity.h"
+#include "QueryReply.h"
+#include "RefillStatData.h"
+
 #include "NECommand.h"
 #include "NECommandQueue.h"
 #include "NECommandQueueManager.h"
