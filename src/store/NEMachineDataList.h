@@ -39,6 +39,7 @@ public:
 
     //! Same length and, position by position, both empty or equal records.
     bool operator==(const NEMachineDataList &other) const;
+    //! The negation of operator==.
     bool operator!=(const NEMachineDataList &other) const { return !(*this == other); }
 
     //! The first record of that machine (same number and type); null when none.

@@ -29,11 +29,14 @@ public:
     double minAmount() const { return m_minAmount; }
     void setMinAmount(double grams) { m_minAmount = grams; }
 
+    //! Equal in every field.
     bool operator==(const CircuitGravSettings &other) const;
+    //! The negation of operator==.
     bool operator!=(const CircuitGravSettings &other) const { return !(*this == other); }
 
     //! {"position": int, "enabled": bool, "tolerance": double, "minAmount": double}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static CircuitGravSettings fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -26,14 +26,17 @@ public:
     //! ID of the client that saved this revision; empty when unknown.
     QString cid() const { return m_cid; }
 
+    //! Equal in every field.
     bool operator==(const ConfigID &other) const
     {
         return m_machineID == other.m_machineID && m_revision == other.m_revision && m_cid == other.m_cid;
     }
+    //! The negation of operator==.
     bool operator!=(const ConfigID &other) const { return !(*this == other); }
 
     //! {"id": MachineID struct, "revision": int, "cid": string (optional)}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static ConfigID fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -19,6 +19,7 @@ public:
     {
         double volume = 0.0; //!< cc
         double factor = 1.0;
+        //! Equal in every field.
         bool operator==(const Point &other) const { return volume == other.volume && factor == other.factor; }
     };
 
@@ -31,7 +32,9 @@ public:
         //! The factor for a volume, interpolated linearly between points and
         //! held at the first and last one; 1.0 without points.
         double factorFor(double volume) const;
+        //! Equal in every field.
         bool operator==(const Profile &other) const;
+        //! The negation of operator==.
         bool operator!=(const Profile &other) const { return !(*this == other); }
     };
 
@@ -55,12 +58,15 @@ public:
     //! A copy holding only the custom and/or the default profiles.
     FW_CalibrationProfiles getFilteredProfiles(bool custom, bool defaults) const;
 
+    //! Equal in every field.
     bool operator==(const FW_CalibrationProfiles &other) const { return m_profiles == other.m_profiles; }
+    //! The negation of operator==.
     bool operator!=(const FW_CalibrationProfiles &other) const { return !(*this == other); }
 
     //! {"profiles": [{"pump": int, "name": string, "custom": bool,
     //!                "points": [{"volume": double, "factor": double}]}]}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_CalibrationProfiles fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

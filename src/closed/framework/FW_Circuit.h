@@ -44,13 +44,16 @@ public:
     //! Takes the settings; their position becomes this circuit's.
     void setGravSettings(const CircuitGravSettings &settings);
 
+    //! Equal in every field.
     bool operator==(const FW_Circuit &other) const;
+    //! The negation of operator==.
     bool operator!=(const FW_Circuit &other) const { return !(*this == other); }
 
     //! {"position": int, "enabled": bool, "colorant": string, "colorantName": string,
     //!  "capacity": double, "reserve": double, "level": double, "density": double, "pump": int,
     //!  "grav": CircuitGravSettings struct}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_Circuit fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

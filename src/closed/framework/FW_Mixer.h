@@ -26,6 +26,7 @@ public:
 
     //! The machine members plus {"mixingTime": int, "maxLoad": double, "autoClamp": bool}
     XmlRpc::XmlRpcValue toXmlRpcValue() const override;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_Mixer fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 protected:

@@ -35,11 +35,14 @@ public:
     //! "1: DX main 2.4.117 (config 3, protocol 7)" or "1: boot loader".
     QString toString() const;
 
+    //! Equal in every field.
     bool operator==(const FW_Program &other) const;
+    //! The negation of operator==.
     bool operator!=(const FW_Program &other) const { return !(*this == other); }
 
     //! {"board": int, "name": string, "version": FW_Version struct, "bootLoader": bool}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_Program fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

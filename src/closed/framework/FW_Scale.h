@@ -21,6 +21,7 @@ public:
 
     //! The machine members plus {"capacity": double, "resolution": double}
     XmlRpc::XmlRpcValue toXmlRpcValue() const override;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_Scale fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 protected:

@@ -37,11 +37,14 @@ public:
     //! "2.4.117 (config 3, protocol 7)"; empty when not valid.
     QString toString() const;
 
+    //! Equal in every field.
     bool operator==(const FW_Version &other) const;
+    //! The negation of operator==.
     bool operator!=(const FW_Version &other) const { return !(*this == other); }
 
     //! {"major": int, "minor": int, "build": int, "config": int, "protocol": int}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FW_Version fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -38,11 +38,14 @@ public:
     //! every slave address in use); with withMaster the master address first.
     static QList<int> boardAddresses(int boardID, bool withMaster);
 
+    //! Equal in every field.
     bool operator==(const FirmwareFile &other) const;
+    //! The negation of operator==.
     bool operator!=(const FirmwareFile &other) const { return !(*this == other); }
 
     //! {"fileName": string, "board": int, "version": FW_Version struct, "image": base64}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static FirmwareFile fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -8,6 +8,7 @@
 class AXOCOMM_EXPORT AsyncAnswer : public ValueAnswerT<AsyncAnswer, int>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "ticket";
     static bool acceptsValue(int ticket) { return ticket > 0; }
 

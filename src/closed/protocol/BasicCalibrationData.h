@@ -27,7 +27,9 @@ public:
     double factor() const { return m_factor; }
     void setFactor(double factor) { m_factor = factor; }
 
+    //! Equal in every field.
     bool operator==(const BasicCalibrationData &other) const;
+    //! The negation of operator==.
     bool operator!=(const BasicCalibrationData &other) const { return !(*this == other); }
 
     //! {"circuit": int, "volume": double, "factor": double}

@@ -22,7 +22,9 @@ public:
     double weight() const { return m_weight; }
     void setWeight(double grams) { m_weight = grams; }
 
+    //! Equal in every field.
     bool operator==(const CalibrationData &other) const;
+    //! The negation of operator==.
     bool operator!=(const CalibrationData &other) const { return !(*this == other); }
 
     //! The basic members plus {"steps": int, "weight": double}.

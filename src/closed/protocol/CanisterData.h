@@ -26,12 +26,15 @@ public:
     //! At or below the reserve level.
     bool isInReserve() const { return m_level <= m_reserve; }
 
+    //! Equal in every field.
     bool operator==(const CanisterData &other) const;
+    //! The negation of operator==.
     bool operator!=(const CanisterData &other) const { return !(*this == other); }
 
     //! {"position": int ≥ 1, "colorant": string, "level": double ≥ 0,
     //!  "capacity": double ≥ 0, "reserve": double ≥ 0}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static CanisterData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

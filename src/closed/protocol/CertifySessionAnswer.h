@@ -7,6 +7,7 @@
 class AXOCOMM_EXPORT CertifySessionAnswer : public ValueAnswerT<CertifySessionAnswer, bool>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "certified";
 
     using ValueAnswerT::ValueAnswerT;

@@ -26,11 +26,14 @@ public:
     //! Canister capacity, cc.
     double capacity() const { return m_capacity; }
 
+    //! Equal in every field.
     bool operator==(const CircuitData &other) const;
+    //! The negation of operator==.
     bool operator!=(const CircuitData &other) const { return !(*this == other); }
 
     //! {"position": int ≥ 1, "colorant": string, "inUse": bool, "capacity": double}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static CircuitData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -8,6 +8,7 @@
 class AXOCOMM_EXPORT ClearErrorsAnswer : public ValueAnswerT<ClearErrorsAnswer, int>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "cleared";
     static bool acceptsValue(int cleared) { return cleared >= 0; }
 

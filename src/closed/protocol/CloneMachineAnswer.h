@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT CloneMachineAnswer : public ValueAnswerT<CloneMachineAnswer, MachineID>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "machine";
     static bool acceptsValue(const MachineID &id) { return id.machineNumber > 0 && id.machineType != 0; }
 

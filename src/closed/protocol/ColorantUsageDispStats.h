@@ -24,12 +24,15 @@ public:
     double amount() const { return m_amount; }
     int dispensings() const { return m_dispensings; }
 
+    //! Equal in every field.
     bool operator==(const ColorantUsageDispStats &other) const;
+    //! The negation of operator==.
     bool operator!=(const ColorantUsageDispStats &other) const { return !(*this == other); }
 
     //! {serial: string, position: int ≥ 1, canister: int ≥ 1, colorant: string,
     //!  amount: double ≥ 0 (cc), dispensings: int ≥ 0}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static ColorantUsageDispStats fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

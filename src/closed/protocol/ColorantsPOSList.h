@@ -25,11 +25,14 @@ public:
     //! Positions in ascending order.
     QList<int> positions() const { return m_positions; }
 
+    //! Equal in every field.
     bool operator==(const ColorantsPOSList &other) const;
+    //! The negation of operator==.
     bool operator!=(const ColorantsPOSList &other) const { return !(*this == other); }
 
     //! {"colorant": string (not empty), "name": string, "positions": [int ≥ 1]}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static ColorantsPOSList fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -20,11 +20,14 @@ public:
     int deviceType() const { return m_type; }
     bool isEnabled() const { return m_enabled; }
 
+    //! Equal in every field.
     bool operator==(const DeviceData &other) const { return m_type == other.m_type && m_enabled == other.m_enabled; }
+    //! The negation of operator==.
     bool operator!=(const DeviceData &other) const { return !(*this == other); }
 
     //! {"type": int ≥ 1, "enabled": bool}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static DeviceData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -32,6 +32,7 @@ public:
 
     //! The machine information members plus {"circuits": int, "scale": int, "devices": [int]}.
     XmlRpc::XmlRpcValue toXmlRpcValue() const override;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static DispenserInfo fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 protected:

@@ -28,12 +28,15 @@ public:
     int machineCount() const { return m_machines; }
     qint64 upTimeSeconds() const { return m_upTime; }
 
+    //! Equal in every field.
     bool operator==(const DriverInfo &other) const;
+    //! The negation of operator==.
     bool operator!=(const DriverInfo &other) const { return !(*this == other); }
 
     //! {"name": string, "version": string, "protocol": int, "simulation": bool,
     //!  "machines": int, "upTime": int (seconds)}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static DriverInfo fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT FirmwareScanAnswer : public ValueAnswerT<FirmwareScanAnswer, QList<FW_Program>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "programs";
 
     using ValueAnswerT::ValueAnswerT;

@@ -11,6 +11,7 @@
 class AXOCOMM_EXPORT FirmwareVersionAnswer : public ValueAnswerT<FirmwareVersionAnswer, FW_Program>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "program";
     static bool acceptsValue(const FW_Program &program) { return program.isValid(true); }
 

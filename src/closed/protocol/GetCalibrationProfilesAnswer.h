@@ -11,6 +11,7 @@ class AXOCOMM_EXPORT GetCalibrationProfilesAnswer
     : public ValueAnswerT<GetCalibrationProfilesAnswer, FW_CalibrationProfiles>
 {
 public:
+    //! Null: the data is the value itself.
     static constexpr const char *dataMember = nullptr;
 
     using ValueAnswerT::ValueAnswerT;

@@ -14,6 +14,7 @@ class FW_Dispenser;
 class AXOCOMM_EXPORT GetCanisterListAnswer : public ValueAnswerT<GetCanisterListAnswer, QList<CanisterData>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "canisters";
 
     using ValueAnswerT::ValueAnswerT;

@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetCircuitListAnswer : public ValueAnswerT<GetCircuitListAnswer, QList<CircuitData>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "circuits";
 
     using ValueAnswerT::ValueAnswerT;

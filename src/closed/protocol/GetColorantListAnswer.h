@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetColorantListAnswer : public ValueAnswerT<GetColorantListAnswer, QList<ColorantsPOSList>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "colorants";
 
     using ValueAnswerT::ValueAnswerT;

@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT GetColorantUsageStatsAnswer
     : public ValueAnswerT<GetColorantUsageStatsAnswer, QList<ColorantUsageDispStats>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "usage";
 
     using ValueAnswerT::ValueAnswerT;

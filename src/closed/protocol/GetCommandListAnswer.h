@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetCommandListAnswer : public ValueAnswerT<GetCommandListAnswer, QList<ProtocolCommandInfo>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "commands";
 
     using ValueAnswerT::ValueAnswerT;

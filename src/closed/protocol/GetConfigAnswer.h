@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetConfigAnswer : public ValueAnswerT<GetConfigAnswer, FW_Configuration>
 {
 public:
+    //! Null: the data is the value itself.
     static constexpr const char *dataMember = nullptr;
 
     using ValueAnswerT::ValueAnswerT;

@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetDeviceListAnswer : public ValueAnswerT<GetDeviceListAnswer, QList<DeviceData>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "devices";
 
     using ValueAnswerT::ValueAnswerT;

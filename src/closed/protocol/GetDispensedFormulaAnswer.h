@@ -11,6 +11,7 @@
 class AXOCOMM_EXPORT GetDispensedFormulaAnswer : public ValueAnswerT<GetDispensedFormulaAnswer, Formula>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "formula";
 
     using ValueAnswerT::ValueAnswerT;

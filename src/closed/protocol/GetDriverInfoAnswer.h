@@ -8,6 +8,7 @@
 class AXOCOMM_EXPORT GetDriverInfoAnswer : public ValueAnswerT<GetDriverInfoAnswer, DriverInfo>
 {
 public:
+    //! Null: the data is the value itself.
     static constexpr const char *dataMember = nullptr;
 
     using ValueAnswerT::ValueAnswerT;

@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT GetDriverSettingsAnswer : public ValueAnswerT<GetDriverSettingsAnswer, DriverSettings>
 {
 public:
+    //! Null: the data is the value itself.
     static constexpr const char *dataMember = nullptr;
 
     using ValueAnswerT::ValueAnswerT;

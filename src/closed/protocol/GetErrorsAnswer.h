@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT GetErrorsAnswer : public ValueAnswerT<GetErrorsAnswer, FW_ErrorList>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "errors";
 
     using ValueAnswerT::ValueAnswerT;

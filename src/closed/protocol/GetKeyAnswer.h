@@ -7,6 +7,7 @@
 class AXOCOMM_EXPORT GetKeyAnswer : public ValueAnswerT<GetKeyAnswer, QString>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "key";
 
     using ValueAnswerT::ValueAnswerT;

@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT GetQRCodeCalibrationAnswer : public ValueAnswerT<GetQRCodeCalibrationAnswer, QList<QString>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "codes";
 
     using ValueAnswerT::ValueAnswerT;

@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT GetRecalibrationListAnswer : public ValueAnswerT<GetRecalibrationListAnswer, QList<BasicCalibrationData>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "points";
 
     using ValueAnswerT::ValueAnswerT;

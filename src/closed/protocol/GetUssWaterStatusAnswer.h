@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT GetUssWaterStatusAnswer : public ValueAnswerT<GetUssWaterStatusAnswer, UssWaterChangeStatus>
 {
 public:
+    //! Null: the data is the value itself.
     static constexpr const char *dataMember = nullptr;
 
     using ValueAnswerT::ValueAnswerT;

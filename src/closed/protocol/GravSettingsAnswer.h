@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT GravSettingsAnswer : public ValueAnswerT<GravSettingsAnswer, QList<CircuitGravSettings>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "circuits";
 
     using ValueAnswerT::ValueAnswerT;

@@ -8,6 +8,7 @@
 class AXOCOMM_EXPORT GravTrainStatusAnswer : public ValueAnswerT<GravTrainStatusAnswer, QString>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "status";
 
     using ValueAnswerT::ValueAnswerT;

@@ -7,6 +7,7 @@
 class AXOCOMM_EXPORT LoginAnswer : public ValueAnswerT<LoginAnswer, QString>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "session";
 
     using ValueAnswerT::ValueAnswerT;

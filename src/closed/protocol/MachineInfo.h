@@ -24,7 +24,9 @@ public:
     virtual MachineInfo *clone() const { return new MachineInfo(*this); }
     //! Same class and same content.
     bool equalTo(const MachineInfo &other) const;
+    //! Same as equalTo().
     bool operator==(const MachineInfo &other) const { return equalTo(other); }
+    //! The negation of operator==.
     bool operator!=(const MachineInfo &other) const { return !equalTo(other); }
 
     //! Empty when the machine does not report one.

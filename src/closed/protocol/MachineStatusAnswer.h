@@ -21,7 +21,9 @@ public:
     virtual QString answerName() const { return QStringLiteral("MachineStatusAnswer"); }
     //! Same class and same content.
     bool equalTo(const MachineStatusAnswer &other) const;
+    //! Same as equalTo().
     bool operator==(const MachineStatusAnswer &other) const { return equalTo(other); }
+    //! The negation of operator==.
     bool operator!=(const MachineStatusAnswer &other) const { return !equalTo(other); }
 
     //! The board's state code and its readable text.

@@ -21,20 +21,30 @@ class XmlRpcAnswer;
 class AXOCOMM_EXPORT ProtoCommand
 {
 public:
+    //! The type of the translatable texts of a command.
     typedef QString TString;
 
+    //! The "proto" member every call carries.
     static const int ProtocolVersion = 2;
 
+    //! A command named \p name with \p parameters; keeps a copy of \p machine when given.
     explicit ProtoCommand(const QString &name, const QList<QVariant> &parameters = QList<QVariant>(),
                           const FW_Machine *machine = nullptr);
+    //! Copies the command, with copies of its machine and its answer.
     ProtoCommand(const ProtoCommand &other);
+    //! Assigns the command, with copies of its machine and its answer.
     ProtoCommand &operator=(const ProtoCommand &other);
+    //! Destroys the command with its machine and answer.
     virtual ~ProtoCommand();
 
+    //! A copy of this command, of the same class; owned by the caller.
     virtual ProtoCommand *clone() const;
 
+    //! The command name as the driver knows it, e.g. "LOGIN".
     QString command() const { return m_name; }
+    //! The untyped parameters.
     QList<QVariant> parameters() const { return m_parameters; }
+    //! Replaces the untyped parameters.
     void setParameters(const QList<QVariant> &parameters) { m_parameters = parameters; }
     //! The machine configuration the command works on; null when none.
     const FW_Machine *machine() const { return m_machine.get(); }
@@ -53,6 +63,7 @@ public:
     XmlRpcAnswer *getXmlRpcAnswer(bool *ok = nullptr) const;
     //! Stores a clone of the answer; false for null or an answer that is not a result.
     bool setProtoAnswer(const ProtoAnswer *answer);
+    //! Drops the stored answer.
     void clearProtoAnswer();
 
     //! Estimated execution time on that machine in ms; 0 when not known.
@@ -63,7 +74,9 @@ public:
     //! What the machine is doing while the command runs, e.g. "Dispensing";
     //! empty for queries.
     TString commandActionString() const;
+    //! The readable name of a command without a name: "Unknown command".
     static QString defaultCommandString();
+    //! A generic action text: "Executing command".
     static TString defaultActionString();
 
     //! A new answer object of the class this command's results decode into.

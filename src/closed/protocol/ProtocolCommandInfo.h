@@ -20,10 +20,12 @@ public:
     int version() const { return m_version; }
     void setVersion(int version) { m_version = version; }
 
+    //! Equal in every field.
     bool operator==(const ProtocolCommandInfo &other) const
     {
         return m_name == other.m_name && m_version == other.m_version;
     }
+    //! The negation of operator==.
     bool operator!=(const ProtocolCommandInfo &other) const { return !(*this == other); }
 
     //! {"name": string, "version": int}

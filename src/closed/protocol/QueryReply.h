@@ -34,7 +34,9 @@ public:
     //! The field of a row in the named column; empty when either is not there.
     QString value(int row, const QString &column) const;
 
+    //! Same text (the table is read from it).
     bool operator==(const QueryReply &other) const { return m_text == other.m_text; }
+    //! The negation of operator==.
     bool operator!=(const QueryReply &other) const { return !(*this == other); }
 
     //! The text of a table: the inverse of the constructor.

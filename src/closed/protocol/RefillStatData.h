@@ -21,12 +21,15 @@ public:
     double amount() const { return m_amount; }
     QDateTime time() const { return m_time; }
 
+    //! Equal in every field.
     bool operator==(const RefillStatData &other) const;
+    //! The negation of operator==.
     bool operator!=(const RefillStatData &other) const { return !(*this == other); }
 
     //! {position: int ≥ 1, colorant: string (not empty), amount: double > 0,
     //!  time: string, ISO 8601 UTC "2024-05-02T08:30:00Z"}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static RefillStatData fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -28,6 +28,7 @@ public:
     bool isCertified() const { return m_certified; }
     bool isValid() const { return !m_sessionID.isEmpty(); }
 
+    //! Equal in every field.
     bool operator==(const Session &other) const
     {
         return m_driverID == other.m_driverID && m_machineID == other.m_machineID
@@ -35,6 +36,7 @@ public:
             && m_sessionID == other.m_sessionID && m_loginKey == other.m_loginKey
             && m_certified == other.m_certified;
     }
+    //! The negation of operator==.
     bool operator!=(const Session &other) const { return !(*this == other); }
 
 private:

@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT TintAnswer : public ValueAnswerT<TintAnswer, QList<FormulaChannel>>
 {
 public:
+    //! The member of the data that holds the value.
     static constexpr const char *dataMember = "dispensed";
 
     using ValueAnswerT::ValueAnswerT;

@@ -26,12 +26,15 @@ public:
     int cyclesLimit() const { return m_cyclesLimit; }
     bool isChangeDue() const { return m_changeDue; }
 
+    //! Equal in every field.
     bool operator==(const UssWaterChangeStatus &other) const;
+    //! The negation of operator==.
     bool operator!=(const UssWaterChangeStatus &other) const { return !(*this == other); }
 
     //! {"lastChange": string (ISO 8601 UTC, "2024-05-02T08:30:00Z"; empty when
     //!  never), "cycles": int, "limit": int, "due": bool}
     XmlRpc::XmlRpcValue toXmlRpcValue() const;
+    //! Reads the struct; a default object, and *ok false, when it is malformed.
     static UssWaterChangeStatus fromXmlRpcValue(const XmlRpc::XmlRpcValue &value, bool *ok = nullptr);
 
 private:

@@ -25,7 +25,9 @@ public:
     //! The reading settled (no movement on the scale).
     bool isStable() const { return m_stable; }
 
+    //! Same as equalTo().
     bool operator==(const WeightAnswer &other) const { return equalTo(&other); }
+    //! The negation of operator==.
     bool operator!=(const WeightAnswer &other) const { return !equalTo(&other); }
 
     QString answerName() const override { return QStringLiteral("WeightAnswer"); }
