@@ -20,27 +20,40 @@ namespace XmlRpc {
 class AXOCOMM_EXPORT XmlRpcSource
 {
 public:
+    //! A source on socket \p fd (-1: none yet), TLS when \p useSSL.
     explicit XmlRpcSource(int fd = -1, bool useSSL = false);
+    //! Frees the TLS session.
     virtual ~XmlRpcSource();
 
+    //! Not copyable.
     XmlRpcSource(const XmlRpcSource &) = delete;
+    //! Not assignable.
     XmlRpcSource &operator=(const XmlRpcSource &) = delete;
 
+    //! The socket handle; -1 when closed.
     int getfd() const;
+    //! Publishes a new socket handle.
     void setfd(int fd);
 
+    //! Whether the dispatcher leaves the socket open when it stops watching it.
     bool getKeepOpen() const { return m_keepOpen; }
+    //! Sets whether the dispatcher leaves the socket open when it stops watching it.
     void setKeepOpen(bool keepOpen = true) { m_keepOpen = keepOpen; }
+    //! Makes close() delete the source.
     void setDeleteOnClose(bool deleteOnClose = true) { m_deleteOnClose = deleteOnClose; }
 
+    //! Whether the source carries TLS.
     bool isSSL() const { return m_ssl; }
+    //! The TLS session; null when none.
     SSL *getSslSession() const { return m_sslSession; }
     //! Takes effect only on a TLS source.
     void setSslSession(SSL *session);
 
+    //! Closes the socket (after a TLS close_notify); deletes the source when asked to.
     virtual void close();
     //! Handles the events of the mask; returns the new mask (0: stop watching).
     virtual unsigned handleEvent(unsigned eventType) = 0;
+    //! Connects the socket; the base has nothing to connect and returns true.
     virtual bool doConnect();
 
 protected:
@@ -59,7 +72,7 @@ protected:
     //! Shuts down and frees the TLS session.
     void freeSslSession();
 
-    bool m_ssl;
+    bool m_ssl; //!< the source carries TLS
 
 private:
     friend class ::XmlRpcDispatch;
