@@ -30,15 +30,20 @@ class AXOCOMM_EXPORT QAESEncryption : public QObject
     Q_OBJECT
 
 public:
+    //! Key length: 128, 192 or 256 bits.
     enum Aes { AES_128 = 0, AES_192 = 1, AES_256 = 2 };
+    //! Block cipher mode.
     enum Mode { ECB = 0, CBC = 1, CFB = 2, OFB = 3 };
+    //! Padding added to the plain text.
     enum Padding { ZERO = 0, PKCS7 = 1, ISO = 2 };
     Q_ENUM(Aes)
     Q_ENUM(Mode)
     Q_ENUM(Padding)
 
+    //! AES block size in bytes.
     static constexpr int BlockSize = 16;
 
+    //! A cipher of that level, mode and padding.
     QAESEncryption(Aes level, Mode mode, Padding padding = ISO, QObject *parent = nullptr);
 
     //! Pads and encrypts; empty when the key or the vector is refused.
@@ -58,12 +63,18 @@ public:
     //! Key length in bytes of a level (16, 24, 32).
     static int keyLength(Aes level);
 
+    //! encrypt() with this object's level, mode and padding.
     QByteArray encode(const QByteArray &data, const QByteArray &key, const QByteArray &iv = QByteArray()) const;
+    //! decrypt() with this object's level, mode and padding.
     QByteArray decode(const QByteArray &data, const QByteArray &key, const QByteArray &iv = QByteArray()) const;
+    //! removePadding() with this object's padding.
     QByteArray removePadding(const QByteArray &data) const;
 
+    //! The key length.
     Aes level() const { return m_level; }
+    //! The block cipher mode.
     Mode mode() const { return m_mode; }
+    //! The padding.
     Padding paddingKind() const { return m_padding; }
 
 private:

@@ -26,6 +26,7 @@ public:
     QueueType type() const { return m_type; }
     //! Only values above 0 are taken.
     void setDriverID(int driverID);
+    //! Sets machineID().
     void setMachineID(const MachineID &machineID) { m_machineID = machineID; }
     //! Only the five queue types are taken.
     void setType(QueueType type);

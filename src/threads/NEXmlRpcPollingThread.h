@@ -28,13 +28,17 @@ class AXOCOMM_EXPORT NEXmlRpcPollingThread : public NEXmlRpcThread
 public:
     //! The driver's re-check interval and longest hold of every query, ms.
     static constexpr int kPollInterval = 500;
+    //! Longest the driver holds a query before answering, ms.
     static constexpr int kPollHold = 10000;
 
+    //! A polling thread of that driver, machine, queue and thread type.
     NEXmlRpcPollingThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                           NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
+    //! Destroys the thread with its command and previous answer.
     ~NEXmlRpcPollingThread() override;
 
 protected:
+    //! Runs the notify-changed loop until stopped; drops the command and previous answer on return.
     void run() override;
 
     //! The notify-changed loop; returns once a stop was asked for.
@@ -62,6 +66,7 @@ protected:
 
     //! Pause after a failed or empty poll, and between checks while paused.
     static constexpr qint64 kRetryDelayMs = 1000;
+    //! Pause between checks while the thread is paused, ms.
     static constexpr qint64 kPausedDelayMs = 200;
 
 private:

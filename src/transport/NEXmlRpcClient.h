@@ -19,6 +19,7 @@ public:
     using XmlRpc::XmlRpcClient::XmlRpcClient;
 
     NEXmlRpcExecuteResult executeResult() const { return m_executeResult; }
+    //! Sets executeResult().
     void setExecuteResult(NEXmlRpcExecuteResult result) { m_executeResult = result; }
 
     //! The readable name of an outcome ("ExecOk", ...).

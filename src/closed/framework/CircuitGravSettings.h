@@ -19,14 +19,18 @@ public:
     }
 
     int position() const { return m_position; }
+    //! Sets position().
     void setPosition(int position) { m_position = position; }
     bool isEnabled() const { return m_enabled; }
+    //! Sets isEnabled().
     void setEnabled(bool enabled) { m_enabled = enabled; }
     //! Accepted deviation, percent of the requested amount.
     double tolerance() const { return m_tolerance; }
+    //! Sets tolerance().
     void setTolerance(double tolerance) { m_tolerance = tolerance; }
     //! Grams.
     double minAmount() const { return m_minAmount; }
+    //! Sets minAmount().
     void setMinAmount(double grams) { m_minAmount = grams; }
 
     //! Equal in every field.

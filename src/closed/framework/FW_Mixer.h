@@ -17,11 +17,14 @@ public:
 
     //! Seconds.
     int mixingTime() const { return m_mixingTime; }
+    //! Sets mixingTime().
     void setMixingTime(int seconds) { m_mixingTime = seconds; }
     //! Kilograms.
     double maxLoad() const { return m_maxLoad; }
+    //! Sets maxLoad().
     void setMaxLoad(double kg) { m_maxLoad = kg; }
     bool hasAutoClamp() const { return m_autoClamp; }
+    //! Sets hasAutoClamp().
     void setAutoClamp(bool autoClamp) { m_autoClamp = autoClamp; }
 
     //! The machine members plus {"mixingTime": int, "maxLoad": double, "autoClamp": bool}

@@ -26,6 +26,7 @@ public:
     QString name() const { return m_name; }
     FW_Version version() const { return m_version; }
     bool isBootLoaderActive() const { return m_bootLoaderActive; }
+    //! Sets isBootLoaderActive().
     void setBootLoaderActive(bool active) { m_bootLoaderActive = active; }
 
     //! A board answered: an address of at least 1 and either a valid

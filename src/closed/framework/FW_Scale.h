@@ -15,8 +15,10 @@ public:
     FW_Scale *clone() const override { return new FW_Scale(*this); }
 
     double capacity() const { return m_capacity; }
+    //! Sets capacity().
     void setCapacity(double grams) { m_capacity = grams; }
     double resolution() const { return m_resolution; }
+    //! Sets resolution().
     void setResolution(double grams) { m_resolution = grams; }
 
     //! The machine members plus {"capacity": double, "resolution": double}

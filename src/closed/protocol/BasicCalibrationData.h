@@ -13,6 +13,7 @@ class AXOCOMM_EXPORT BasicCalibrationData
 {
 public:
     BasicCalibrationData() = default;
+    //! A point of a circuit: volume (cc) and factor.
     BasicCalibrationData(int circuit, double volume, double factor)
         : m_circuit(circuit), m_volume(volume), m_factor(factor)
     {
@@ -20,11 +21,15 @@ public:
 
     //! The circuit's position (1 and above).
     int circuit() const { return m_circuit; }
+    //! Sets circuit().
     void setCircuit(int position) { m_circuit = position; }
     //! cc.
     double volume() const { return m_volume; }
+    //! Sets volume().
     void setVolume(double cc) { m_volume = cc; }
+    //! The factor applied to the nominal pump stroke at that volume.
     double factor() const { return m_factor; }
+    //! Sets factor().
     void setFactor(double factor) { m_factor = factor; }
 
     //! Equal in every field.
@@ -40,6 +45,7 @@ public:
 protected:
     //! Reads the three members into this; false when one is missing or out of range.
     bool readBasic(const XmlRpc::XmlRpcValue &value);
+    //! Writes the three members into a struct.
     void writeBasic(XmlRpc::XmlRpcValue &value) const;
 
 private:

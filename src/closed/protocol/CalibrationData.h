@@ -17,9 +17,11 @@ public:
 
     //! Pump motor steps dosed for the volume.
     int steps() const { return m_steps; }
+    //! Sets steps().
     void setSteps(int steps) { m_steps = steps; }
     //! Grams weighed.
     double weight() const { return m_weight; }
+    //! Sets weight().
     void setWeight(double grams) { m_weight = grams; }
 
     //! Equal in every field.

@@ -17,12 +17,15 @@ public:
     MachineInfo *clone() const override { return new DispenserInfo(*this); }
 
     int circuitsCount() const { return m_circuits; }
+    //! Sets circuitsCount().
     void setCircuitsCount(int count) { m_circuits = count; }
     //! Machine number of the scale wired to the dispenser; 0 for none.
     int scaleNumber() const { return m_scale; }
+    //! Sets scaleNumber().
     void setScaleNumber(int number) { m_scale = number; }
     //! The FW_Dispenser device kinds the boards detect.
     QList<int> devices() const { return m_devices; }
+    //! Sets devices().
     void setDevices(const QList<int> &kinds) { m_devices = kinds; }
 
     //! The machine's update plus, for a dispenser, the scale it weighs on:

@@ -34,16 +34,21 @@ public:
 
     //! Number of circuits the dispenser reports.
     int circuitsCount() const { return m_circuits; }
+    //! Sets circuitsCount().
     void setCircuitsCount(int count) { m_circuits = count; }
     //! A dispensing is running.
     bool isDispensing() const { return m_dispensing; }
+    //! Sets isDispensing().
     void setDispensing(bool dispensing) { m_dispensing = dispensing; }
     int shelfState() const { return m_shelf; }
+    //! Sets shelfState().
     void setShelfState(int state) { m_shelf = state; }
     int autocapState() const { return m_autocap; }
+    //! Sets autocapState().
     void setAutocapState(int state) { m_autocap = state; }
     //! Machine number of the scale the dispenser weighs on; 0 for none.
     int scaleNumber() const { return m_scale; }
+    //! Sets scaleNumber().
     void setScaleNumber(int number) { m_scale = number; }
     bool hasScale() const { return m_scale > 0; }
 

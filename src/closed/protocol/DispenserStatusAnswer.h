@@ -15,6 +15,7 @@ public:
 
     //! Set while the circuits dose.
     bool isDispensing() const { return m_dispensing; }
+    //! Sets isDispensing().
     void setDispensing(bool on) { m_dispensing = on; }
     //! Set by the board once it has dosed a formula to its end, until the
     //! next begins: the trigger by which a client following a formula knows
@@ -24,12 +25,15 @@ public:
     //! The ultrasonic nozzle cleaner has a water-change state to be read
     //! ("GET_USS_W_STATUS").
     bool ussCleaning() const { return m_ussCleaning; }
+    //! Sets ussCleaning().
     void setUssCleaning(bool on) { m_ussCleaning = on; }
     //! The nozzle valve is open.
     bool valveOn() const { return m_valveOn; }
+    //! Sets valveOn().
     void setValveOn(bool on) { m_valveOn = on; }
     //! A can stands under the nozzle.
     bool canPresent() const { return m_canPresent; }
+    //! Sets canPresent().
     void setCanPresent(bool present) { m_canPresent = present; }
 
     //! The machine members plus {"dispensing": bool, "ussCleaning": bool,

@@ -11,14 +11,18 @@ template<class Derived>
 class FileReplyAnswerT : public ProtoAnswerT<Derived>
 {
 public:
+    //! An answer with no bytes.
     FileReplyAnswerT() = default;
+    //! An answer carrying those bytes.
     explicit FileReplyAnswerT(const QByteArray &bytes) : m_bytes(bytes) {}
+    //! The answer of a driver's result; check isValid().
     explicit FileReplyAnswerT(const XmlRpc::XmlRpcValue &result) { this->fromXmlRpcValue(result); }
 
     //! The file's bytes as they were sent.
     QByteArray FileReply() const { return m_bytes; }
 
 protected:
+    //! Reads the base64 "file" member; false when missing or of another type.
     bool decodeData(const XmlRpc::XmlRpcValue &data) override
     {
         if (data.getType() != XmlRpc::XmlRpcValue::TypeStruct || !data.hasMember("file")
@@ -29,6 +33,7 @@ protected:
         return true;
     }
 
+    //! {"file": base64}.
     XmlRpc::XmlRpcValue encodeData() const override
     {
         XmlRpc::XmlRpcValue data;
@@ -36,6 +41,7 @@ protected:
         return data;
     }
 
+    //! A successful answer must carry the file.
     bool requiresData() const override { return true; }
 
 private:

@@ -20,8 +20,11 @@ public:
     GetActiveDispAnswer() = default;
     //! An answer holding clones of the statuses (null entries skipped).
     explicit GetActiveDispAnswer(const QList<MachineStatus *> &statuses);
+    //! The answer of a driver's result; check isValid().
     explicit GetActiveDispAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
+    //! Copies the answer with clones of its statuses.
     GetActiveDispAnswer(const GetActiveDispAnswer &other);
+    //! Assigns the answer with clones of its statuses.
     GetActiveDispAnswer &operator=(const GetActiveDispAnswer &other);
     ~GetActiveDispAnswer() override;
 
@@ -29,6 +32,7 @@ public:
     QList<MachineStatus *> machineStatusList() const;
     //! Replaces the statuses by clones of the given ones (null entries skipped).
     void setMachineStatusList(const QList<MachineStatus *> &statuses);
+    //! Number of statuses.
     int numOfMachineStatus() const { return static_cast<int>(m_statuses.size()); }
 
     //! Copies of the dispenser (and scale) statuses, in order.
@@ -42,8 +46,11 @@ public:
     QList<MachineID> getActiveMachineIDs(int typeMask) const;
     //! Machine numbers of the dispensers (type bit 1) / mixers (type bit 4).
     QList<int> getDispenserIDs() const;
+    //! Machine numbers of the mixers.
     QList<int> getMixerIDs() const;
+    //! Machine numbers of the active dispensers.
     QList<int> getActiveDispenserIDs() const;
+    //! Machine numbers of the active mixers.
     QList<int> getActiveMixerIDs() const;
 
     //! One line for logs: "1/1 active, 3/4 inactive"; "no machines" when empty.

@@ -21,6 +21,7 @@ public:
     MachineInfo() = default;
     virtual ~MachineInfo();
 
+    //! A copy of the same class; owned by the caller.
     virtual MachineInfo *clone() const { return new MachineInfo(*this); }
     //! Same class and same content.
     bool equalTo(const MachineInfo &other) const;
@@ -31,15 +32,19 @@ public:
 
     //! Empty when the machine does not report one.
     QString serialNumber() const { return m_serialNumber; }
+    //! Sets serialNumber().
     void setSerialNumber(const QString &serial) { m_serialNumber = serial; }
     //! The model the electronics report; UnknownModel when not reported.
     int model() const { return m_model; }
+    //! Sets model().
     void setModel(int model) { m_model = model; }
     //! The program of the main board; not valid when the board did not answer.
     FW_Program mainProgram() const { return m_mainProgram; }
+    //! Sets mainProgram().
     void setMainProgram(const FW_Program &program) { m_mainProgram = program; }
     //! Hardware revision of the main board ("B2"); empty when not reported.
     QString hardwareRevision() const { return m_hardwareRevision; }
+    //! Sets hardwareRevision().
     void setHardwareRevision(const QString &revision) { m_hardwareRevision = revision; }
 
     //! Brings a machine's configuration in line with what the machine

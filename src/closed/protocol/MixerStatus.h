@@ -17,15 +17,19 @@ public:
 
     //! A mixing cycle is running.
     bool isMixing() const { return m_mixing; }
+    //! Sets isMixing().
     void setMixing(bool mixing) { m_mixing = mixing; }
     //! Number of the mixing program loaded; 0 for none.
     int program() const { return m_program; }
+    //! Sets program().
     void setProgram(int program) { m_program = program; }
     //! Current speed in revolutions per minute.
     int speed() const { return m_speed; }
+    //! Sets speed().
     void setSpeed(int rpm) { m_speed = rpm; }
     //! Milliseconds left in the running cycle; 0 when idle.
     int timeLeft() const { return m_timeLeft; }
+    //! Sets timeLeft().
     void setTimeLeft(int ms) { m_timeLeft = ms; }
 
     //! The machine status members plus {"mixing": bool, "program": int,

@@ -33,9 +33,9 @@ public:
     //! Bits of machineTypes (second integer); the same bits as a MachineID's type.
     enum MachineTypeBits {
         DriverOnly = 0, //!< concerns the driver, no kind of machine
-        DispenserBit = 1,
-        ScaleBit = 2,
-        MixerBit = 4
+        DispenserBit = 1, //!< dispensers
+        ScaleBit = 2, //!< scales
+        MixerBit = 4 //!< mixers
     };
 
     //! What the driver reports while the command runs (third integer).
@@ -55,14 +55,14 @@ public:
 
     //! Configuration class (fifth integer).
     enum ConfigurationClass {
-        NotConfiguration = 0,
+        NotConfiguration = 0, //!< no configuration command
         StrictConfiguration = 1, //!< stores a configuration; always called synchronously
         LooseConfiguration = 2   //!< reads or changes configuration or calibration data
     };
 
     //! Scale class (sixth integer).
     enum ScaleClass {
-        NotScale = 0,
+        NotScale = 0, //!< no scale command
         StrictScale = 1, //!< needs the scale itself; served by the scale commands thread
         LooseScale = 2   //!< scale or gravimetric data, served like any other command
     };
@@ -76,36 +76,39 @@ public:
 
     //! Who may run the command (last integer).
     enum AccessLevel {
-        OperatorAccess = 1,
-        ServiceAccess = 2,
-        FactoryAccess = 3
+        OperatorAccess = 1, //!< any logged-in user
+        ServiceAccess = 2, //!< service technicians
+        FactoryAccess = 3 //!< the factory
     };
 
-    int identifier = -1;
-    QString name;
+    int identifier = -1; //!< catalogue number; -1 for an invalid record
+    QString name; //!< command name as the driver knows it, e.g. "LOGIN"
     QString firmwareCode;   //!< four hexadecimal digits, "00" for simulation commands, or empty
     QString shortCode;      //!< two characters of the serial status protocol, or empty
     int group = 0;          //!< CommandGroup
     int machineTypes = DriverOnly; //!< MachineTypeBits the command concerns
-    int progressKind = ProgressNone;
-    int answerKind = AnswerAck;
+    int progressKind = ProgressNone; //!< ProgressKind
+    int answerKind = AnswerAck; //!< AnswerKind
     bool checkBusy = false;          //!< refused while the machine is busy
     bool trackExecutionTime = false; //!< a long process: called asynchronously and followed by ticket
-    int configurationClass = NotConfiguration;
-    int scaleClass = NotScale;
+    int configurationClass = NotConfiguration; //!< ConfigurationClass
+    int scaleClass = NotScale; //!< ScaleClass
     bool dispensing = false;         //!< colorant leaves the canisters
     int timeLimit = 0;               //!< milliseconds for one synchronous call; 0: none
     bool highPriority = false;       //!< overtakes the machine's running process
     bool notifyChanged = false;      //!< the driver can long-poll it
-    int sessionKind = DriverLevel;
+    int sessionKind = DriverLevel; //!< SessionKind
     bool firmwareUpdate = false;     //!< replaces a board's firmware
     bool simulationOnly = false;     //!< accepted only by a driver that simulates its machines
-    int accessLevel = OperatorAccess;
+    int accessLevel = OperatorAccess; //!< AccessLevel
 
+    //! Whether the record has an identifier and a name.
     bool isValid() const { return identifier >= 0 && !name.isEmpty(); }
     //! The command needs a machine session (it is addressed to a machine).
     bool addressesMachine() const { return sessionKind == MachineSession; }
+    //! A strict configuration command; with strict false, any configuration class.
     bool isConfiguration(bool strict) const;
+    //! A strict scale command; with strict false, any scale class.
     bool isScale(bool strict) const;
 
     //! "Status", "Process", ...; empty for an unknown group.

@@ -16,8 +16,10 @@ public:
     ProtocolCommandInfo(const QString &name, int version) : m_name(name), m_version(version) {}
 
     QString name() const { return m_name; }
+    //! Sets name().
     void setName(const QString &name) { m_name = name; }
     int version() const { return m_version; }
+    //! Sets version().
     void setVersion(int version) { m_version = version; }
 
     //! Equal in every field.

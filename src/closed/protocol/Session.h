@@ -11,7 +11,9 @@
 class AXOCOMM_EXPORT Session
 {
 public:
+    //! An invalid session.
     Session() = default;
+    //! A session as the login handshake made it.
     Session(int driverID, const MachineID &machineID, const QString &clientID, int lifetime,
             const QString &sessionID, const QString &loginKey, bool certified)
         : m_driverID(driverID), m_machineID(machineID), m_clientID(clientID), m_lifetime(lifetime),
@@ -19,13 +21,21 @@ public:
     {
     }
 
+    //! The driver the session is opened with.
     int driverID() const { return m_driverID; }
+    //! The machine the session works on.
     MachineID machineID() const { return m_machineID; }
+    //! The client ID given at login.
     QString getClientID() const { return m_clientID; }
+    //! Minutes the session may stay unused before the driver drops it.
     int lifetime() const { return m_lifetime; }
+    //! The session ID the driver gave; empty for an invalid session.
     QString getSessionID() const { return m_sessionID; }
+    //! The login key the session was certified with.
     QString loginKey() const { return m_loginKey; }
+    //! Whether CERTIFY_SESSION succeeded.
     bool isCertified() const { return m_certified; }
+    //! Whether there is a session ID.
     bool isValid() const { return !m_sessionID.isEmpty(); }
 
     //! Equal in every field.
