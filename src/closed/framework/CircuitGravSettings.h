@@ -13,14 +13,17 @@ class AXOCOMM_EXPORT CircuitGravSettings
 {
 public:
     CircuitGravSettings() = default;
+    //! Settings of the circuit at a position: enabled, tolerance (percent), smallest amount by weight (g).
     CircuitGravSettings(int position, bool enabled, double tolerance, double minAmount)
         : m_position(position), m_enabled(enabled), m_tolerance(tolerance), m_minAmount(minAmount)
     {
     }
 
+    //! Position of the circuit the settings are for.
     int position() const { return m_position; }
     //! Sets position().
     void setPosition(int position) { m_position = position; }
+    //! Whether the scale checks what the circuit doses.
     bool isEnabled() const { return m_enabled; }
     //! Sets isEnabled().
     void setEnabled(bool enabled) { m_enabled = enabled; }

@@ -12,8 +12,9 @@
 class AXOCOMM_EXPORT CircuitProcess
 {
 public:
+    //! The processes this software knows.
     enum Value : int {
-        None = 0,
+        None = 0, //!< no process
         Dispensing = 1,
         Recirculation = 2,
         Stirring = 3,
@@ -28,10 +29,12 @@ public:
         ReserveSensorReading = 12,
         StallLevelProc = 13,
         NozzleValveGX = 14, //!< nozzle valve cycle of the GX family
-        Count = 15
+        Count = 15 //!< one beyond the last known number
     };
 
+    //! Holds any number, known or not.
     constexpr CircuitProcess(int value = None) : m_value(value) {}
+    //! The number exchanged with the driver.
     constexpr operator int() const { return m_value; }
 
     //! "Dispensing"; "Unknown(%1)" for a number below 0 or of Count and above.

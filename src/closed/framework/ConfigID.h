@@ -16,12 +16,15 @@ class AXOCOMM_EXPORT ConfigID
 {
 public:
     ConfigID() = default;
+    //! The identity of a revision of a machine's configuration.
     ConfigID(const MachineID &machineID, int revision, const QString &cid = QString())
         : m_machineID(machineID), m_revision(revision), m_cid(cid)
     {
     }
 
+    //! The machine the configuration is for.
     MachineID machineID() const { return m_machineID; }
+    //! The revision the driver gave the configuration at its last save.
     int revision() const { return m_revision; }
     //! ID of the client that saved this revision; empty when unknown.
     QString cid() const { return m_cid; }

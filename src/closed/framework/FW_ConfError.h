@@ -8,6 +8,7 @@ class AXOCOMM_EXPORT FW_ConfError : public FW_Error
 {
 public:
     FW_ConfError() : FW_Error(ConfError, QString(), QString()) {}
+    //! A configuration error with its message and code.
     FW_ConfError(const QString &message, const QString &code) : FW_Error(ConfError, message, code) {}
 };
 

@@ -8,6 +8,7 @@ class AXOCOMM_EXPORT FW_HwError : public FW_Error
 {
 public:
     FW_HwError() : FW_Error(HwError, QString(), QString()) {}
+    //! A hardware error with its message and code.
     FW_HwError(const QString &message, const QString &code) : FW_Error(HwError, message, code) {}
 };
 

@@ -11,6 +11,7 @@
 class AXOCOMM_EXPORT FW_Mixer : public FW_Machine
 {
 public:
+    //! The mixer of that machine number.
     explicit FW_Mixer(int number = 0);
 
     FW_Mixer *clone() const override { return new FW_Mixer(*this); }
@@ -23,6 +24,7 @@ public:
     double maxLoad() const { return m_maxLoad; }
     //! Sets maxLoad().
     void setMaxLoad(double kg) { m_maxLoad = kg; }
+    //! Whether the mixer clamps the can by itself.
     bool hasAutoClamp() const { return m_autoClamp; }
     //! Sets hasAutoClamp().
     void setAutoClamp(bool autoClamp) { m_autoClamp = autoClamp; }

@@ -17,14 +17,19 @@ class AXOCOMM_EXPORT FW_Program
 {
 public:
     FW_Program() = default;
+    //! The program a board at that bus address reports.
     FW_Program(int boardAddress, const QString &name, const FW_Version &version, bool bootLoaderActive = false)
         : m_boardAddress(boardAddress), m_name(name), m_version(version), m_bootLoaderActive(bootLoaderActive)
     {
     }
 
+    //! Bus address of the board (the master board is 1).
     int boardAddress() const { return m_boardAddress; }
+    //! Program name.
     QString name() const { return m_name; }
+    //! Firmware version.
     FW_Version version() const { return m_version; }
+    //! Whether the board runs its boot loader instead of the application.
     bool isBootLoaderActive() const { return m_bootLoaderActive; }
     //! Sets isBootLoaderActive().
     void setBootLoaderActive(bool active) { m_bootLoaderActive = active; }

@@ -10,13 +10,16 @@
 class AXOCOMM_EXPORT FW_Scale : public FW_Machine
 {
 public:
+    //! The scale of that machine number.
     explicit FW_Scale(int number = 0);
 
     FW_Scale *clone() const override { return new FW_Scale(*this); }
 
+    //! Heaviest load, grams.
     double capacity() const { return m_capacity; }
     //! Sets capacity().
     void setCapacity(double grams) { m_capacity = grams; }
+    //! Smallest step the scale reads, grams.
     double resolution() const { return m_resolution; }
     //! Sets resolution().
     void setResolution(double grams) { m_resolution = grams; }

@@ -14,16 +14,22 @@ class AXOCOMM_EXPORT FW_Version
 {
 public:
     FW_Version() = default;
+    //! A version from its five numbers.
     FW_Version(int majorVersion, int minorVersion, int build, int configVersion, int protocolVersion)
         : m_major(majorVersion), m_minor(minorVersion), m_build(build), m_configVersion(configVersion),
           m_protocolVersion(protocolVersion)
     {
     }
 
+    //! Application major version.
     int majorVersion() const { return m_major; }
+    //! Application minor version.
     int minorVersion() const { return m_minor; }
+    //! Application build number.
     int build() const { return m_build; }
+    //! Version of the configuration layout the firmware reads.
     int configVersion() const { return m_configVersion; }
+    //! Version of the protocol the firmware speaks with the driver.
     int protocolVersion() const { return m_protocolVersion; }
 
     //! A version was reported: an application version other than 0.0.0 and

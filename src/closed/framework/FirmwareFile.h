@@ -20,14 +20,19 @@ public:
     enum { MasterBoardAddress = 1 };
 
     FirmwareFile() = default;
+    //! An image for a board kind, with the version it installs.
     FirmwareFile(const QString &fileName, int boardID, const FW_Version &version, const QByteArray &image)
         : m_fileName(fileName), m_boardID(boardID), m_version(version), m_image(image)
     {
     }
 
+    //! Name of the file the image came from.
     QString fileName() const { return m_fileName; }
+    //! Kind of control board the image is for.
     int boardID() const { return m_boardID; }
+    //! The version the image installs.
     FW_Version version() const { return m_version; }
+    //! The image bytes.
     QByteArray image() const { return m_image; }
     //! An image for a known board kind with a valid version.
     bool isValid() const;

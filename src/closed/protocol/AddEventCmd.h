@@ -9,8 +9,10 @@
 class AXOCOMM_EXPORT AddEventCmd : public ProtoCommand
 {
 public:
+    //! Records those refills.
     explicit AddEventCmd(const QList<RefillStatData> &events);
 
+    //! The refills to record.
     QList<RefillStatData> events() const { return m_events; }
     ProtoCommand *clone() const override { return new AddEventCmd(*this); }
 

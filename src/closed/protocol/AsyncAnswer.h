@@ -10,10 +10,12 @@ class AXOCOMM_EXPORT AsyncAnswer : public ValueAnswerT<AsyncAnswer, int>
 public:
     //! The member of the data that holds the value.
     static constexpr const char *dataMember = "ticket";
+    //! Only tickets above 0.
     static bool acceptsValue(int ticket) { return ticket > 0; }
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The ticket that follows the command.
     int ticketID() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("AsyncAnswer"); }

@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT CalibrationData : public BasicCalibrationData
 {
 public:
     CalibrationData() = default;
+    //! A measured point: circuit, volume (cc), factor, pump steps and grams weighed.
     CalibrationData(int circuit, double volume, double factor, int steps, double weight)
         : BasicCalibrationData(circuit, volume, factor), m_steps(steps), m_weight(weight)
     {

@@ -13,15 +13,21 @@ class AXOCOMM_EXPORT CanisterData
 {
 public:
     CanisterData() = default;
+    //! The canister at a position, with its colorant and level, capacity and reserve (cc).
     CanisterData(int position, const QString &colorantCode, double level, double capacity, double reserve)
         : m_position(position), m_colorantCode(colorantCode), m_level(level), m_capacity(capacity), m_reserve(reserve)
     {
     }
 
+    //! Position of the circuit.
     int position() const { return m_position; }
+    //! Code of the colorant in the canister.
     QString colorantCode() const { return m_colorantCode; }
+    //! Colorant in the canister now, cc.
     double level() const { return m_level; }
+    //! Canister capacity, cc.
     double capacity() const { return m_capacity; }
+    //! Reserve level, cc.
     double reserveLevel() const { return m_reserve; }
     //! At or below the reserve level.
     bool isInReserve() const { return m_level <= m_reserve; }

@@ -12,6 +12,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! Whether the driver certified the session.
     bool certified() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("CertifySessionAnswer"); }

@@ -8,9 +8,12 @@
 class AXOCOMM_EXPORT CertifySessionCmd : public ProtoCommand
 {
 public:
+    //! Certifies that session with the login key.
     CertifySessionCmd(const QString &sessionID, const QString &loginKey);
 
+    //! The session to certify; the call carries it as its session.
     QString sessionID() const { return m_sessionID; }
+    //! The login key, the command's only parameter.
     QString loginKey() const { return m_loginKey; }
     ProtoCommand *clone() const override { return new CertifySessionCmd(*this); }
 

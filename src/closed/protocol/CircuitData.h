@@ -14,12 +14,15 @@ class AXOCOMM_EXPORT CircuitData
 {
 public:
     CircuitData() = default;
+    //! A circuit at a position with its colorant, use and canister capacity (cc).
     CircuitData(int position, const QString &colorantCode, bool inUse, double capacity)
         : m_position(position), m_colorantCode(colorantCode), m_inUse(inUse), m_capacity(capacity)
     {
     }
 
+    //! Position of the circuit.
     int position() const { return m_position; }
+    //! Code of the colorant the circuit doses.
     QString colorantCode() const { return m_colorantCode; }
     //! Fitted and enabled: the circuit doses formulas.
     bool isInUse() const { return m_inUse; }

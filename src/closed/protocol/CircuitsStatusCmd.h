@@ -15,6 +15,7 @@ public:
     //! carries it (see ProtoCommand::machine()).
     explicit CircuitsStatusCmd(const QList<int> &positions, const FW_Dispenser *dispenser = nullptr);
 
+    //! The positions asked for; empty: every circuit.
     QList<int> positions() const { return m_positions; }
     ProtoCommand *clone() const override { return new CircuitsStatusCmd(*this); }
 

@@ -10,10 +10,12 @@ class AXOCOMM_EXPORT ClearErrorsAnswer : public ValueAnswerT<ClearErrorsAnswer, 
 public:
     //! The member of the data that holds the value.
     static constexpr const char *dataMember = "cleared";
+    //! Only counts of 0 or more.
     static bool acceptsValue(int cleared) { return cleared >= 0; }
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! How many errors were cleared.
     int clearedCount() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("ClearErrorsAnswer"); }

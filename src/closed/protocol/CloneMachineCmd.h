@@ -10,10 +10,12 @@
 class AXOCOMM_EXPORT CloneMachineCmd : public ProtoCommand
 {
 public:
+    //! Clones the source machine.
     explicit CloneMachineCmd(const MachineID &source)
         : ProtoCommand(QStringLiteral("CLONE_MACHINE"), QList<QVariant>{QVariant::fromValue(source)}), m_source(source)
     {
     }
+    //! The machine cloned.
     MachineID source() const { return m_source; }
     ProtoCommand *clone() const override { return new CloneMachineCmd(*this); }
 

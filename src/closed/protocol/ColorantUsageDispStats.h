@@ -14,14 +14,21 @@ class AXOCOMM_EXPORT ColorantUsageDispStats
 {
 public:
     ColorantUsageDispStats() = default;
+    //! The usage of one circuit of a dispenser.
     ColorantUsageDispStats(const QString &serialNumber, int position, int canister, const QString &colorant,
                            double amount, int dispensings);
 
+    //! Serial number of the dispenser.
     QString serialNumber() const { return m_serial; }
+    //! Position of the circuit.
     int position() const { return m_position; }
+    //! The canister on the circuit.
     int canister() const { return m_canister; }
+    //! Colorant code.
     QString colorant() const { return m_colorant; }
+    //! Total amount dispensed, cc.
     double amount() const { return m_amount; }
+    //! Number of dispensings.
     int dispensings() const { return m_dispensings; }
 
     //! Equal in every field.

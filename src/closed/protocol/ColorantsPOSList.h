@@ -15,12 +15,15 @@ class AXOCOMM_EXPORT ColorantsPOSList
 {
 public:
     ColorantsPOSList() = default;
+    //! A colorant with its code, name and positions.
     ColorantsPOSList(const QString &code, const QString &name, const QList<int> &positions)
         : m_code(code), m_name(name), m_positions(positions)
     {
     }
 
+    //! Colorant code.
     QString colorantCode() const { return m_code; }
+    //! Readable colorant name.
     QString colorantName() const { return m_name; }
     //! Positions in ascending order.
     QList<int> positions() const { return m_positions; }

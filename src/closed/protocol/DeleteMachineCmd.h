@@ -9,7 +9,9 @@
 class AXOCOMM_EXPORT DeleteMachineCmd : public ProtoCommand
 {
 public:
+    //! Removes those machines.
     explicit DeleteMachineCmd(const QList<MachineID> &machines);
+    //! The machines to remove.
     QList<MachineID> machineIDs() const { return m_machines; }
     ProtoCommand *clone() const override { return new DeleteMachineCmd(*this); }
 

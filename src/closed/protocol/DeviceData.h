@@ -12,12 +12,17 @@
 class AXOCOMM_EXPORT DeviceData
 {
 public:
+    //! Kind of the ultrasonic nozzle cleaner.
     static const int UltrasonicCleaner = 16;
 
+    //! A device of kind 0, not enabled.
     DeviceData() = default;
+    //! A device of that kind, enabled or not.
     DeviceData(int type, bool enabled) : m_type(type), m_enabled(enabled) {}
 
+    //! The device kind (FW_Dispenser::DeviceKind).
     int deviceType() const { return m_type; }
+    //! Whether the device is enabled.
     bool isEnabled() const { return m_enabled; }
 
     //! Equal in every field.

@@ -76,9 +76,9 @@ public:
 
     //! Who may run the command (last integer).
     enum AccessLevel {
-        OperatorAccess = 1, //!< any logged-in user
-        ServiceAccess = 2, //!< service technicians
-        FactoryAccess = 3 //!< the factory
+        OperatorAccess = 1, //!< every session
+        ServiceAccess = 2, //!< service and factory sessions
+        FactoryAccess = 3 //!< factory sessions only
     };
 
     int identifier = -1; //!< catalogue number; -1 for an invalid record
