@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT DispenserDriverStatusAnswer
     : public MachineDriverStatusAnswerT<DispenserDriverStatusAnswer, DispenserStatusAnswer, MachineID::Dispenser>
 {
 public:
+    //! The constructors of MachineDriverStatusAnswerT.
     using MachineDriverStatusAnswerT::MachineDriverStatusAnswerT;
 
     //! The dispenser's status part; null when none.

@@ -16,6 +16,7 @@ public:
 
     MachineInfo *clone() const override { return new DispenserInfo(*this); }
 
+    //! Number of circuits the dispenser's boards drive.
     int circuitsCount() const { return m_circuits; }
     //! Sets circuitsCount().
     void setCircuitsCount(int count) { m_circuits = count; }

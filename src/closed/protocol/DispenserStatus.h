@@ -27,6 +27,7 @@ public:
     };
 
     DispenserStatus() : MachineStatus(MachineID(0, MachineID::Dispenser)) {}
+    //! The status of that machine, all indications unset.
     explicit DispenserStatus(const MachineID &id) : MachineStatus(id) {}
 
     MachineStatus *clone() const override { return new DispenserStatus(*this); }
@@ -40,9 +41,11 @@ public:
     bool isDispensing() const { return m_dispensing; }
     //! Sets isDispensing().
     void setDispensing(bool dispensing) { m_dispensing = dispensing; }
+    //! A ShelfState.
     int shelfState() const { return m_shelf; }
     //! Sets shelfState().
     void setShelfState(int state) { m_shelf = state; }
+    //! An AutocapState.
     int autocapState() const { return m_autocap; }
     //! Sets autocapState().
     void setAutocapState(int state) { m_autocap = state; }
@@ -50,6 +53,7 @@ public:
     int scaleNumber() const { return m_scale; }
     //! Sets scaleNumber().
     void setScaleNumber(int number) { m_scale = number; }
+    //! Whether the dispenser weighs on a scale.
     bool hasScale() const { return m_scale > 0; }
 
     //! A copy of the reported information when it is a dispenser's; an

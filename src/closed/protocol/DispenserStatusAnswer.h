@@ -21,6 +21,7 @@ public:
     //! next begins: the trigger by which a client following a formula knows
     //! that every circuit is done.
     bool dispensingTrigger() const { return m_dispensingTrigger != 0; }
+    //! Sets dispensingTrigger().
     void setDispensingTrigger(bool on) { m_dispensingTrigger = on ? 1 : 0; }
     //! The ultrasonic nozzle cleaner has a water-change state to be read
     //! ("GET_USS_W_STATUS").

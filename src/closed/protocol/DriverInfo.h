@@ -14,6 +14,7 @@ class AXOCOMM_EXPORT DriverInfo
 {
 public:
     DriverInfo() = default;
+    //! The information as the driver reports it.
     DriverInfo(const QString &name, const QString &version, int protocolVersion, bool simulation, int machines,
                qint64 upTimeSeconds)
         : m_name(name), m_version(version), m_protocol(protocolVersion), m_simulation(simulation),
@@ -21,11 +22,17 @@ public:
     {
     }
 
+    //! Name of the driver.
     QString name() const { return m_name; }
+    //! Version text of the driver.
     QString version() const { return m_version; }
+    //! Protocol version the driver speaks.
     int protocolVersion() const { return m_protocol; }
+    //! Whether the driver simulates its machines.
     bool isSimulation() const { return m_simulation; }
+    //! Number of machines of the driver.
     int machineCount() const { return m_machines; }
+    //! Seconds since the driver started.
     qint64 upTimeSeconds() const { return m_upTime; }
 
     //! Equal in every field.

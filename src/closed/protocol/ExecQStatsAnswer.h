@@ -11,7 +11,9 @@ class AXOCOMM_EXPORT ExecQStatsAnswer : public ProtoAnswerT<ExecQStatsAnswer>
 {
 public:
     ExecQStatsAnswer() = default;
+    //! An answer carrying that encrypted reply.
     explicit ExecQStatsAnswer(const QByteArray &encryptedReply) : m_reply(encryptedReply) {}
+    //! The answer of a driver's result; check isValid().
     explicit ExecQStatsAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
 
     //! The encrypted reply as it came.

@@ -18,8 +18,10 @@ public:
     //! terminating zero, which is not part of the key.
     static const char Key[17];
 
+    //! Runs a query already encrypted (see the class description).
     explicit ExecQStatsCmd(const QByteArray &encryptedQuery);
 
+    //! The encrypted query, the command's only parameter.
     QByteArray encryptedQuery() const { return m_query; }
     ProtoCommand *clone() const override { return new ExecQStatsCmd(*this); }
 

@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The programs of the slave boards.
     QList<FW_Program> slaveFwVersions() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("FirmwareScanAnswer"); }

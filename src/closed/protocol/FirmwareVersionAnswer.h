@@ -13,10 +13,12 @@ class AXOCOMM_EXPORT FirmwareVersionAnswer : public ValueAnswerT<FirmwareVersion
 public:
     //! The member of the data that holds the value.
     static constexpr const char *dataMember = "program";
+    //! Only a program of a board that answered (boot loader accepted).
     static bool acceptsValue(const FW_Program &program) { return program.isValid(true); }
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The program running on the board.
     FW_Program program() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("FirmwareVersionAnswer"); }

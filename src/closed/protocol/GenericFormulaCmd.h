@@ -10,8 +10,10 @@
 class AXOCOMM_EXPORT GenericFormulaCmd : public ProtoCommand
 {
 public:
+    //! The command of that name with the formula as its parameter.
     GenericFormulaCmd(const QString &name, const Formula &formula);
 
+    //! The formula examined.
     Formula formula() const { return m_formula; }
     ProtoCommand *clone() const override { return new GenericFormulaCmd(*this); }
 

@@ -24,12 +24,14 @@ public:
     GetActiveCircuitsAnswer() = default;
     //! positions and statusMasks pair up by index; extra entries of the longer list are dropped.
     GetActiveCircuitsAnswer(int process, const QList<int> &positions, const QList<int> &statusMasks);
+    //! The answer of a driver's result; check isValid().
     explicit GetActiveCircuitsAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
 
     //! The process number (CircuitProcess; the driver may report numbers this software does not know).
     int circuitProcess() const { return m_process; }
     //! The positions listed, in answer order.
     QList<int> positionsIDList() const { return m_positions; }
+    //! The masks, paired by index with positionsIDList().
     QList<int> statusMasks() const { return m_masks; }
     //! The mask of a position; -1 when the position is not listed.
     int statusMask(int position) const;

@@ -12,8 +12,10 @@ class FW_Version;
 class AXOCOMM_EXPORT GetActiveCircuitsCmd : public ProtoCommand
 {
 public:
+    //! Asks for the circuits of that process.
     explicit GetActiveCircuitsCmd(CircuitProcess process);
 
+    //! The process asked about.
     CircuitProcess process() const { return m_process; }
     ProtoCommand *clone() const override { return new GetActiveCircuitsCmd(*this); }
 

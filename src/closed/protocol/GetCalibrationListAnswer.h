@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The calibration points, by circuit and ascending volume.
     QList<CalibrationData> calibrationList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetCalibrationListAnswer"); }

@@ -16,6 +16,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The default and custom profiles.
     FW_CalibrationProfiles calibrationProfiles() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetCalibrationProfilesAnswer"); }

@@ -19,6 +19,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The canisters, in position order.
     QList<CanisterData> canisterDataList() const { return value(); }
 
     //! Writes the levels into the dispenser's circuits at the same

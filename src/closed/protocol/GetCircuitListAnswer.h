@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The circuits, in position order.
     QList<CircuitData> circuitDataList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetCircuitListAnswer"); }

@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The colorants with their positions.
     QList<ColorantsPOSList> colorantList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetColorantListAnswer"); }

@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The usage entries, in position order.
     QList<ColorantUsageDispStats> colorantUsageDispStats() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetColorantUsageStatsAnswer"); }

@@ -21,22 +21,30 @@
 class AXOCOMM_EXPORT GetColorantUsageStatsCmd : public ProtoCommand
 {
 public:
+    //! How the circuits are selected.
     enum Selection { ByColorant, ByCanister, ByPosition };
 
+    //! Selects by colorant code.
     GetColorantUsageStatsCmd(const QString &serialNumber, const QString &colorant, const QStringList &colorants,
                              int limit);
+    //! Selects by canister number.
     GetColorantUsageStatsCmd(const QString &serialNumber, CanisterColorantUsage, int canister,
                              const QStringList &colorants, int limit);
+    //! Selects by position (0: every circuit).
     GetColorantUsageStatsCmd(const QString &serialNumber, PositionColorantUsage, int position,
                              const QStringList &colorants, int limit);
 
+    //! Serial number of the dispenser.
     QString serialNumber() const { return m_serial; }
+    //! The selection.
     Selection selection() const { return m_selection; }
     //! The colorant code selected by colorant.
     QString colorant() const { return m_colorant; }
     //! The canister or position number of the other two selections.
     int number() const { return m_number; }
+    //! The colorant codes the selection narrows to; empty: all.
     QStringList colorants() const { return m_colorants; }
+    //! Most entries returned; 0: no limit.
     int limit() const { return m_limit; }
 
     ProtoCommand *clone() const override { return new GetColorantUsageStatsCmd(*this); }

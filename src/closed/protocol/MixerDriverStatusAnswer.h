@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT MixerDriverStatusAnswer
     : public MachineDriverStatusAnswerT<MixerDriverStatusAnswer, MixerStatusAnswer, MachineID::Mixer>
 {
 public:
+    //! The constructors of MachineDriverStatusAnswerT.
     using MachineDriverStatusAnswerT::MachineDriverStatusAnswerT;
 
     //! The mixer's status part; null when none.
