@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The supported commands with their versions.
     QList<ProtocolCommandInfo> commandList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetCommandListAnswer"); }

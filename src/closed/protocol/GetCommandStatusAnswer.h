@@ -13,6 +13,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The status of the ticket's command.
     CmdStatus cmdStatus() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetCommandStatusAnswer"); }

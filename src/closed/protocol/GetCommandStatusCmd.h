@@ -7,8 +7,10 @@
 class AXOCOMM_EXPORT GetCommandStatusCmd : public ProtoCommand
 {
 public:
+    //! Asks for the status of that ticket.
     explicit GetCommandStatusCmd(int ticketID);
 
+    //! The ticket asked about.
     int ticketID() const { return m_ticketID; }
     ProtoCommand *clone() const override { return new GetCommandStatusCmd(*this); }
 

@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The machine configuration.
     FW_Configuration configuration() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetConfigAnswer"); }

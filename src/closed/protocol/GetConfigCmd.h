@@ -8,12 +8,16 @@
 class AXOCOMM_EXPORT GetConfigCmd : public ProtoCommand
 {
 public:
+    //! Which configuration is read.
     enum ConfigurationType { WorkingConfiguration = 0, FactoryConfiguration = 1 };
 
+    //! Reads the configuration of that type.
     explicit GetConfigCmd(int type = WorkingConfiguration);
+    //! The type read (a ConfigurationType).
     int configurationType() const { return m_type; }
     ProtoCommand *clone() const override { return new GetConfigCmd(*this); }
 
+    //! Whether the type is a ConfigurationType.
     static bool isAValidConfigurationType(int type);
     //! The type a GET_CONFIG without parameters reads.
     static int defaultConfigurationType() { return WorkingConfiguration; }

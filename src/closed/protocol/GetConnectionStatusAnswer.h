@@ -13,14 +13,19 @@ class AXOCOMM_EXPORT GetConnectionStatusAnswer : public ProtoAnswerT<GetConnecti
 {
 public:
     GetConnectionStatusAnswer() = default;
+    //! An answer with those connected and disconnected machines.
     GetConnectionStatusAnswer(const QList<MachineID> &connected, const QList<MachineID> &disconnected)
         : m_connected(connected), m_disconnected(disconnected)
     {
     }
+    //! The answer of a driver's result; check isValid().
     explicit GetConnectionStatusAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
 
+    //! The machines the driver reaches.
     QList<MachineID> connectedMachines() const { return m_connected; }
+    //! The machines the driver lost.
     QList<MachineID> disconnectedMachines() const { return m_disconnected; }
+    //! Whether the machine is among the connected ones.
     bool isConnected(const MachineID &id) const { return m_connected.contains(id); }
     //! No machine is disconnected.
     bool allConnected() const { return m_disconnected.isEmpty(); }

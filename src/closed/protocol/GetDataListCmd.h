@@ -11,8 +11,10 @@
 class AXOCOMM_EXPORT GetDataListCmd : public ProtoCommand
 {
 public:
+    //! The list query of that name, with or without onlyInUse.
     GetDataListCmd(const QString &name, bool onlyInUse);
 
+    //! Whether what is not in use is left out.
     bool onlyInUse() const { return m_onlyInUse; }
     ProtoCommand *clone() const override { return new GetDataListCmd(*this); }
 

@@ -8,8 +8,10 @@
 class AXOCOMM_EXPORT GetDbFileCmd : public ProtoCommand
 {
 public:
+    //! Reads the database file of that name.
     explicit GetDbFileCmd(const QString &fileName);
 
+    //! The name of the file read.
     QString fileName() const { return m_fileName; }
     ProtoCommand *clone() const override { return new GetDbFileCmd(*this); }
 

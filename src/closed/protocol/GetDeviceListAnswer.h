@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The devices fitted.
     QList<DeviceData> deviceList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetDeviceListAnswer"); }

@@ -16,6 +16,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The remaining amounts; no channels when there is none.
     Formula formula() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetDispensedFormulaAnswer"); }

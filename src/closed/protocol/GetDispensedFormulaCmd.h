@@ -13,12 +13,17 @@
 class AXOCOMM_EXPORT GetDispensedFormulaCmd : public ProtoCommand
 {
 public:
+    //! Option: forget the record once answered.
     static const int ForgetRecord = 1;
+    //! Option: round the amounts to the dispenser's resolution.
     static const int RoundAmounts = 2;
 
+    //! Asks for a formula (1: the last interrupted) with a set of options.
     GetDispensedFormulaCmd(int which, int options);
 
+    //! Which formula (1: the last interrupted).
     int which() const { return m_which; }
+    //! The option bits (ForgetRecord, RoundAmounts).
     int options() const { return m_options; }
     ProtoCommand *clone() const override { return new GetDispensedFormulaCmd(*this); }
 

@@ -13,6 +13,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The driver's information.
     DriverInfo driverInfo() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetDriverInfoAnswer"); }

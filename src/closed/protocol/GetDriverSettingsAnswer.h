@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The settings the driver runs with.
     DriverSettings driverSettings() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetDriverSettingsAnswer"); }

@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The execution plan with its time estimates.
     FormulaProgress formulaProgress() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetFormulaExecutionAnswer"); }

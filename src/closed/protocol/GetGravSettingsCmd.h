@@ -8,10 +8,12 @@
 class AXOCOMM_EXPORT GetGravSettingsCmd : public ProtoCommand
 {
 public:
+    //! Asks for the circuits at those positions; empty: every circuit.
     explicit GetGravSettingsCmd(const QList<int> &circuits = QList<int>())
         : ProtoCommand(QStringLiteral("GET_GRAV_SETTINGS"), QList<QVariant>{positions(circuits)}), m_circuits(circuits)
     {
     }
+    //! The positions asked for; empty: every circuit.
     QList<int> circuits() const { return m_circuits; }
     ProtoCommand *clone() const override { return new GetGravSettingsCmd(*this); }
 

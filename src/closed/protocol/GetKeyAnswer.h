@@ -12,6 +12,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The driver key: its nonce and proof.
     QString driverKey() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetKeyAnswer"); }

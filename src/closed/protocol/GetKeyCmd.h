@@ -10,9 +10,12 @@
 class AXOCOMM_EXPORT GetKeyCmd : public ProtoCommand
 {
 public:
+    //! Sends the client key in that session.
     GetKeyCmd(const QString &sessionID, const QString &clientKey);
 
+    //! The session of the handshake.
     QString sessionID() const { return m_sessionID; }
+    //! The client key, the command's only parameter.
     QString clientKey() const { return m_clientKey; }
     ProtoCommand *clone() const override { return new GetKeyCmd(*this); }
 

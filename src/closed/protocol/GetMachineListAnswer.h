@@ -12,12 +12,16 @@
 class AXOCOMM_EXPORT GetMachineListAnswer : public ProtoAnswerT<GetMachineListAnswer, GetActiveDispAnswer>
 {
 public:
+    //! An empty list of machines of that type.
     explicit GetMachineListAnswer(int machineType = MachineID::Dispenser);
+    //! A list of those machine numbers of that type.
     GetMachineListAnswer(int machineType, const QList<int> &machineNumbers);
+    //! The answer of a driver's result for that type; check isValid().
     GetMachineListAnswer(int machineType, const XmlRpc::XmlRpcValue &result);
 
     //! The type the numbers belong to (1 dispensers, 4 mixers).
     int machineType() const { return m_machineType; }
+    //! The machine numbers, in order.
     QList<int> machineNumbers() const;
 
     //! Same type and same content.

@@ -15,6 +15,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The texts of the QR codes, in order.
     QStringList encodedDataList() const { return QStringList(value()); }
 
     QString answerName() const override { return QStringLiteral("GetQRCodeCalibrationAnswer"); }

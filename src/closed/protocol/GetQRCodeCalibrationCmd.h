@@ -9,11 +9,13 @@
 class AXOCOMM_EXPORT GetQRCodeCalibrationCmd : public ProtoCommand
 {
 public:
+    //! Asks for codes of that density.
     explicit GetQRCodeCalibrationCmd(QRCodeDensity density)
         : ProtoCommand(QStringLiteral("GET_QRCODE_CALIB"), QList<QVariant>{static_cast<int>(density)}),
           m_density(density)
     {
     }
+    //! The density asked for.
     QRCodeDensity density() const { return m_density; }
     ProtoCommand *clone() const override { return new GetQRCodeCalibrationCmd(*this); }
 

@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The recalibration points, by circuit and ascending volume.
     QList<BasicCalibrationData> recalibrationList() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetRecalibrationListAnswer"); }

@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The water-change status.
     UssWaterChangeStatus ussWaterChangeStatus() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GetUssWaterStatusAnswer"); }

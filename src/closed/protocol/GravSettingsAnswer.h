@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The circuits' settings, in position order.
     QList<CircuitGravSettings> circuitsGravSettings() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GravSettingsAnswer"); }

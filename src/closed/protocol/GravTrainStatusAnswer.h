@@ -13,6 +13,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The training state text.
     QString Status() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("GravTrainStatusAnswer"); }

@@ -9,8 +9,10 @@
 class AXOCOMM_EXPORT GravTrainStatusCmd : public ProtoCommand
 {
 public:
+    //! Asks about the circuit at that position; 0: the whole dispenser.
     explicit GravTrainStatusCmd(int position);
 
+    //! Position asked about; 0: the whole dispenser.
     int position() const { return m_position; }
     ProtoCommand *clone() const override { return new GravTrainStatusCmd(*this); }
 

@@ -9,6 +9,7 @@
 class AXOCOMM_EXPORT ImportBackupDataToDbCmd : public ProtoCommand
 {
 public:
+    //! Imports the backup into that file of that directory.
     ImportBackupDataToDbCmd(const QString &backup, const QString &directory, const QString &file)
         : ProtoCommand(QStringLiteral("IMPORT_BACKUP_TO_DB"), QList<QVariant>{backup, directory, file})
     {

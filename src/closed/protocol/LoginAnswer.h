@@ -12,6 +12,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The new session ID.
     QString sessionID() const { return value(); }
 
     QString answerName() const override { return QStringLiteral("LoginAnswer"); }

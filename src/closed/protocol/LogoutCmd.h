@@ -7,8 +7,10 @@
 class AXOCOMM_EXPORT LogoutCmd : public ProtoCommand
 {
 public:
+    //! Closes that session.
     explicit LogoutCmd(const QString &sessionID);
 
+    //! The session to close.
     QString sessionID() const { return m_sessionID; }
     ProtoCommand *clone() const override { return new LogoutCmd(*this); }
 
