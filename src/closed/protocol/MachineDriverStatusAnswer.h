@@ -98,14 +98,18 @@ template<class Derived, class Part, int MachineType>
 class MachineDriverStatusAnswerT : public ProtoAnswerT<Derived, MachineDriverStatusAnswer>
 {
 public:
+    //! A status of machine 0 of MachineType.
     MachineDriverStatusAnswerT() { this->setMachineID(MachineID(0, MachineType)); }
+    //! The answer of a driver's result; check isValid().
     explicit MachineDriverStatusAnswerT(const XmlRpc::XmlRpcValue &result) { this->fromXmlRpcValue(result); }
 
 protected:
     //! The status part as its class; null when none.
     const Part *statusPart() const { return static_cast<const Part *>(this->machineStatusAnswer()); }
 
+    //! A new, empty Part.
     MachineStatusAnswer *newStatusAnswer() const override { return new Part(); }
+    //! Whether the part is a Part.
     bool isStatusAnswerOfKind(const MachineStatusAnswer &status) const override
     {
         return dynamic_cast<const Part *>(&status) != nullptr;

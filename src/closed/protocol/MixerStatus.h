@@ -10,6 +10,7 @@ class AXOCOMM_EXPORT MixerStatus : public MachineStatus
 {
 public:
     MixerStatus() : MachineStatus(MachineID(0, MachineID::Mixer)) {}
+    //! The status of that machine, all indications unset.
     explicit MixerStatus(const MachineID &id) : MachineStatus(id) {}
 
     MachineStatus *clone() const override { return new MixerStatus(*this); }

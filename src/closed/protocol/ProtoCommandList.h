@@ -232,8 +232,10 @@ public:
         NumOfCommands = 205
     };
 
+    //! The catalogue, built on first use.
     static ProtoCommandList *instance();
 
+    //! Whether the catalogue has a command of that name.
     static bool existsCommand(const QString &name);
     //! The command needs a machine session: it is addressed to a machine, not to the driver.
     static bool addressMachine(const QString &name);
@@ -253,11 +255,14 @@ public:
     static bool erogationCommand(const QString &name);
     //! Time limit of one synchronous call in milliseconds; 0 when none.
     static int commandTimeout(const QString &name);
+    //! The firmware command code of a command; empty when unknown or none.
     static QString firmwareCode(const QString &name);
+    //! The serial status protocol code of a command; empty when unknown or none.
     static QString shortCode(const QString &name);
 
     //! Name of the command with that identifier; empty out of range.
     static QString cmdStr(CommandListValue value);
+    //! Name of the command with that identifier; empty out of range.
     static QString cmdStr(int value);
     //! Identifier of the command; -1 when unknown.
     static int commandValue(const QString &name);
@@ -272,6 +277,7 @@ public:
 
     //! The row of a command; null when unknown. The row lives as long as the library.
     static const ProtoCommandRecord *record(const QString &name);
+    //! The row of a command by identifier; null out of range.
     static const ProtoCommandRecord *record(CommandListValue value);
 
     ProtoCommandList(const ProtoCommandList &) = delete;

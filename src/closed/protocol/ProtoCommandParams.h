@@ -10,6 +10,7 @@
 namespace ProtoCommandParams {
 
 template<class T>
+//! The items as one list parameter, each a QVariant of its class.
 QVariant listParameter(const QList<T> &items)
 {
     QVariantList list;

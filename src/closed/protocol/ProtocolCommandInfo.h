@@ -13,11 +13,14 @@ class AXOCOMM_EXPORT ProtocolCommandInfo
 {
 public:
     ProtocolCommandInfo() = default;
+    //! A command name with the version the driver implements.
     ProtocolCommandInfo(const QString &name, int version) : m_name(name), m_version(version) {}
 
+    //! Command name.
     QString name() const { return m_name; }
     //! Sets name().
     void setName(const QString &name) { m_name = name; }
+    //! Version of the command the driver implements.
     int version() const { return m_version; }
     //! Sets version().
     void setVersion(int version) { m_version = version; }

@@ -9,8 +9,10 @@
 class AXOCOMM_EXPORT PurgeFormulaCmd : public ProtoCommand
 {
 public:
+    //! Purges with that formula; carries a copy of the dispenser when given.
     explicit PurgeFormulaCmd(const Formula &formula, const FW_Machine *dispenser = nullptr);
 
+    //! The purge formula.
     Formula formula() const { return m_formula; }
 
     ProtoCommand *clone() const override { return new PurgeFormulaCmd(*this); }

@@ -17,17 +17,23 @@
 class AXOCOMM_EXPORT QueryReply
 {
 public:
+    //! An empty table.
     QueryReply() = default;
+    //! Reads the table from the reply text.
     explicit QueryReply(const QString &text);
 
     //! The text the table was read from.
     QString text() const { return m_text; }
+    //! Whether the table has no columns.
     bool isEmpty() const { return m_columns.isEmpty(); }
 
+    //! The column names.
     QStringList columns() const { return m_columns; }
     //! Index of the column of that name (case-insensitive); -1 when none.
     int columnIndex(const QString &name) const;
+    //! Number of rows.
     int rowCount() const { return m_rows.size(); }
+    //! Every row, each with as many fields as columns.
     QList<QStringList> rows() const { return m_rows; }
     //! One row, as many fields as columns; empty for a row not there.
     QStringList row(int index) const { return m_rows.value(index); }

@@ -14,11 +14,16 @@ class AXOCOMM_EXPORT RefillStatData
 {
 public:
     RefillStatData() = default;
+    //! A refill; the time is kept in UTC, whole seconds.
     RefillStatData(int position, const QString &colorant, double amount, const QDateTime &time);
 
+    //! Position of the circuit refilled.
     int position() const { return m_position; }
+    //! Colorant code.
     QString colorant() const { return m_colorant; }
+    //! Amount poured in, cc.
     double amount() const { return m_amount; }
+    //! When, UTC; invalid when not known.
     QDateTime time() const { return m_time; }
 
     //! Equal in every field.

@@ -10,9 +10,13 @@
 class AXOCOMM_EXPORT SaveConfigCmd : public ProtoCommand
 {
 public:
+    //! Stores that configuration, with the overwrite and notify flags.
     SaveConfigCmd(const FW_Configuration &configuration, bool overwrite, bool notify);
+    //! The configuration to store.
     FW_Configuration configuration() const { return m_configuration; }
+    //! Whether the machines replace the driver's.
     bool overwrite() const { return m_overwrite; }
+    //! Whether the driver's other clients are told.
     bool notify() const { return m_notify; }
     ProtoCommand *clone() const override { return new SaveConfigCmd(*this); }
 

@@ -12,10 +12,13 @@
 class AXOCOMM_EXPORT SaveMachineConfigCmd : public ProtoCommand
 {
 public:
+    //! Stores a copy of that machine's configuration.
     SaveMachineConfigCmd(const FW_Machine &machine, bool overwrite, bool factory);
     //! A copy of the machine; null only for a command rebuilt without one.
     std::unique_ptr<FW_Machine> machine() const;
+    //! The overwrite flag sent.
     bool overwrite() const { return m_overwrite; }
+    //! Whether it becomes the factory configuration.
     bool isFactory() const { return m_factory; }
     ProtoCommand *clone() const override { return new SaveMachineConfigCmd(*this); }
 

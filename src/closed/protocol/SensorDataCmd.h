@@ -19,8 +19,8 @@ public:
     //! in degrees Celsius for the probes, rpm for the motor, A for the
     //! inverter); the humidity probe also gives relative humidity (%).
     enum MeasureType {
-        MeasureMain = 0,
-        MeasureHumidity = 1
+        MeasureMain = 0, //!< the sensor's main measure
+        MeasureHumidity = 1 //!< relative humidity, % (humidity probe only)
     };
     //! Groups of readings a dispenser offers (see readingTypes).
     enum ReadingType {
@@ -29,9 +29,12 @@ public:
         ReadingMotor = 2          //!< gear/AC motor speed and inverter current
     };
 
+    //! Reads that measure of that sensor.
     SensorDataCmd(SensorType sensor, MeasureType measure);
 
+    //! The sensor read.
     SensorType sensor() const { return m_sensor; }
+    //! The measure read.
     MeasureType measure() const { return m_measure; }
     ProtoCommand *clone() const override { return new SensorDataCmd(*this); }
 

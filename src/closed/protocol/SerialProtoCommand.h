@@ -10,6 +10,7 @@
 class AXOCOMM_EXPORT SerialProtoCommand : public ProtoCommand
 {
 public:
+    //! The query of that name, without parameters; carries a copy of the machine when given.
     explicit SerialProtoCommand(const QString &name, const FW_Machine *machine = nullptr);
 
     ProtoCommand *clone() const override { return new SerialProtoCommand(*this); }

@@ -20,6 +20,7 @@
 class AXOCOMM_EXPORT SessionKeys
 {
 public:
+    //! Random bytes in a nonce (written as hex digits).
     static constexpr int NonceBytes = 16;
 
     //! A fresh random nonce from the operating system's generator.
@@ -27,6 +28,7 @@ public:
     //! A fresh random session ID (32 hex digits).
     static QString newSessionID();
 
+    //! Length of the protocol secret in bytes.
     static constexpr int SecretBytes = 32;
 
     //! The built-in default secret.

@@ -11,6 +11,7 @@
 class AXOCOMM_EXPORT SetActiveMachineCmd : public ProtoCommand
 {
 public:
+    //! Puts the machine in service (active) or out of it, replacing another when activating.
     SetActiveMachineCmd(const MachineID &machine, const MachineID &replaced, bool active)
         : ProtoCommand(QStringLiteral("SET_ACTIVE_MACHINE"),
                        QList<QVariant>{QVariant::fromValue(machine), QVariant::fromValue(replaced), active}),
@@ -19,8 +20,11 @@ public:
           m_active(active)
     {
     }
+    //! The machine put in or out of service.
     MachineID machineID() const { return m_machine; }
+    //! The machine taken out of service in its place; number 0: none.
     MachineID replacedMachineID() const { return m_replaced; }
+    //! Whether the machine is put in service.
     bool isActivation() const { return m_active; }
     ProtoCommand *clone() const override { return new SetActiveMachineCmd(*this); }
 

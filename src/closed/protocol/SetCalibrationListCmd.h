@@ -10,11 +10,13 @@
 class AXOCOMM_EXPORT SetCalibrationListCmd : public ProtoCommand
 {
 public:
+    //! Replaces the points of the circuits those points name.
     explicit SetCalibrationListCmd(const QList<CalibrationData> &points)
         : ProtoCommand(QStringLiteral("SET_CALIB_LIST"), QList<QVariant>{ProtoCommandParams::listParameter(points)}),
           m_points(points)
     {
     }
+    //! The points sent.
     QList<CalibrationData> points() const { return m_points; }
     ProtoCommand *clone() const override { return new SetCalibrationListCmd(*this); }
 

@@ -10,8 +10,10 @@
 class AXOCOMM_EXPORT SetDbFileCmd : public ProtoCommand
 {
 public:
+    //! Hands the driver those file bytes.
     explicit SetDbFileCmd(const QByteArray &bytes);
 
+    //! The file bytes sent.
     QByteArray bytes() const { return m_bytes; }
     ProtoCommand *clone() const override { return new SetDbFileCmd(*this); }
 

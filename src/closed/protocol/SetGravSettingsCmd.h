@@ -10,11 +10,13 @@
 class AXOCOMM_EXPORT SetGravSettingsCmd : public ProtoCommand
 {
 public:
+    //! Sets the settings of the circuits those entries name.
     explicit SetGravSettingsCmd(const QList<CircuitGravSettings> &points)
         : ProtoCommand(QStringLiteral("SET_GRAV_SETTINGS"), QList<QVariant>{ProtoCommandParams::listParameter(points)}),
           m_points(points)
     {
     }
+    //! The settings sent.
     QList<CircuitGravSettings> settings() const { return m_points; }
     ProtoCommand *clone() const override { return new SetGravSettingsCmd(*this); }
 

@@ -10,11 +10,13 @@
 class AXOCOMM_EXPORT SetRecalibrationListCmd : public ProtoCommand
 {
 public:
+    //! Replaces the points of the circuits those points name.
     explicit SetRecalibrationListCmd(const QList<BasicCalibrationData> &points)
         : ProtoCommand(QStringLiteral("SET_RECALIB_LIST"), QList<QVariant>{ProtoCommandParams::listParameter(points)}),
           m_points(points)
     {
     }
+    //! The points sent.
     QList<BasicCalibrationData> points() const { return m_points; }
     ProtoCommand *clone() const override { return new SetRecalibrationListCmd(*this); }
 

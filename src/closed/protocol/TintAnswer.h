@@ -14,6 +14,7 @@ public:
 
     using ValueAnswerT::ValueAnswerT;
 
+    //! The channels as dispensed.
     QList<FormulaChannel> dispensedChannels() const { return value(); }
     //! Every ingredient, channel after channel.
     QList<ChannelIngredient> dispensedIngredients() const;

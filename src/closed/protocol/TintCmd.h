@@ -9,10 +9,12 @@
 class AXOCOMM_EXPORT TintCmd : public ProtoCommand
 {
 public:
+    //! "TINT" of that formula; carries a copy of the dispenser when given.
     explicit TintCmd(const Formula &formula, const FW_Machine *dispenser = nullptr);
     //! The same for another dispensing command taking a formula, e.g. "TINT2".
     TintCmd(const QString &name, const Formula &formula, const FW_Machine *dispenser = nullptr);
 
+    //! The formula dispensed.
     Formula formula() const { return m_formula; }
 
     ProtoCommand *clone() const override { return new TintCmd(*this); }

@@ -11,6 +11,7 @@
 class AXOCOMM_EXPORT ToggleTemporizedCmd : public ProtoCommand
 {
 public:
+    //! Bits of the process mask.
     enum Process {
         Stirring = 1,
         Recirculation = 2,
@@ -19,12 +20,16 @@ public:
         ShelfMovement = 16
     };
 
+    //! Disables (or enables) the processes of the mask, for that many minutes.
     ToggleTemporizedCmd(bool disable, int mask, int minutes)
         : ProtoCommand(QStringLiteral("TOGGLE_TEMPORIZED"), QList<QVariant>{disable, mask, minutes})
     {
     }
+    //! Whether the processes are disabled.
     bool isDisabling() const { return parameters().value(0).toBool(); }
+    //! The Process bits.
     int processMask() const { return parameters().value(1).toInt(); }
+    //! How long disabled processes stay off; 0: until enabled again.
     int minutes() const { return parameters().value(2).toInt(); }
     ProtoCommand *clone() const override { return new ToggleTemporizedCmd(*this); }
 
@@ -32,6 +37,7 @@ public:
     static int defaultProcessMask() { return Stirring | Recirculation | NozzleCleaning; }
     //! Every process that moves a part of the machine (all but the humidifier).
     static int disableAllMovementProcessesMask() { return Stirring | Recirculation | NozzleCleaning | ShelfMovement; }
+    //! Every process.
     static int allProcessesMask() { return Stirring | Recirculation | NozzleCleaning | Humidifier | ShelfMovement; }
 };
 

@@ -12,7 +12,9 @@
 class AXOCOMM_EXPORT UpdateDBMachineConfigCmd : public ProtoCommand
 {
 public:
+    //! Writes a copy of that machine's configuration.
     explicit UpdateDBMachineConfigCmd(const FW_Machine &machine);
+    //! A copy of the machine; null when the command holds none.
     std::unique_ptr<FW_Machine> machine() const;
     ProtoCommand *clone() const override { return new UpdateDBMachineConfigCmd(*this); }
 

@@ -14,8 +14,10 @@ class AXOCOMM_EXPORT UssWaterChangeStatus
 {
 public:
     UssWaterChangeStatus() = default;
+    //! A status; the time is kept in UTC.
     UssWaterChangeStatus(const QDateTime &lastChange, int cycles, int cyclesLimit, bool changeDue);
 
+    //! A copy; owned by the caller.
     UssWaterChangeStatus *clone() const { return new UssWaterChangeStatus(*this); }
 
     //! When the water was last changed (UTC); invalid when never.
@@ -24,6 +26,7 @@ public:
     int cycles() const { return m_cycles; }
     //! Cycles after which the water must be changed; 0 when there is no limit.
     int cyclesLimit() const { return m_cyclesLimit; }
+    //! Whether a water change is due now.
     bool isChangeDue() const { return m_changeDue; }
 
     //! Equal in every field.

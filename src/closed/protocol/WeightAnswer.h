@@ -11,14 +11,17 @@ class AXOCOMM_EXPORT WeightAnswer : public ProtoAnswerT<WeightAnswer>
 {
 public:
     WeightAnswer() = default;
+    //! A reading of that scale: weight, unit and whether it is stable.
     WeightAnswer(const MachineID &scale, double weight, const QString &unit, bool stable)
         : m_scale(scale), m_weight(weight), m_unit(unit), m_stable(stable)
     {
     }
+    //! The answer of a driver's result; check isValid().
     explicit WeightAnswer(const XmlRpc::XmlRpcValue &result) { fromXmlRpcValue(result); }
 
     //! The scale that weighed.
     MachineID scaleID() const { return m_scale; }
+    //! The weight, in unit().
     double weight() const { return m_weight; }
     //! The unit of the weight, e.g. "g".
     QString unit() const { return m_unit; }

@@ -16,6 +16,7 @@
 class AXOCOMM_EXPORT XmlRpcVariant
 {
 public:
+    //! Writes a QVariant of a value class as an XML-RPC value.
     typedef std::function<XmlRpc::XmlRpcValue(const QVariant &)> Writer;
 
     //! Invalid and *ok false for a value that cannot be written.
@@ -23,9 +24,11 @@ public:
     //! The plain Qt form of a value (struct → QVariantMap, array → QVariantList).
     static QVariant fromXmlRpc(const XmlRpc::XmlRpcValue &value);
 
+    //! Sets the writer of a user type (replacing an earlier one); thread-safe.
     static void registerWriter(int userType, Writer writer);
 
     template<typename T>
+    //! Registers the writer of T, which calls T::toXmlRpcValue().
     static void registerType()
     {
         registerWriter(qMetaTypeId<T>(), [](const QVariant &v) { return v.value<T>().toXmlRpcValue(); });
