@@ -15,14 +15,21 @@ class AXOCOMM_EXPORT NECommandQueue
 {
 public:
     NECommandQueue();
+    //! A queue for that key; a driver ID below 1 or an unknown type leaves the default (0, NoQueue).
     NECommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    //! Copies the key and the waiting command pointers.
     NECommandQueue(const NECommandQueue &other) = default;
+    //! Assigns the key and the waiting command pointers.
     NECommandQueue &operator=(const NECommandQueue &other) = default;
     ~NECommandQueue();
 
+    //! Number of waiting commands.
     int count() const { return m_items.size(); }
+    //! The driver of the queue.
     int driverID() const { return m_driverID; }
+    //! The machine of the queue.
     MachineID machineID() const { return m_machineID; }
+    //! The kind of queue.
     QueueType type() const { return m_type; }
     //! Only values above 0 are taken.
     void setDriverID(int driverID);
@@ -43,6 +50,7 @@ public:
     //! Fails every waiting command ("TE00486") and empties the queue.
     void terminateAllCommands();
 
+    //! Whether the type is one of the five queue types (not NoQueue).
     static bool checkType(QueueType type);
 
     //! While one lives in a thread, the completion hooks of the commands

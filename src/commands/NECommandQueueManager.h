@@ -18,7 +18,9 @@ class AXOCOMM_EXPORT NECommandQueueManager
 {
 public:
     NECommandQueueManager();
+    //! Shallow copy: both managers hold, and delete when destroyed, the same queues.
     NECommandQueueManager(const NECommandQueueManager &other) = default;
+    //! Shallow assignment: both managers hold, and delete when destroyed, the same queues.
     NECommandQueueManager &operator=(const NECommandQueueManager &other) = default;
     ~NECommandQueueManager();
 
@@ -37,9 +39,13 @@ public:
     bool removeItem(NECommand *command);
     //! Ends the waiting commands "interrupted", without a failure record.
     bool clearCommandQueue(int driverID, const MachineID &machineID, QueueType type);
+    //! Whether a queue with that key exists.
     bool existCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
+    //! The first queue with that key; null when none.
     NECommandQueue *getCommandQueue(int driverID, const MachineID &machineID, QueueType type) const;
+    //! Every queue, owned by the manager.
     QList<NECommandQueue *> getCommandQueues() const { return m_queues; }
+    //! Number of queues.
     int numOfCommandQueues() const { return m_queues.size(); }
     //! Fails the waiting commands ("TE00486") and deletes the driver's
     //! queues; -1: every queue.
@@ -50,7 +56,9 @@ public:
 
     //! The queue type a command goes to (before checking its thread).
     static QueueType routeQueueType(const NECommand &command);
+    //! The queue type a command thread type serves; NoQueue for an unknown thread type.
     static QueueType getQueueType(NEDriverParams::DriverThreadTypes threadType);
+    //! The command thread type serving a queue type; the standard thread for NoQueue.
     static NEDriverParams::DriverThreadTypes getThreadType(QueueType type);
 
 private:

@@ -28,6 +28,7 @@ public:
     //! With copy the worker runs on copies it owns; without, on the
     //! caller's commands, which must live until their state is final.
     NEQueueThread(const QList<NECommand *> &commands, bool copy);
+    //! A worker for one command; copy as for a list.
     NEQueueThread(NECommand *command, bool copy);
     ~NEQueueThread() override;
 
@@ -36,6 +37,7 @@ public:
     //! Runs the commands one after the other. pumped: wait by running a
     //! local event loop instead of sleeping.
     bool executeCommands(bool pumped);
+    //! Raises the worker's abort flag (also done by the destructor); executeCommands does not read it.
     void stopProcess();
 
     //! Workers following commands right now, in any thread.

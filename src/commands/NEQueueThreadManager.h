@@ -24,9 +24,11 @@ public:
 
     //! Runs the command in the calling thread; its errors go to the store.
     static bool execCommand(NECommand *command);
+    //! Runs the commands one after the other in the calling thread.
     static bool execCommands(const QList<NECommand *> &commands);
     //! Starts a worker on the worker pool and returns at once.
     bool sendCommand(NECommand *command, bool copy);
+    //! Starts one worker for the commands on the worker pool and returns at once (always true).
     bool sendCommands(const QList<NECommand *> &commands, bool copy);
 
     //! The pool non-blocking workers run on (not Qt's global pool, which the

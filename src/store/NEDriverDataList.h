@@ -19,8 +19,11 @@ class AXOCOMM_EXPORT NEDriverDataList
 {
 public:
     NEDriverDataList();
+    //! Copies of the given records.
     explicit NEDriverDataList(const QList<NEDriverData> &records);
+    //! A deep copy: copies of the other list's records.
     NEDriverDataList(const NEDriverDataList &other);
+    //! Replaces the records by copies of the other list's.
     NEDriverDataList &operator=(const NEDriverDataList &other);
     ~NEDriverDataList();
 
@@ -32,20 +35,26 @@ public:
     NEDriverData *at(int index) const;
     //! Deletes every record.
     void clear();
+    //! Whether the list has no records.
     bool isEmpty() const { return m_records.empty(); }
+    //! Number of records.
     int numOfDriverData() const { return static_cast<int>(m_records.size()); }
 
     //! The first record of that driver; null when none.
     NEDriverData *getDriverData(int driverID) const;
+    //! Whether getDriverData() finds a record.
     bool hasDriverData(int driverID) const { return getDriverData(driverID) != nullptr; }
     //! Look-ups in the machine list of the driver's record; null when the
     //! driver, its machine list or the machine is missing.
     NEMachineData *getMachineData(int driverID, const MachineID &machineID) const;
+    //! Whether getMachineData() finds a record.
     bool hasMachineData(int driverID, const MachineID &machineID) const
     {
         return getMachineData(driverID, machineID) != nullptr;
     }
+    //! The dispenser record of that number in the driver's machine list; null when missing.
     NEDispenserData *getDispenserData(int driverID, int number) const;
+    //! Whether getDispenserData() finds a record.
     bool hasDispenserData(int driverID, int number) const { return getDispenserData(driverID, number) != nullptr; }
 
     //! Deletes the first record of that driver; -1 deletes all records and

@@ -21,7 +21,9 @@ public:
     NEMachineDataList();
     //! Clones of the given records.
     explicit NEMachineDataList(const QList<NEMachineData *> &records);
+    //! A deep copy: clones of the other list's records.
     NEMachineDataList(const NEMachineDataList &other);
+    //! Replaces the records by clones of the other list's.
     NEMachineDataList &operator=(const NEMachineDataList &other);
     ~NEMachineDataList();
 
@@ -33,6 +35,7 @@ public:
     bool replace(int index, const NEMachineData *record);
     //! The stored record; null for an empty entry or an index out of range.
     NEMachineData *at(int index) const;
+    //! Whether the list has no entries.
     bool isEmpty() const { return m_records.empty(); }
     //! Number of entries, of any kind.
     int numOfDispenserData() const { return static_cast<int>(m_records.size()); }
@@ -44,9 +47,11 @@ public:
 
     //! The first record of that machine (same number and type); null when none.
     NEMachineData *getMachineData(const MachineID &machineID) const;
+    //! Whether getMachineData() finds a record.
     bool hasMachineData(const MachineID &machineID) const { return getMachineData(machineID) != nullptr; }
     //! The first dispenser record (type bit 1) of that number; null when none.
     NEDispenserData *getDispenserData(int number) const;
+    //! Whether getDispenserData() finds a record.
     bool hasDispenserData(int number) const { return getDispenserData(number) != nullptr; }
 
     //! Aligns the records of one kind (`type` 1 dispensers or 4 mixers; any
