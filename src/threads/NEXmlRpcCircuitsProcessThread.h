@@ -25,6 +25,7 @@ public:
     //! The log name of a process number ("Unknown(%1)" for one not known).
     static QString processName(int process);
 
+    //! A thread of that driver, machine, queue and thread type; no process set.
     NEXmlRpcCircuitsProcessThread(const NEDriverParams &driverParams, const MachineID &machineID,
                                   QueueType queueType, NEDriverParams::DriverThreadTypes threadType,
                                   QObject *parent = nullptr);
@@ -33,12 +34,15 @@ public:
     //! Sets the process to follow; a different one than before forgets the
     //! previous answer.
     void setCircuitProcess(int process);
+    //! The process followed; None while idle.
     CircuitProcess circuitProcess() const;
     //! The re-check interval the driver uses for the query, ms.
     void setProcessPollingTime(int ms);
+    //! The re-check interval the driver uses for the query, ms.
     int processPollingTime() const;
     //! With true only answers that differ from the previous one are signalled.
     void setProcessNotifyOnChange(bool notify);
+    //! Whether only answers that differ from the previous one are signalled.
     bool processNotifyOnChange() const;
     //! Replaces the previous answer by a copy (null: none).
     void setLastAnswer(const GetActiveCircuitsAnswer *answer);
@@ -48,6 +52,7 @@ public slots:
     void NECommandEnqueuedSlot(NECommand command);
 
 protected:
+    //! Polls until stopped; idles while no process is set.
     void run() override;
 
 private:

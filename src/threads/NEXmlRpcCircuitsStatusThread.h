@@ -15,11 +15,13 @@ class AXOCOMM_EXPORT NEXmlRpcCircuitsStatusThread : public NEXmlRpcPollingThread
     Q_OBJECT
 
 public:
+    //! A thread of that driver, machine, queue and thread type.
     NEXmlRpcCircuitsStatusThread(const NEDriverParams &driverParams, const MachineID &machineID,
                                  QueueType queueType, NEDriverParams::DriverThreadTypes threadType,
                                  QObject *parent = nullptr);
 
 protected:
+    //! Reads the enabled circuits of the dispenser from the configuration, then polls until stopped.
     void run() override;
     NCCommand makeQuery(const ProtoAnswer *previous) const override;
     FW_DriverError queryConstructionError() const override;

@@ -16,6 +16,7 @@ class AXOCOMM_EXPORT NEXmlRpcCustomPollingThread : public NEXmlRpcPollingThread
     Q_OBJECT
 
 public:
+    //! A thread of that driver, machine, queue and thread type, polling "GET_SENSORS_STATUS".
     NEXmlRpcCustomPollingThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                                 NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
     ~NEXmlRpcCustomPollingThread() override;

@@ -25,20 +25,26 @@ class AXOCOMM_EXPORT NEXmlRpcScaleWeightThread : public NEXmlRpcThread
     Q_OBJECT
 
 public:
+    //! Interval when the variable gives none, ms; also the wait while the interval is 0 or less.
     static constexpr qint64 kDefaultIntervalMs = 1000;
+    //! The environment variable giving the interval.
     static constexpr const char *kIntervalVariable = "AXOCOMM_SCALE_WEIGHT_POLLING_INTERVAL";
 
     //! The interval a text of the variable gives.
     static qint64 parseInterval(const QString &text);
 
+    //! A thread of that driver, machine, queue and thread type; reads the interval from the environment.
     NEXmlRpcScaleWeightThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                               NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
     ~NEXmlRpcScaleWeightThread() override;
 
+    //! Sets the interval, ms; 0 or less stops the readings.
     void setPollingInterval(qint64 ms);
+    //! The interval between readings, ms.
     qint64 pollingInterval() const;
 
 protected:
+    //! Reads the weight at the interval until stopped, paused while the scale cannot be read.
     void run() override;
 
 private:

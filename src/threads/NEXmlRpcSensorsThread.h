@@ -23,27 +23,36 @@ class AXOCOMM_EXPORT NEXmlRpcSensorsThread : public NEXmlRpcThread
     Q_OBJECT
 
 public:
+    //! The initial interval, ms; also the wait while the interval is 0 or less.
     static constexpr qint64 kDefaultIntervalMs = 1000;
 
+    //! A thread of that driver, machine, queue and thread type; starts paused.
     NEXmlRpcSensorsThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                           NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
     ~NEXmlRpcSensorsThread() override;
 
+    //! Sets the interval between passes, ms; 0 or less stops the passes.
     void setPollingInterval(qint64 ms);
+    //! The interval between passes, ms.
     qint64 pollingInterval() const;
     //! The reading groups taken in each pass (SensorDataCmd::ReadingType).
     QList<int> readingTypes() const;
 
 public slots:
     // Each reconfigures the thread when the signal concerns its driver (and machine).
+    //! Reconfigures the thread when its driver's configuration changed.
     void ConfigurationChangedSlot(int driverID);
+    //! Reconfigures the thread when its driver's dispenser status list changed.
     void DispenserStatusListChangedSlot(int driverID);
+    //! Reconfigures the thread when its dispenser's driver status changed.
     void NEDispenserDriverStatusChangedSlot(int driverID, int dispID);
+    //! Reconfigures the thread when its machine's firmware program changed.
     void FirmwareProgramChangedSlot(int driverID, const MachineID &machineID);
     //! A configuration command delays the next pass.
     void NECommandEnqueuedSlot(const NECommand &command);
 
 protected:
+    //! Takes a pass of readings at the interval until stopped.
     void run() override;
 
 private:

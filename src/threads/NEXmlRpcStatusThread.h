@@ -15,6 +15,7 @@ class AXOCOMM_EXPORT NEXmlRpcStatusThread : public NEXmlRpcPollingThread
     Q_OBJECT
 
 public:
+    //! A thread of that driver, machine, queue and thread type.
     NEXmlRpcStatusThread(const NEDriverParams &driverParams, const MachineID &machineID, QueueType queueType,
                          NEDriverParams::DriverThreadTypes threadType, QObject *parent = nullptr);
     ~NEXmlRpcStatusThread() override;

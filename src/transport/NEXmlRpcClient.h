@@ -18,6 +18,7 @@ class AXOCOMM_EXPORT NEXmlRpcClient : public XmlRpc::XmlRpcClient
 public:
     using XmlRpc::XmlRpcClient::XmlRpcClient;
 
+    //! The outcome of the last exchange.
     NEXmlRpcExecuteResult executeResult() const { return m_executeResult; }
     //! Sets executeResult().
     void setExecuteResult(NEXmlRpcExecuteResult result) { m_executeResult = result; }
