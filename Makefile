@@ -39,7 +39,7 @@ deps-fuzz:
 	@./.ci/install-deps $(DEPS_PACKAGES) $(FUZZ_PACKAGES)
 
 $(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAXOCOMM_UNITY_BUILD=ON $(CMAKE_FLAGS)
 
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -48,7 +48,7 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 $(SAN_DIR)/CMakeCache.txt:
-	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DAXOCOMM_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DAXOCOMM_SANITIZE=ON -DAXOCOMM_UNITY_BUILD=ON $(CMAKE_FLAGS)
 
 test-sanitize: deps $(SAN_DIR)/CMakeCache.txt
 	cmake --build $(SAN_DIR) -j $(JOBS)
@@ -57,7 +57,8 @@ test-sanitize: deps $(SAN_DIR)/CMakeCache.txt
 	  ctest --output-on-failure -j $(JOBS)
 
 $(TSAN_DIR)/CMakeCache.txt:
-	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAXOCOMM_TSAN=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DAXOCOMM_TSAN=ON -DAXOCOMM_UNITY_BUILD=ON \
+	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" $(CMAKE_FLAGS)
 
 test-tsan: deps $(TSAN_DIR)/CMakeCache.txt
 	cmake --build $(TSAN_DIR) -j $(JOBS)
