@@ -9,6 +9,7 @@
 #include <openssl/evp.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -83,6 +84,9 @@ bool decodeBase64(const std::string &text, std::string *out)
     *out = std::move(buffer);
     return true;
 }
+
+// The connection the calling thread serves, for callerHungUp().
+thread_local const SimConnection *t_serving = nullptr;
 
 } // namespace
 
@@ -291,6 +295,7 @@ void DriverSimulator::stop()
         for (SimConnection *connection : m_connections)
             connection->shutdownSocket();
         m_cond.notify_all();
+        m_workerCond.notify_all();
     }
     const char byte = 0;
     while (::write(m_wakeFds[1], &byte, 1) < 0 && errno == EINTR) {
@@ -299,6 +304,15 @@ void DriverSimulator::stop()
     // No new connections after the accept thread ended; the ones it
     // registered last were shut down above or refused by it.
     reapWorkers(true);
+    // Connections accepted but never taken by a worker.
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (SimConnection *connection : m_pending) {
+            m_connections.erase(connection);
+            delete connection;
+        }
+        m_pending.clear();
+    }
     releaseResources();
 
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -380,7 +394,6 @@ void DriverSimulator::acceptLoop()
 
         std::unique_ptr<SimConnection> connection(
             new SimConnection(fd, m_tlsContext, addressText(reinterpret_cast<sockaddr *>(&peer), peerLength)));
-        auto done = std::make_shared<bool>(false);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_stopping)
@@ -390,23 +403,70 @@ void DriverSimulator::acceptLoop()
             m_cond.notify_all();
         }
         log("connection from " + connection->peer());
-        SimConnection *raw = connection.get();
-        try {
-            m_workers.push_back(Worker{std::thread(), done});
-            // The worker adopts the connection; until the thread exists it
-            // stays owned here, so a failed start cannot lose or free it twice.
-            m_workers.back().thread = std::thread([this, raw, done] {
-                serveConnection(std::unique_ptr<SimConnection>(raw), done);
-            });
-            connection.release();
-        } catch (const std::exception &e) {
-            log(std::string("cannot serve connection: ") + e.what());
-            if (!m_workers.empty() && !m_workers.back().thread.joinable())
-                m_workers.pop_back();
-            std::lock_guard<std::mutex> lock(m_mutex);
+        dispatchConnection(std::move(connection));
+    }
+}
+
+void DriverSimulator::dispatchConnection(std::unique_ptr<SimConnection> connection)
+{
+    // Workers are kept for the next connection: a client opening one
+    // connection per thread does not make the driver start a thread for each.
+    SimConnection *raw = connection.get();
+    bool spawn;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pending.push_back(connection.release());
+        spawn = m_idleWorkers < static_cast<int>(m_pending.size());
+        if (!spawn)
+            m_workerCond.notify_one();
+    }
+    if (!spawn)
+        return;
+    try {
+        auto done = std::make_shared<bool>(false);
+        m_workers.push_back(Worker{std::thread(), done});
+        m_workers.back().thread = std::thread([this, done] { workerLoop(done); });
+    } catch (const std::exception &e) {
+        log(std::string("cannot serve connection: ") + e.what());
+        if (!m_workers.empty() && !m_workers.back().thread.joinable())
+            m_workers.pop_back();
+        std::unique_ptr<SimConnection> unserved;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto it = std::find(m_pending.begin(), m_pending.end(), raw);
+        if (it != m_pending.end()) {
+            unserved.reset(raw);
+            m_pending.erase(it);
             m_connections.erase(raw);
             m_cond.notify_all();
         }
+    }
+}
+
+void DriverSimulator::workerLoop(std::shared_ptr<bool> done)
+{
+    // A peer that went away must fail the write, not kill the process.
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+
+    for (;;) {
+        std::unique_ptr<SimConnection> next;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            ++m_idleWorkers;
+            m_workerCond.wait_for(lock, std::chrono::milliseconds(kWorkerIdleMs),
+                                  [this] { return m_stopping || !m_pending.empty(); });
+            --m_idleWorkers;
+            if (m_stopping || m_pending.empty()) {
+                *done = true;
+                m_cond.notify_all();
+                return;
+            }
+            next.reset(m_pending.front());
+            m_pending.pop_front();
+        }
+        serveConnection(std::move(next));
     }
 }
 
@@ -428,16 +488,11 @@ void DriverSimulator::reapWorkers(bool all)
     }
 }
 
-void DriverSimulator::serveConnection(std::unique_ptr<SimConnection> connection, std::shared_ptr<bool> done)
+void DriverSimulator::serveConnection(std::unique_ptr<SimConnection> connection)
 {
-    // A peer that went away must fail the write, not kill the process.
-    sigset_t pipeSignal;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
-
     std::string error;
     if (connection->handshake(&error)) {
+        t_serving = connection.get();
         std::string buffer;
         for (;;) {
             HttpRequest request;
@@ -448,10 +503,10 @@ void DriverSimulator::serveConnection(std::unique_ptr<SimConnection> connection,
         log("connection from " + connection->peer() + ": " + error);
     }
 
+    t_serving = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_connections.erase(connection.get());
-        *done = true;
         m_cond.notify_all();
     }
     log("connection from " + connection->peer() + " closed");
@@ -567,6 +622,11 @@ bool DriverSimulator::handleRequest(SimConnection &connection, HttpRequest &requ
     if (!sendFinal(connection, SimResponse::http(body, lengthMode)))
         return false;
     return !closeAfter && lengthMode == SimResponse::LengthActual && request.keepAlive();
+}
+
+bool DriverSimulator::callerHungUp()
+{
+    return t_serving && t_serving->peerHungUp();
 }
 
 bool DriverSimulator::authorized(const HttpRequest &request) const

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -92,6 +93,10 @@ public:
     void unregisterMethod(const std::string &name);
     bool hasMethod(const std::string &name) const;
     std::vector<std::string> methodNames() const;
+    //! From inside a method handler: whether the client whose request this
+    //! thread serves has closed its connection (a handler that holds its
+    //! answer stops waiting for a caller that left). False elsewhere.
+    static bool callerHungUp();
 
     // --- Misbehaviour (each takes effect from the next request on) ----------
     //! Closes the connection after every response without announcing it.
@@ -157,7 +162,12 @@ private:
     void releaseResources();
     void acceptLoop();
     void reapWorkers(bool all);
-    void serveConnection(std::unique_ptr<SimConnection> connection, std::shared_ptr<bool> done);
+    //! A worker's life: serves the connections handed to it one after the
+    //! other, and ends after kWorkerIdleMs without one or at stop().
+    void workerLoop(std::shared_ptr<bool> done);
+    //! Hands an accepted connection to an idle worker, or to a new one.
+    void dispatchConnection(std::unique_ptr<SimConnection> connection);
+    void serveConnection(std::unique_ptr<SimConnection> connection);
     //! Reads the next request into request, answering one it refuses;
     //! false when the connection is to be closed.
     bool readRequest(SimConnection &connection, std::string &buffer, HttpRequest &request);
@@ -200,6 +210,14 @@ private:
     SSL_CTX *m_tlsContext = nullptr;
     std::thread m_acceptThread;
     std::list<Worker> m_workers; // touched by the accept thread, then by stop()
+    //! Accepted connections no worker has taken yet (owned here).
+    std::deque<SimConnection *> m_pending;
+    //! Workers waiting for a connection.
+    int m_idleWorkers = 0;
+    //! Wakes idle workers; apart from m_cond, which every request signals.
+    std::condition_variable m_workerCond;
+    //! How long a worker without a connection waits for the next one.
+    static constexpr int kWorkerIdleMs = 30000;
 
     std::set<SimConnection *> m_connections;
     std::map<std::string, std::shared_ptr<const Handler>> m_handlers;

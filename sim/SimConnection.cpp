@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -119,6 +120,14 @@ bool SimConnection::write(const std::string &data)
         done += static_cast<size_t>(rc);
     }
     return true;
+}
+
+bool SimConnection::peerHungUp() const
+{
+    pollfd watch{m_fd, POLLRDHUP, 0};
+    if (::poll(&watch, 1, 0) <= 0)
+        return false;
+    return (watch.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 void SimConnection::close()

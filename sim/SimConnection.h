@@ -34,6 +34,10 @@ public:
 
     //! Sends the TLS close alert (TLS) and closes the socket.
     void close();
+    //! True once the peer closed its side (or the socket failed), without
+    //! reading anything: a held call checks it to give up on a caller that
+    //! went away. Thread-safe like shutdownSocket().
+    bool peerHungUp() const;
     //! Shuts the socket down both ways without closing the descriptor, so
     //! a thread blocked in read() or write() returns. Thread-safe.
     void shutdownSocket();

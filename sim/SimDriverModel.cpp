@@ -527,7 +527,7 @@ bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
     std::unique_lock<std::mutex> lock(m_mutex);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
     ++m_waiting;
-    m_cond.notify_all();
+    m_waitingCond.notify_all();
     bool result = false;
     for (;;) {
         const Clock::time_point now = Clock::now();
@@ -541,7 +541,7 @@ bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
         m_cond.wait_until(lock, std::min(deadline, nextWake()));
     }
     --m_waiting;
-    m_cond.notify_all();
+    m_waitingCond.notify_all();
     return result;
 }
 
@@ -554,7 +554,7 @@ int SimDriverModel::waitingCalls() const
 bool SimDriverModel::waitForWaitingCalls(int count, int timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_waiting == count; });
+    return m_waitingCond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_waiting == count; });
 }
 
 void SimDriverModel::shutdown()

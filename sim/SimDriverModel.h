@@ -355,6 +355,9 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_cond;
+    //! Signalled when m_waiting changes; kept apart from m_cond so that a
+    //! call starting or ending its wait does not wake every held call.
+    mutable std::condition_variable m_waitingCond;
     uint64_t m_changes = 0;
     int m_waiting = 0;
     bool m_shutdown = false;

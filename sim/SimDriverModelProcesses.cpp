@@ -210,7 +210,7 @@ XmlRpcValue SimDriverModel::waitForResult(int ticket)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     ++m_waiting;
-    m_cond.notify_all();
+    m_waitingCond.notify_all();
     XmlRpcValue result;
     for (;;) {
         const Clock::time_point now = Clock::now();
@@ -231,7 +231,7 @@ XmlRpcValue SimDriverModel::waitForResult(int ticket)
         m_cond.wait_until(lock, std::min(nextWake(), now + std::chrono::hours(1)));
     }
     --m_waiting;
-    m_cond.notify_all();
+    m_waitingCond.notify_all();
     return result;
 }
 

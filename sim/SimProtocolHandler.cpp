@@ -139,7 +139,8 @@ XmlRpcValue SimProtocolHandler::hold(const QString &command, const QString &sess
             || result["data"] != previous)
             return result;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0 || m_model->isShutDown())
+        // A caller that closed its connection is not waited for any longer.
+        if (left <= 0 || m_model->isShutDown() || DriverSimulator::callerHungUp())
             return result;
         m_model->waitForChange(seen, static_cast<int>(std::min<int64_t>(intervalMs, left)));
     }

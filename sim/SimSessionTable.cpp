@@ -86,8 +86,7 @@ XmlRpcValue SimSessionTable::login(const MachineID &machine, const QString &clie
 XmlRpcValue SimSessionTable::getKey(const QString &sessionID, const QString &clientNonce)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    purge(Clock::now());
-    const auto it = m_sessions.find(sessionID);
+    const auto it = findLive(sessionID, Clock::now());
     // One GET_KEY per session: the driver's proof is given for one client nonce only.
     if (it == m_sessions.end() || it->certified || !it->clientNonce.isEmpty())
         return SimDriverModel::failure(ProtoAnswer::RC_INVALID_SESSION, SimDriverModel::InvalidSession);
@@ -100,8 +99,7 @@ XmlRpcValue SimSessionTable::certify(const QString &sessionID, const QString &lo
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const Clock::time_point now = Clock::now();
-    purge(now);
-    const auto it = m_sessions.find(sessionID);
+    const auto it = findLive(sessionID, now);
     // Certification is the step after GET_KEY, and comes once.
     if (it == m_sessions.end() || it->certified || it->clientNonce.isEmpty())
         return SimDriverModel::failure(ProtoAnswer::RC_INVALID_SESSION, SimDriverModel::InvalidSession);
@@ -121,9 +119,10 @@ XmlRpcValue SimSessionTable::certify(const QString &sessionID, const QString &lo
 XmlRpcValue SimSessionTable::logout(const QString &sessionID)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    purge(Clock::now());
-    if (!m_sessions.remove(sessionID))
+    const auto it = findLive(sessionID, Clock::now());
+    if (it == m_sessions.end())
         return SimDriverModel::failure(ProtoAnswer::RC_INVALID_SESSION, SimDriverModel::InvalidSession);
+    m_sessions.erase(it);
     XmlRpcValue data;
     data["loggedOut"] = true;
     return XmlRpcAnswer::makeResult(ProtoAnswer::RC_OK, FW_ErrorList(), data);
@@ -133,8 +132,7 @@ bool SimSessionTable::lookup(const QString &sessionID, Grant *grant)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     const Clock::time_point now = Clock::now();
-    purge(now);
-    const auto it = m_sessions.find(sessionID);
+    const auto it = findLive(sessionID, now);
     if (it == m_sessions.end() || !it->certified)
         return false;
     it->lastUse = now;
@@ -162,16 +160,32 @@ int SimSessionTable::uncertifiedCount()
 
 // m_mutex is held below.
 
+bool SimSessionTable::expired(const Entry &entry, Clock::time_point now) const
+{
+    return entry.certified ? entry.lastUse + std::chrono::milliseconds(entry.lifetimeMs) < now
+                           : entry.created + std::chrono::milliseconds(m_uncertifiedMs) <= now;
+}
+
 void SimSessionTable::purge(Clock::time_point now)
 {
     for (auto it = m_sessions.begin(); it != m_sessions.end();) {
-        const bool expired = it->certified ? it->lastUse + std::chrono::milliseconds(it->lifetimeMs) < now
-                                           : it->created + std::chrono::milliseconds(m_uncertifiedMs) <= now;
-        if (expired)
+        if (expired(*it, now))
             it = m_sessions.erase(it);
         else
             ++it;
     }
+}
+
+QHash<QString, SimSessionTable::Entry>::iterator SimSessionTable::findLive(const QString &sessionID,
+                                                                          Clock::time_point now)
+{
+    // Calls of a session look at that session only: the cost of a call does
+    // not grow with the sessions other clients left behind.
+    const auto it = m_sessions.find(sessionID);
+    if (it == m_sessions.end() || !expired(*it, now))
+        return it;
+    m_sessions.erase(it);
+    return m_sessions.end();
 }
 
 void SimSessionTable::dropOldestUncertified()

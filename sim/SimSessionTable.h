@@ -78,7 +78,11 @@ private:
         bool certified = false;
     };
 
+    bool expired(const Entry &entry, Clock::time_point now) const;
+    //! Removes every expired session (logins and the counts sweep).
     void purge(Clock::time_point now);
+    //! The session if it is there and alive; an expired one is removed.
+    QHash<QString, Entry>::iterator findLive(const QString &sessionID, Clock::time_point now);
     void dropOldestUncertified();
     QByteArray boundText(const QString &sessionID, const Entry &entry) const;
 

@@ -108,6 +108,8 @@ public:
     }
 
     bool isFault() const { return m_client.isFault(); }
+    //! Closes the connection; from another thread, ends a call in flight.
+    void close() { m_client.close(); }
 
     static XmlRpcValue parameter(const QString &command, const QString &session, const XmlRpcValue &params)
     {

@@ -691,6 +691,28 @@ TEST_F(SimProtocolTest, ThreeClientsHoldPollsTogether)
     }
 }
 
+TEST_F(SimProtocolTest, HeldPollOfAClientThatLeftEnds)
+{
+    ProtoClient poller(driver.port());
+    const QString session = openSession(poller, kDispenser);
+    const XmlRpcValue current = dispenserStatusData(poller, session);
+    ASSERT_TRUE(driver.simulator().waitForOpenConnections(1, 2000));
+    std::thread held([&] {
+        const QuietTransport quiet; // the call loses its connection
+        poller.poll(QStringLiteral("GET_DISP_STATUS"), session, current, 100, 60000);
+    });
+    ASSERT_TRUE(driver.model().waitForWaitingCalls(1, 5000));
+
+    // The client goes away: the driver stops holding the call for it, and
+    // its connection closes, long before the minute is over.
+    const Clock::time_point start = Clock::now();
+    poller.close();
+    held.join();
+    EXPECT_TRUE(driver.model().waitForWaitingCalls(0, 3000));
+    EXPECT_TRUE(driver.simulator().waitForOpenConnections(0, 3000));
+    EXPECT_LT(msSince(start), 3000);
+}
+
 TEST_F(SimProtocolTest, StopsPromptlyWithPollsHeld)
 {
     ProtoClient first(driver.port());
