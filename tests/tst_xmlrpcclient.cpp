@@ -261,6 +261,36 @@ TEST_F(ClientTest, PingOverKeepAliveConnection)
     EXPECT_EQ(sim.lastRequest(), probe.request("PING", XmlRpcValue()));
 }
 
+TEST_F(ClientTest, OpenedConnectionCarriesTheNextCalls)
+{
+    XmlRpcClient client("127.0.0.1", sim.port());
+    ASSERT_TRUE(client.open(5.0)) << errors.all();
+    EXPECT_EQ(client.connectionState(), XmlRpcClient::IDLE);
+    EXPECT_TRUE(sim.waitForOpenConnections(1, 2000)) << "connected before any call";
+    EXPECT_TRUE(client.open(5.0)) << "an open connection is kept";
+    XmlRpcValue result;
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    EXPECT_EQ(sim.connectionsAccepted(), 1u);
+
+    // A connection the driver dropped meanwhile is replaced.
+    sim.setCloseAfterResponse(true);
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    ASSERT_TRUE(sim.waitForOpenConnections(0, 2000));
+    sim.resetMisbehaviour();
+    ASSERT_TRUE(client.open(5.0)) << errors.all();
+    ASSERT_TRUE(client.execute("PING", XmlRpcValue(), result, 5.0)) << errors.all();
+    EXPECT_EQ(sim.connectionsAccepted(), 2u);
+
+    // Nobody listening: no connection, the reason reported.
+    const int port = sim.port();
+    sim.stop();
+    XmlRpcClient refused("127.0.0.1", port);
+    EXPECT_FALSE(refused.open(2.0));
+    EXPECT_EQ(refused.connectionState(), XmlRpcClient::NO_CONNECTION);
+    EXPECT_TRUE(errors.contains("Could not connect to server")) << errors.all();
+}
+
 TEST_F(ClientTest, ParamsAndResultTravelIntact)
 {
     sim.registerMethod("ECHO", [](const XmlRpcValue &params) { return params; });

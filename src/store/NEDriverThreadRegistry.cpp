@@ -14,8 +14,6 @@
 #include "NEXmlRpcStatusThread.h"
 #include "NEXmlRpcThread.h"
 
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -297,14 +295,10 @@ void NEDriverThreadRegistry::closeDriver(int driverID, bool wait)
                 if (driverID == -1 || entry.first == driverID)
                     stopping.append(entry.second);
         }
-        // Tell every thread to stop at the same time: each stop closes a
-        // connection, which may take a moment on its own.
-        std::vector<std::thread> stops;
-        stops.reserve(static_cast<size_t>(stopping.size()));
-        for (NEXmlRpcThread *thread : stopping)
-            stops.emplace_back([thread] { thread->stopProcess(); });
-        for (std::thread &stop : stops)
-            stop.join();
+        // A stop raises the thread's flag and shuts its socket down (a call
+        // in flight ends at once); none of them waits.
+        for (NEXmlRpcThread *thread : qAsConst(stopping))
+            thread->stopProcess();
         // The stopped threads leave the list, so that a driver registered
         // again under the same ID starts afresh.
         for (NEXmlRpcThread *thread : stopping)

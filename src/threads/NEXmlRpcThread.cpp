@@ -50,6 +50,7 @@ NEXmlRpcThread::NEXmlRpcThread(const NEDriverParams &driverParams, const Machine
       m_queueType(queueType),
       m_threadType(threadType)
 {
+    setStackSize(kStackSize);
     establishDriverConnection();
 }
 
@@ -160,6 +161,7 @@ void NEXmlRpcThread::setError(const FW_DriverError &error) const
 }
 
 const unsigned long NEXmlRpcThread::kIdleWaitMs;
+const uint NEXmlRpcThread::kStackSize;
 
 void NEXmlRpcThread::notifyCommandEnqueued()
 {
@@ -266,6 +268,16 @@ bool NEXmlRpcThread::closeDriverConnection()
         setError(FW_DriverError(QStringLiteral("An error occurred in communication close"), QStringLiteral("TE00114")));
         return false;
     }
+}
+
+void NEXmlRpcThread::openConnection() const
+{
+    // Opened as the thread starts, so that the connection set-up overlaps
+    // whatever its starter does next instead of delaying the first command.
+    QMutexLocker locker(&m_clientMutex);
+    const std::shared_ptr<NEXmlRpcClient> current = client();
+    if (current && !abortOperations())
+        current->open(kOpenTimeoutSeconds);
 }
 
 bool NEXmlRpcThread::pingDriver(double timeoutSeconds) const
@@ -389,6 +401,10 @@ void NEXmlRpcThread::run()
         NELogger::instance()->debug(
             QStringLiteral("START thread %1 - queue type: %2").arg(threadInfo()).arg(static_cast<int>(m_queueType)));
     if (drainsCommandQueue()) {
+        // A standard queue has its first command right behind the start; the
+        // other queues may never get one, and open no connection until then.
+        if (m_threadType == NEDriverParams::StandardCommandsThread)
+            openConnection();
         drainQueue();
         return;
     }

@@ -157,6 +157,16 @@ protected:
 private:
     //! Longest sleep of an idle command thread between two looks at its queue.
     static constexpr unsigned long kIdleWaitMs = 2000;
+    //! Stack of every driver thread. Its deepest use is a response nested
+    //! XmlRpcValue::MaxNestingDepth levels deep; the process default (often
+    //! 8 MiB) would keep the C library from reusing the stacks of ended
+    //! threads, and a start creates about a dozen.
+    static constexpr uint kStackSize = 1024 * 1024;
+    //! Longest wait for the connection a command thread opens as it starts.
+    static constexpr double kOpenTimeoutSeconds = 5.0;
+
+    //! Opens the connection ahead of the first command (standard command threads).
+    void openConnection() const;
 
     bool failCommand(NECommand *cmd, const char *code, const QString &message) const;
     //! executeAXOCommandCall; with staleSession given, an answer that says

@@ -249,6 +249,44 @@ bool XmlRpcClient::execute(const char *method, const XmlRpcValue &params, XmlRpc
     return false;
 }
 
+bool XmlRpcClient::open(double timeoutSeconds)
+{
+    {
+        std::lock_guard<std::mutex> lock(_callMutex);
+        if (_executing.load())
+            return false;
+        _executing.store(true);
+        _executingThread = std::this_thread::get_id();
+    }
+    struct CallGuard
+    {
+        XmlRpcClient *client;
+        ~CallGuard() { client->endCall(); }
+    } guard{this};
+    _deadline = timeoutSeconds < 0.0 ? -1.0 : XmlRpcDispatch::getTime() + timeoutSeconds;
+    if (_connectionState == IDLE && !_eof && !unusableWhileIdle())
+        return true;
+    if (_connectionState != NO_CONNECTION || _eof)
+        closeConnection();
+    _eof = false;
+    if (closeRequested() || !doConnect())
+        return false;
+    if (!isSSL()) {
+        // A plain connect completes in the background: wait for it here.
+        std::string reason;
+        int error = 0;
+        if (!waitForSocket(getfd(), true, &reason) || (error = XmlRpcSocket::pendingError(getfd())) != 0) {
+            if (error != 0)
+                reason = XmlRpcSocket::getErrorMsg(error);
+            closeConnection();
+            XmlRpcUtil::error("Error in XmlRpcClient::open: Could not connect to server (%s).", reason.c_str());
+            return false;
+        }
+    }
+    _connectionState = IDLE;
+    return true;
+}
+
 void XmlRpcClient::writeAtOnce()
 {
     // The connection kept open since the last call can normally take the

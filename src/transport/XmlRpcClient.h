@@ -99,6 +99,12 @@ public:
     //! response was parsed into result (a fault response included).
     bool execute(const char *method, const XmlRpcValue &params, XmlRpcValue &result, double timeoutSeconds);
 
+    //! Opens the connection now (with the TLS handshake for a TLS client)
+    //! unless one is open, so that the next call finds it ready; the same
+    //! rules as execute() for threads and close(). True when a connection is
+    //! open.
+    bool open(double timeoutSeconds);
+
     //! Whether the last response was a fault response.
     bool isFault() const { return _isFault; }
     //! Why the last call of this thread failed; read it only from the thread that made the call.
