@@ -9,8 +9,10 @@
 //                  the driver version, the calibration profiles, the working
 //                  and factory configurations, the active machines and the
 //                  start of the polling and configuration threads. Timed from
-//                  the call to its return; the driver is closed again (and its
-//                  sessions forgotten) outside the timing. Counters: the mean
+//                  the call to its return; outside the timing the driver is
+//                  closed again and its sessions are logged out on a bare
+//                  client, so that no iteration meets those of the last
+//                  (a driver keeps a session for its whole lifetime). Counters: the mean
 //                  time of each phase from its CommTaskStarted to its
 //                  CommTaskCompleted (phase1_ms init, phase2_ms profiles,
 //                  phase4_ms configuration, phase8_ms start), the calls the
@@ -26,7 +28,8 @@
 //                  configuration), GET_CONFIG [1], GET_ACTIVE_DISP (19 calls),
 //                  each answer decoded by its protocol class as the library
 //                  does. The client connects
-//                  anew in every iteration, as a start does.
+//                  anew in every iteration, as a start does; its sessions are
+//                  logged out after the timing.
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
@@ -40,9 +43,11 @@
 #include "GetKeyCmd.h"
 #include "LoginAnswer.h"
 #include "LoginCmd.h"
+#include "LogoutCmd.h"
 #include "NECmdManager.h"
 #include "ProtoCommand.h"
 #include "ProtoCommandList.h"
+#include "Session.h"
 #include "SimDriver.h"
 #include "SimDriverModel.h"
 #include "XmlRpcClient.h"
@@ -60,6 +65,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <thread>
 
 using XmlRpc::XmlRpcClient;
 using XmlRpc::XmlRpcValue;
@@ -82,8 +88,10 @@ double msBetween(Clock::time_point start, Clock::time_point stop)
 void pump(int ms)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < deadline)
+    while (Clock::now() < deadline) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 // Owned by main: it must stop before the application and the library's
@@ -100,6 +108,9 @@ SimDriver &simulator()
     return *s_driver;
 }
 
+bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session = QString());
+void logoutAll(const SimDriver &driver, const QStringList &sessions);
+
 void startLevel2(benchmark::State &state)
 {
     SimDriver &driver = simulator();
@@ -115,19 +126,26 @@ void startLevel2(benchmark::State &state)
         [&begun, &phaseMs](AXOCommManager::CommTasks task, bool, AXOCommManager::CommMgsID) {
             phaseMs[task] += msBetween(begun[task], Clock::now());
         });
-    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
     uint64_t calls = 0;
+    uint64_t connections = 0;
     for (auto _ : state) {
         const uint64_t callsBefore = driver.simulator().requestsReceived();
+        const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
         const auto start = Clock::now();
         const bool ok = manager->startAXODriverComm(QStringLiteral("bench"), connection, AXOCommData::CommLevel2, true);
         state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
         calls += driver.simulator().requestsReceived() - callsBefore;
+        connections += driver.simulator().connectionsAccepted() - connectionsBefore;
         if (!ok)
             state.SkipWithError("the start failed");
-        // The reactions to the first polls run, then the driver is closed.
+        // The reactions to the first polls run, then the driver is closed
+        // and its sessions are logged out.
         pump(20);
+        QStringList sessions;
+        for (const Session &session : AXOCommData::instance()->getSessionList())
+            sessions.append(session.getSessionID());
         manager->stopDriversComm(-1, true);
+        logoutAll(driver, sessions);
         pump(5);
     }
     QObject::disconnect(started);
@@ -136,11 +154,10 @@ void startLevel2(benchmark::State &state)
     for (const auto &phase : phaseMs)
         state.counters["phase" + std::to_string(phase.first) + "_ms"] = phase.second / n;
     state.counters["calls"] = static_cast<double>(calls) / n;
-    state.counters["connections"] =
-        static_cast<double>(driver.simulator().connectionsAccepted() - connectionsBefore) / n;
+    state.counters["connections"] = static_cast<double>(connections) / n;
 }
 
-bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session = QString())
+bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session)
 {
     bool ok = false;
     const XmlRpcValue param = command.toXmlRpcValue(session, &ok);
@@ -151,7 +168,19 @@ bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session = 
     return command.setAnswer(result, false, &error);
 }
 
-bool handshake(XmlRpcClient &client, const MachineID &machine)
+// Logs the given sessions out on a bare client, so that the sessions of
+// earlier iterations do not pile up in the driver.
+void logoutAll(const SimDriver &driver, const QStringList &sessions)
+{
+    XmlRpcClient client("127.0.0.1", driver.port());
+    for (const QString &session : sessions) {
+        LogoutCmd logout(session);
+        call(client, logout);
+    }
+    client.close();
+}
+
+bool handshake(XmlRpcClient &client, const MachineID &machine, QStringList *sessions)
 {
     const QString clientID = QStringLiteral("bench");
     LoginCmd login(machine, clientID, 20, 1);
@@ -160,6 +189,7 @@ bool handshake(XmlRpcClient &client, const MachineID &machine)
     const LoginAnswer *session = dynamic_cast<const LoginAnswer *>(login.getProtoAnswer());
     if (!session || session->sessionID().isEmpty())
         return false;
+    sessions->append(session->sessionID());
     QString clientKey;
     int handle = 0;
     GetKeyCmd::createSharedKey(clientKey, handle, machine, clientID, 1);
@@ -183,29 +213,35 @@ bool named(XmlRpcClient &client, const char *name, const QList<QVariant> &parame
 void startRaw(benchmark::State &state)
 {
     SimDriver &driver = simulator();
-    const uint64_t callsBefore = driver.simulator().requestsReceived();
-    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
+    uint64_t calls = 0;
+    uint64_t connections = 0;
     for (auto _ : state) {
+        const uint64_t callsBefore = driver.simulator().requestsReceived();
+        const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
         const auto start = Clock::now();
+        QStringList sessions;
         XmlRpcClient client("127.0.0.1", driver.port());
         XmlRpcValue pong;
         bool ok = client.execute("PING", XmlRpcValue(), pong, 5.0);
-        ok = ok && handshake(client, MachineID(0, MachineID::Dispenser));
-        ok = ok && handshake(client, MachineID(0, MachineID::Mixer));
+        ok = ok && handshake(client, MachineID(0, MachineID::Dispenser), &sessions);
+        ok = ok && handshake(client, MachineID(0, MachineID::Mixer), &sessions);
         ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
         ok = ok && named(client, "GET_CONFIG", {QVariant(0)});
-        ok = ok && handshake(client, MachineID(1, MachineID::Dispenser)) && handshake(client, MachineID(2, MachineID::Mixer));
+        ok = ok && handshake(client, MachineID(1, MachineID::Dispenser), &sessions)
+            && handshake(client, MachineID(2, MachineID::Mixer), &sessions);
         ok = ok && named(client, "GET_CONFIG", {QVariant(1)});
         ok = ok && named(client, "GET_ACTIVE_DISP");
         client.close();
         state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
+        calls += driver.simulator().requestsReceived() - callsBefore;
+        connections += driver.simulator().connectionsAccepted() - connectionsBefore;
         if (!ok)
             state.SkipWithError("a raw call failed");
+        logoutAll(driver, sessions);
     }
     const double n = static_cast<double>(state.iterations());
-    state.counters["calls"] = static_cast<double>(driver.simulator().requestsReceived() - callsBefore) / n;
-    state.counters["connections"] =
-        static_cast<double>(driver.simulator().connectionsAccepted() - connectionsBefore) / n;
+    state.counters["calls"] = static_cast<double>(calls) / n;
+    state.counters["connections"] = static_cast<double>(connections) / n;
 }
 
 class QuietTransport : public XmlRpc::XmlRpcErrorHandler
