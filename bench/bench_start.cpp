@@ -30,6 +30,10 @@
 //                  does. The client connects
 //                  anew in every iteration, as a start does; its sessions are
 //                  logged out after the timing.
+//   start/alternating  one start and one round of the raw calls in turn, each
+//                  timed on its own, so that both meet the same load on the
+//                  machine (the two above run a few seconds apart): counters
+//                  level2_p50_ms, raw_p50_ms and their ratio p50_ratio.
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
@@ -59,6 +63,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -66,6 +71,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <vector>
 
 using XmlRpc::XmlRpcClient;
 using XmlRpc::XmlRpcValue;
@@ -111,10 +117,49 @@ SimDriver &simulator()
 bool call(XmlRpcClient &client, ProtoCommand &command, const QString &session = QString());
 void logoutAll(const SimDriver &driver, const QStringList &sessions);
 
+// What one start made: its time, the calls the driver received and the
+// connections it accepted meanwhile.
+struct StartSample
+{
+    double ms = 0.0;
+    uint64_t calls = 0;
+    uint64_t connections = 0;
+    bool ok = false;
+};
+
+// Times a start at level 2 through the communication manager. Afterwards,
+// outside the timing, the reactions to the first polls run, the driver is
+// closed, its sessions are logged out and the simulated driver lets go of
+// the calls its polling threads held.
+StartSample level2Start(SimDriver &driver)
+{
+    const AXODriverConnection connection(QStringLiteral("127.0.0.1"), driver.port());
+    AXOCommManager *manager = AXOCommManager::instance();
+    StartSample sample;
+    const uint64_t callsBefore = driver.simulator().requestsReceived();
+    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
+    const auto start = Clock::now();
+    sample.ok = manager->startAXODriverComm(QStringLiteral("bench"), connection, AXOCommData::CommLevel2, true);
+    sample.ms = msBetween(start, Clock::now());
+    sample.calls = driver.simulator().requestsReceived() - callsBefore;
+    sample.connections = driver.simulator().connectionsAccepted() - connectionsBefore;
+    pump(20);
+    QStringList sessions;
+    for (const Session &session : AXOCommData::instance()->getSessionList())
+        sessions.append(session.getSessionID());
+    manager->stopDriversComm(-1, true);
+    logoutAll(driver, sessions);
+    // The next start begins in a quiet process, as an application's does:
+    // the driver has given up the calls the stopped polling threads held, and
+    // what the stop set going has run out.
+    driver.model().waitForWaitingCalls(0, 2000);
+    pump(30);
+    return sample;
+}
+
 void startLevel2(benchmark::State &state)
 {
     SimDriver &driver = simulator();
-    const AXODriverConnection connection(QStringLiteral("127.0.0.1"), driver.port());
     AXOCommManager *manager = AXOCommManager::instance();
     std::map<int, Clock::time_point> begun;
     std::map<int, double> phaseMs;
@@ -129,24 +174,12 @@ void startLevel2(benchmark::State &state)
     uint64_t calls = 0;
     uint64_t connections = 0;
     for (auto _ : state) {
-        const uint64_t callsBefore = driver.simulator().requestsReceived();
-        const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
-        const auto start = Clock::now();
-        const bool ok = manager->startAXODriverComm(QStringLiteral("bench"), connection, AXOCommData::CommLevel2, true);
-        state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
-        calls += driver.simulator().requestsReceived() - callsBefore;
-        connections += driver.simulator().connectionsAccepted() - connectionsBefore;
-        if (!ok)
+        const StartSample sample = level2Start(driver);
+        state.SetIterationTime(sample.ms / 1000.0);
+        calls += sample.calls;
+        connections += sample.connections;
+        if (!sample.ok)
             state.SkipWithError("the start failed");
-        // The reactions to the first polls run, then the driver is closed
-        // and its sessions are logged out.
-        pump(20);
-        QStringList sessions;
-        for (const Session &session : AXOCommData::instance()->getSessionList())
-            sessions.append(session.getSessionID());
-        manager->stopDriversComm(-1, true);
-        logoutAll(driver, sessions);
-        pump(5);
     }
     QObject::disconnect(started);
     QObject::disconnect(completed);
@@ -210,38 +243,83 @@ bool named(XmlRpcClient &client, const char *name, const QList<QVariant> &parame
     return command && call(client, *command);
 }
 
+// Times the start's calls made one after the other on a new bare client;
+// its sessions are logged out after the timing.
+StartSample rawStart(SimDriver &driver)
+{
+    StartSample sample;
+    const uint64_t callsBefore = driver.simulator().requestsReceived();
+    const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
+    const auto start = Clock::now();
+    QStringList sessions;
+    XmlRpcClient client("127.0.0.1", driver.port());
+    XmlRpcValue pong;
+    bool ok = client.execute("PING", XmlRpcValue(), pong, 5.0);
+    ok = ok && handshake(client, MachineID(0, MachineID::Dispenser), &sessions);
+    ok = ok && handshake(client, MachineID(0, MachineID::Mixer), &sessions);
+    ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
+    ok = ok && named(client, "GET_CONFIG", {QVariant(0)});
+    ok = ok && handshake(client, MachineID(1, MachineID::Dispenser), &sessions)
+        && handshake(client, MachineID(2, MachineID::Mixer), &sessions);
+    ok = ok && named(client, "GET_CONFIG", {QVariant(1)});
+    ok = ok && named(client, "GET_ACTIVE_DISP");
+    client.close();
+    sample.ms = msBetween(start, Clock::now());
+    sample.calls = driver.simulator().requestsReceived() - callsBefore;
+    sample.connections = driver.simulator().connectionsAccepted() - connectionsBefore;
+    sample.ok = ok;
+    logoutAll(driver, sessions);
+    return sample;
+}
+
 void startRaw(benchmark::State &state)
 {
     SimDriver &driver = simulator();
     uint64_t calls = 0;
     uint64_t connections = 0;
     for (auto _ : state) {
-        const uint64_t callsBefore = driver.simulator().requestsReceived();
-        const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
-        const auto start = Clock::now();
-        QStringList sessions;
-        XmlRpcClient client("127.0.0.1", driver.port());
-        XmlRpcValue pong;
-        bool ok = client.execute("PING", XmlRpcValue(), pong, 5.0);
-        ok = ok && handshake(client, MachineID(0, MachineID::Dispenser), &sessions);
-        ok = ok && handshake(client, MachineID(0, MachineID::Mixer), &sessions);
-        ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
-        ok = ok && named(client, "GET_CONFIG", {QVariant(0)});
-        ok = ok && handshake(client, MachineID(1, MachineID::Dispenser), &sessions)
-            && handshake(client, MachineID(2, MachineID::Mixer), &sessions);
-        ok = ok && named(client, "GET_CONFIG", {QVariant(1)});
-        ok = ok && named(client, "GET_ACTIVE_DISP");
-        client.close();
-        state.SetIterationTime(msBetween(start, Clock::now()) / 1000.0);
-        calls += driver.simulator().requestsReceived() - callsBefore;
-        connections += driver.simulator().connectionsAccepted() - connectionsBefore;
-        if (!ok)
+        const StartSample sample = rawStart(driver);
+        state.SetIterationTime(sample.ms / 1000.0);
+        calls += sample.calls;
+        connections += sample.connections;
+        if (!sample.ok)
             state.SkipWithError("a raw call failed");
-        logoutAll(driver, sessions);
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["calls"] = static_cast<double>(calls) / n;
     state.counters["connections"] = static_cast<double>(connections) / n;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+// A start and the raw calls in turn, so that both meet the same load on the
+// machine; the iteration time is the pair's.
+void startAlternating(benchmark::State &state)
+{
+    SimDriver &driver = simulator();
+    std::vector<double> level2;
+    std::vector<double> raw;
+    for (auto _ : state) {
+        const StartSample ours = level2Start(driver);
+        const StartSample bare = rawStart(driver);
+        state.SetIterationTime((ours.ms + bare.ms) / 1000.0);
+        level2.push_back(ours.ms);
+        raw.push_back(bare.ms);
+        if (!ours.ok || !bare.ok)
+            state.SkipWithError("a start or a raw call failed");
+    }
+    const double level2Median = median(level2);
+    const double rawMedian = median(raw);
+    state.counters["level2_p50_ms"] = level2Median;
+    state.counters["raw_p50_ms"] = rawMedian;
+    state.counters["p50_ratio"] = rawMedian > 0.0 ? level2Median / rawMedian : 0.0;
 }
 
 class QuietTransport : public XmlRpc::XmlRpcErrorHandler
@@ -271,6 +349,9 @@ int main(int argc, char **argv)
 
     benchmark::RegisterBenchmark("start/level2", startLevel2)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("start/raw", startRaw)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("start/alternating", startAlternating)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -522,7 +522,8 @@ uint64_t SimDriverModel::changeCount() const
     return m_changes;
 }
 
-bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
+bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs, const std::function<bool()> &giveUp,
+                                   int giveUpCheckMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
@@ -536,9 +537,12 @@ bool SimDriverModel::waitForChange(uint64_t seen, int timeoutMs)
             result = true;
             break;
         }
-        if (m_shutdown || now >= deadline)
+        if (m_shutdown || now >= deadline || (giveUp && giveUp()))
             break;
-        m_cond.wait_until(lock, std::min(deadline, nextWake()));
+        Clock::time_point until = std::min(deadline, nextWake());
+        if (giveUp)
+            until = std::min(until, now + std::chrono::milliseconds(std::max(1, giveUpCheckMs)));
+        m_cond.wait_until(lock, until);
     }
     --m_waiting;
     m_waitingCond.notify_all();

@@ -22,6 +22,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <cstdint>
 #include <mutex>
 
@@ -267,8 +268,11 @@ public:
     //! Grows by at least one with every change of the state.
     uint64_t changeCount() const;
     //! Waits until changeCount() differs from seen, the time is up or the
-    //! model is shut down; true when it changed.
-    bool waitForChange(uint64_t seen, int timeoutMs);
+    //! model is shut down; true when it changed. With giveUp, also ends
+    //! when giveUp() says so, asked at least every giveUpCheckMs (under the
+    //! model's lock: it must be quick and must not call the model).
+    bool waitForChange(uint64_t seen, int timeoutMs, const std::function<bool()> &giveUp = std::function<bool()>(),
+                       int giveUpCheckMs = 0);
     //! Calls blocked in waitForChange or waitForResult now.
     int waitingCalls() const;
     //! Waits until exactly count calls are waiting; false on timeout.

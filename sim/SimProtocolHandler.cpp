@@ -139,10 +139,14 @@ XmlRpcValue SimProtocolHandler::hold(const QString &command, const QString &sess
             || result["data"] != previous)
             return result;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        // A caller that closed its connection is not waited for any longer.
-        if (left <= 0 || m_model->isShutDown() || DriverSimulator::callerHungUp())
+        if (left <= 0 || m_model->isShutDown())
             return result;
-        m_model->waitForChange(seen, static_cast<int>(std::min<int64_t>(intervalMs, left)));
+        // A caller that closed its connection (a client stopping its polling
+        // thread) is not waited for any longer.
+        m_model->waitForChange(seen, static_cast<int>(std::min<int64_t>(intervalMs, left)),
+                               DriverSimulator::callerHungUp, kHangUpCheckMs);
+        if (DriverSimulator::callerHungUp())
+            return result;
     }
 }
 

@@ -32,6 +32,8 @@ public:
     static constexpr int kMinIntervalMs = 10;
     static constexpr int kMaxIntervalMs = 60000;
     static constexpr int kMaxHoldMs = 60000;
+    //! How often a held call looks whether its client is still connected.
+    static constexpr int kHangUpCheckMs = 50;
 
     explicit SimProtocolHandler(std::shared_ptr<SimDriverModel> model);
 

@@ -25,6 +25,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <dlfcn.h>
 
 namespace {
@@ -206,6 +209,16 @@ TEST(ClientSettings, ReadFromTheRootGivenByTheEnvironment)
     EXPECT_FALSE(AXOClientSettings::useOpenSsl());
     EXPECT_EQ(AXOClientSettings::driverIP(), QStringLiteral("192.168.1.2"));
     EXPECT_FALSE(AXOClientSettings::isLocalDriver());
+
+    // A file that has not changed for a while is read from the copy kept of
+    // it, and an edit of the same size is still seen at the next read.
+    root.write("[General]\nAXOAccessLevel=2\n");
+    EXPECT_EQ(AXOClientSettings::accessLevel(), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(AXOClientSettings::accessLevel(), 2);
+    EXPECT_EQ(AXOClientSettings::accessLevel(), 2);
+    root.write("[General]\nAXOAccessLevel=3\n");
+    EXPECT_EQ(AXOClientSettings::accessLevel(), 3);
 }
 
 TEST(EmbeddedCertificate, WrittenToANewFileEachTime)

@@ -7,8 +7,9 @@
 #include <QtCore/QString>
 
 //! The client settings file shared with the service application: an INI
-//! file at `<root>/wuser/CommonSettings/commonSettings`, read anew at every
-//! use and never written. `<root>` is the file-system root, or the value of
+//! file at `<root>/wuser/CommonSettings/commonSettings`, never written. What
+//! it says is read again whenever the file has changed since the last read
+//! (or another root is set), so every use sees the file as it is. `<root>` is the file-system root, or the value of
 //! the environment variable AXOCOMM_SETTINGS_ROOT when that is set.
 class AXOCOMM_EXPORT AXOClientSettings
 {
