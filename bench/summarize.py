@@ -50,10 +50,12 @@ Live state ("livestate/...", "idle/..."):
   IDLE_CPU_GOAL_PCT and the polls must be held (at most HOLD_GOAL calls per
   polling thread per 10 s; a poll that spins makes hundreds).
 
-Starting a driver ("start/level2", "start/raw"): the median time of a whole
-start through the communication manager at level 2 against the calls it
-makes done one after another on one bare client; within START_GOAL times;
-for information the time of each phase, the calls and connections per start.
+Starting a driver ("start/level2", "start/raw", "start/alternating"): the
+median time of a whole start through the communication manager at level 2
+against the calls it makes done one after another on one bare client; within
+START_GOAL times, judged on "start/alternating" (the two in turn, so that
+both meet the same load) when it ran; for information the separate runs, the
+time of each phase, the calls and connections per start.
 
 A database file ("files/getdbfile", "files/raw"): the median time of a
 4 MiB file through GetDbFile against the same call on a bare client
@@ -487,10 +489,15 @@ def summarize_start(data):
         key = f"phase{task}_ms"
         if key in ours:
             print(f"    phase {task}, {name:<22}{ours[key]:>9.2f}")
-    ratio = real_ms(ours) / real_ms(raw) if real_ms(raw) else float("inf")
+    ours_ms, raw_ms = real_ms(ours), real_ms(raw)
+    alternating = runs.get("start/alternating")
+    if alternating and alternating.get("raw_p50_ms"):
+        ours_ms, raw_ms = alternating["level2_p50_ms"], alternating["raw_p50_ms"]
+        print(f"  in turn (start/alternating): {ours_ms:.2f} ms against {raw_ms:.2f} ms")
+    ratio = ours_ms / raw_ms if raw_ms else float("inf")
     met = ratio <= START_GOAL
     print(GOAL_HEADER)
-    print(goal_row("start at level 2", real_ms(ours), real_ms(raw), "ms", ratio, f"<= {START_GOAL:g}x", met))
+    print(goal_row("start at level 2", ours_ms, raw_ms, "ms", ratio, f"<= {START_GOAL:g}x", met))
     return met
 
 
