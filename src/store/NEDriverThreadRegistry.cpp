@@ -14,7 +14,6 @@
 #include "NEXmlRpcStatusThread.h"
 #include "NEXmlRpcThread.h"
 
-
 namespace {
 
 bool debugOn()
