@@ -86,6 +86,7 @@ DispensePanel::DispensePanel(PanelSession *session, QWidget *parent) : QWidget(p
     connect(session, &PanelSession::commandFinished, this, &DispensePanel::onFinished);
     connect(session, &PanelSession::stateChanged, this, &DispensePanel::updateActions);
     connect(session, &PanelSession::currentMachineChanged, this, &DispensePanel::updateActions);
+    connect(session, &PanelSession::machinesChanged, this, &DispensePanel::updateActions);
     connect(session, &PanelSession::stopped, this, [this] {
         m_dispensing = false;
         updateActions();
@@ -95,7 +96,16 @@ DispensePanel::DispensePanel(PanelSession *session, QWidget *parent) : QWidget(p
 
 int DispensePanel::targetDispenser() const
 {
-    return m_session->isStarted() ? AXOCurrentCommData::instance()->currentDispenserID() : 0;
+    if (!m_session->isStarted())
+        return 0;
+    // The start chooses the current dispenser before the driver's first
+    // active-machine answer gives it its command threads; a command sent in
+    // between would not be taken. The machine list changes once they run.
+    const AXOCurrentCommData *current = AXOCurrentCommData::instance();
+    const int dispenser = current->currentDispenserID();
+    return dispenser > 0 && AXOCommData::instance()->isActiveDispenser(current->currentDriverID(), dispenser)
+        ? dispenser
+        : 0;
 }
 
 void DispensePanel::updateActions()

@@ -27,7 +27,8 @@ public:
 
     //! Enables what the session's state and the current dispenser allow.
     void updateActions();
-    //! The dispenser the commands go to; 0 when there is none.
+    //! The dispenser the commands go to; 0 when there is none or the library
+    //! does not talk to it yet.
     int targetDispenser() const;
     bool isDispensing() const { return m_dispensing; }
     //! Types the formula and dispenses it, as the operator would.

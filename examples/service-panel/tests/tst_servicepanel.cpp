@@ -328,6 +328,29 @@ TEST_F(ServicePanelTest, StartRunsBesideTheEventLoop)
               (QStringList{QStringLiteral("Communication init: done"), QStringLiteral("Communication start: done")}));
 }
 
+TEST_F(ServicePanelTest, DispenserIsOfferedOnceTheLibraryTalksToIt)
+{
+    // The start chooses Dispenser 1 before the driver's first active-machine
+    // answer (held back here) gives the dispenser its command threads: a
+    // formula sent in between would not be taken.
+    ASSERT_NO_FATAL_FAILURE(startSimulator());
+    driver->simulator().setMethodDelay("AXO.notifyChanged", 1500);
+    ConnectRequest request;
+    request.port = driver->port();
+    request.level = AXOCommData::CommLevel1;
+    ASSERT_TRUE(window->connectTo(request));
+    ASSERT_TRUE(waitFor([&] { return window->session()->state() == PanelSession::Started; }));
+    DispensePanel *panel = window->dispensePanel();
+    EXPECT_EQ(AXOCurrentCommData::instance()->currentDispenserID(), 1);
+    EXPECT_EQ(panel->targetDispenser(), 0);
+    EXPECT_FALSE(child<QPushButton>(panel, "dispenseButton")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(panel, "resetButton")->isEnabled());
+
+    ASSERT_TRUE(waitFor([&] { return child<QPushButton>(panel, "dispenseButton")->isEnabled(); }));
+    EXPECT_EQ(panel->targetDispenser(), 1);
+    driver->simulator().setMethodDelay("AXO.notifyChanged", -1);
+}
+
 TEST_F(ServicePanelTest, FailedStartIsShownAndCanBeRetried)
 {
     // A port with no driver on it nor on the ports around it, where a local
