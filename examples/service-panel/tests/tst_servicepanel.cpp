@@ -187,7 +187,10 @@ protected:
         ASSERT_TRUE(waitFor([&] { return next->isEnabled(); }));
         QTest::mouseClick(next, Qt::LeftButton);
         ASSERT_TRUE(window->showsPanel());
-        ASSERT_TRUE(waitFor([&] { return window->dispensePanel()->targetDispenser() == 1; }));
+        // As the operator would: until the buttons come on.
+        DispensePanel *panel = window->dispensePanel();
+        ASSERT_TRUE(waitFor([&] { return child<QPushButton>(panel, "dispenseButton")->isEnabled(); }));
+        ASSERT_EQ(panel->targetDispenser(), 1);
     }
 
     QTemporaryDir settingsRoot;
@@ -232,6 +235,7 @@ TEST_F(ServicePanelTest, ConnectsThenDispensesWithProgressAndStops)
 
     // A formula of one channel that takes 10 s at 2 cc/s.
     DispensePanel *panel = window->dispensePanel();
+    ASSERT_TRUE(waitFor([&] { return child<QPushButton>(panel, "dispenseButton")->isEnabled(); }));
     child<QLineEdit>(panel, "formula")->setText(QStringLiteral("1:20, 3:10, 7:16"));
     QTest::mouseClick(child<QPushButton>(panel, "dispenseButton"), Qt::LeftButton);
     QProgressBar *progress = child<QProgressBar>(panel, "dispenseProgress");
