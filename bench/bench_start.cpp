@@ -4,8 +4,9 @@
 // bare client.
 //
 //   start/level2   AXOCommManager::startAXODriverComm at level 2 with mixers:
-//                  probe, registration, the command threads with their
-//                  connections, the logins of the generic dispenser and mixer,
+//                  probe, registration, the command threads, the logins of
+//                  the generic dispenser and mixer (over the probe's
+//                  connection, as are the calls that follow),
 //                  the driver version, the calibration profiles, the working
 //                  and factory configurations, the active machines and the
 //                  start of the polling and configuration threads. Timed from
@@ -33,13 +34,7 @@
 //   start/alternating  one start and one round of the raw calls in turn, each
 //                  timed on its own, so that both meet the same load on the
 //                  machine (the two above run a few seconds apart): counters
-//                  level2_p50_ms, raw_p50_ms and their ratio p50_ratio. A third
-//                  round, in the same turn, makes the raw calls over as many
-//                  connections as the start uses (the PING on its own, then
-//                  one each for the generic dispenser's, the generic mixer's
-//                  and the driver-wide calls, as the start's command threads
-//                  do): split_p50_ms and split_ratio, the start against it,
-//                  tell the library's own cost from that of its connections.
+//                  level2_p50_ms, raw_p50_ms and their ratio p50_ratio.
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
@@ -251,40 +246,25 @@ bool named(XmlRpcClient &client, const char *name, const QList<QVariant> &parame
 
 // Times the start's calls made one after the other on a new bare client;
 // its sessions are logged out after the timing.
-StartSample rawStart(SimDriver &driver, bool split = false)
+StartSample rawStart(SimDriver &driver)
 {
     StartSample sample;
     const uint64_t callsBefore = driver.simulator().requestsReceived();
     const uint64_t connectionsBefore = driver.simulator().connectionsAccepted();
     const auto start = Clock::now();
     QStringList sessions;
-    XmlRpcClient probe("127.0.0.1", driver.port());
+    XmlRpcClient client("127.0.0.1", driver.port());
     XmlRpcValue pong;
-    bool ok = probe.execute("PING", XmlRpcValue(), pong, 5.0);
-    // One connection, or the start's: its probe's closes after the PING.
-    std::unique_ptr<XmlRpcClient> mixerSide;
-    std::unique_ptr<XmlRpcClient> driverSide;
-    if (split) {
-        probe.close();
-        mixerSide.reset(new XmlRpcClient("127.0.0.1", driver.port()));
-        driverSide.reset(new XmlRpcClient("127.0.0.1", driver.port()));
-    }
-    XmlRpcClient &dispenser = probe;
-    XmlRpcClient &mixer = split ? *mixerSide : probe;
-    XmlRpcClient &driverWide = split ? *driverSide : probe;
-    ok = ok && handshake(dispenser, MachineID(0, MachineID::Dispenser), &sessions);
-    ok = ok && handshake(mixer, MachineID(0, MachineID::Mixer), &sessions);
-    ok = ok && named(driverWide, "GET_SW_VERSION") && named(dispenser, "GET_CALIB_PROFILES");
-    ok = ok && named(driverWide, "GET_CONFIG", {QVariant(0)});
-    ok = ok && handshake(dispenser, MachineID(1, MachineID::Dispenser), &sessions)
-        && handshake(dispenser, MachineID(2, MachineID::Mixer), &sessions);
-    ok = ok && named(driverWide, "GET_CONFIG", {QVariant(1)});
-    ok = ok && named(driverWide, "GET_ACTIVE_DISP");
-    probe.close();
-    if (split) {
-        mixer.close();
-        driverWide.close();
-    }
+    bool ok = client.execute("PING", XmlRpcValue(), pong, 5.0);
+    ok = ok && handshake(client, MachineID(0, MachineID::Dispenser), &sessions);
+    ok = ok && handshake(client, MachineID(0, MachineID::Mixer), &sessions);
+    ok = ok && named(client, "GET_SW_VERSION") && named(client, "GET_CALIB_PROFILES");
+    ok = ok && named(client, "GET_CONFIG", {QVariant(0)});
+    ok = ok && handshake(client, MachineID(1, MachineID::Dispenser), &sessions)
+        && handshake(client, MachineID(2, MachineID::Mixer), &sessions);
+    ok = ok && named(client, "GET_CONFIG", {QVariant(1)});
+    ok = ok && named(client, "GET_ACTIVE_DISP");
+    client.close();
     sample.ms = msBetween(start, Clock::now());
     sample.calls = driver.simulator().requestsReceived() - callsBefore;
     sample.connections = driver.simulator().connectionsAccepted() - connectionsBefore;
@@ -320,34 +300,27 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
-// A start and the raw calls (on one connection, then on the start's four) in
-// turn, so that all meet the same load on the machine; the iteration time is
-// the three's.
+// A start and the raw calls in turn, so that both meet the same load on the
+// machine; the iteration time is the pair's.
 void startAlternating(benchmark::State &state)
 {
     SimDriver &driver = simulator();
     std::vector<double> level2;
     std::vector<double> raw;
-    std::vector<double> split;
     for (auto _ : state) {
         const StartSample ours = level2Start(driver);
         const StartSample bare = rawStart(driver);
-        const StartSample spread = rawStart(driver, true);
-        state.SetIterationTime((ours.ms + bare.ms + spread.ms) / 1000.0);
+        state.SetIterationTime((ours.ms + bare.ms) / 1000.0);
         level2.push_back(ours.ms);
         raw.push_back(bare.ms);
-        split.push_back(spread.ms);
-        if (!ours.ok || !bare.ok || !spread.ok)
+        if (!ours.ok || !bare.ok)
             state.SkipWithError("a start or a raw call failed");
     }
     const double level2Median = median(level2);
     const double rawMedian = median(raw);
-    const double splitMedian = median(split);
     state.counters["level2_p50_ms"] = level2Median;
     state.counters["raw_p50_ms"] = rawMedian;
     state.counters["p50_ratio"] = rawMedian > 0.0 ? level2Median / rawMedian : 0.0;
-    state.counters["split_p50_ms"] = splitMedian;
-    state.counters["split_ratio"] = splitMedian > 0.0 ? level2Median / splitMedian : 0.0;
 }
 
 class QuietTransport : public XmlRpc::XmlRpcErrorHandler

@@ -55,8 +55,7 @@ median time of a whole start through the communication manager at level 2
 against the calls it makes done one after another on one bare client; within
 START_GOAL times, judged on "start/alternating" (the two in turn, so that
 both meet the same load) when it ran; for information the separate runs, the
-time of each phase, the calls and connections per start, and the start against
-the same raw calls spread over as many connections as it uses.
+time of each phase, the calls and connections per start.
 
 A database file ("files/getdbfile", "files/raw"): the median time of a
 4 MiB file through GetDbFile against the same call on a bare client
@@ -495,9 +494,6 @@ def summarize_start(data):
     if alternating and alternating.get("raw_p50_ms"):
         ours_ms, raw_ms = alternating["level2_p50_ms"], alternating["raw_p50_ms"]
         print(f"  in turn (start/alternating): {ours_ms:.2f} ms against {raw_ms:.2f} ms")
-        if alternating.get("split_p50_ms"):
-            print(f"  the raw calls over the start's four connections (info): "
-                  f"{alternating['split_p50_ms']:.2f} ms, the start {alternating.get('split_ratio', 0):.2f}x that")
     ratio = ours_ms / raw_ms if raw_ms else float("inf")
     met = ratio <= START_GOAL
     print(GOAL_HEADER)

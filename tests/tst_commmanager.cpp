@@ -20,6 +20,7 @@
 #include "SimSessionTable.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QFileInfo>
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
@@ -28,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -198,6 +200,64 @@ TEST_F(CommManagerTest, LowerLevelsSkipProfilesConfigurationAndPolling)
     EXPECT_FALSE(hasThread(kGenericDispenser, NEDriverParams::ConnectionStatusThread));
     EXPECT_FALSE(store->existSession(driverID(), kGenericMixer));
     EXPECT_FALSE(hasThread(kMixer2, NEDriverParams::ConfigurationCommandsThread)) << "mixers are not managed";
+}
+
+TEST_F(CommManagerTest, ShortCommandsKeepToTheProbesConnection)
+{
+    startSimulator();
+    DriverSimulator &sim = driver->simulator();
+    // Level 0: no polling thread connects of its own.
+    ASSERT_TRUE(M::instance()->startAXODriverComm(QStringLiteral("service"), connection(), AXOCommData::CommLevel0,
+                                                  true));
+    // The probe's connection carried the logins and the version; the
+    // command threads of three machines opened none.
+    EXPECT_EQ(sim.connectionsAccepted(), 1u);
+    QVersionNumber version;
+    ASSERT_TRUE(NECmdManager::getDriverVersion(driverID(), version));
+    ASSERT_TRUE(NECmdManager::loadCalibrationProfiles(driverID(), 0)); // the generic dispenser's queue
+    EXPECT_EQ(sim.connectionsAccepted(), 1u);
+    EXPECT_EQ(sim.openConnections(), 1);
+
+    // Two callers at once: the second opens a connection of its thread's own.
+    sim.setMethodDelay("AXO.execute", 300);
+    QVersionNumber other;
+    std::thread second([&] { NECmdManager::getDriverVersion(driverID(), other); });
+    EXPECT_TRUE(NECmdManager::loadCalibrationProfiles(driverID(), 0));
+    second.join();
+    sim.setMethodDelay("AXO.execute", -1);
+    EXPECT_EQ(other, version);
+    EXPECT_EQ(sim.connectionsAccepted(), 2u);
+
+    // A stop closes the kept connection with the threads' own.
+    M::instance()->stopDriversComm(-1, true);
+    EXPECT_TRUE(sim.waitForOpenConnections(0, 2000)) << sim.openConnections();
+}
+
+TEST_F(CommManagerTest, StopEndsACallOnABorrowedConnection)
+{
+    startSimulator();
+    DriverSimulator &sim = driver->simulator();
+    ASSERT_TRUE(M::instance()->startAXODriverComm(QStringLiteral("service"), connection(), AXOCommData::CommLevel0,
+                                                  false));
+    const uint64_t before = sim.requestsReceived();
+    sim.setMethodDelay("AXO.execute", 3000);
+    bool read = true;
+    QElapsedTimer took;
+    std::thread caller([&] {
+        QVersionNumber version;
+        took.start();
+        read = NECmdManager::getDriverVersion(1, version);
+    });
+    ASSERT_TRUE(sim.waitForRequestsReceived(before + 1, 5000));
+    M::instance()->stopDriversComm(-1, true);
+    caller.join();
+    sim.setMethodDelay("AXO.execute", -1);
+    EXPECT_FALSE(read);
+    EXPECT_LT(took.elapsed(), 2500) << "the stop ended the call on the lent connection";
+    // It is not kept for a later driver: once the driver answers into the
+    // closed connection, nothing stays open.
+    EXPECT_TRUE(sim.waitForOpenConnections(0, 6000)) << sim.openConnections();
+    EXPECT_EQ(sim.connectionsAccepted(), 1u);
 }
 
 TEST_F(CommManagerTest, FatalFailuresEndTheStartWithTheirCode)

@@ -15,6 +15,7 @@
 #include <QtCore/QThread>
 #include <QtCore/QThreadPool>
 #include "NEDriverThreadRegistry.h"
+#include "NEXmlRpcClientPool.h"
 #include "NEXmlRpcCircuitsProcessThread.h"
 #include "NEXmlRpcThread.h"
 
@@ -30,7 +31,7 @@ QMutex s_instanceMutex;
 
 AXOCommData::AXOCommData(QObject *parent)
     : QObject(parent), m_queueManager(new NECommandQueueManager()), m_queueThreadManager(new NEQueueThreadManager()),
-      m_threads(new NEDriverThreadRegistry(this)),
+      m_clientPool(new NEXmlRpcClientPool()), m_threads(new NEDriverThreadRegistry(this)),
       m_clientID(QStringLiteral("default"))
 {
     qRegisterMetaType<NECommand>("NECommand");
@@ -198,6 +199,9 @@ bool AXOCommData::checkDriverConnection(NEDriverParams &params)
         const NEDriverParams found = probe.driverParams();
         if (found != params || found.port() != params.port())
             params = found;
+        // The driver's first commands follow at once: they take this
+        // connection rather than each open one of their own.
+        instance()->clientPool()->giveBack(params.driverID(), probe.takeConnection());
     }
     probe.closeDriverConnection();
     return answered;
@@ -617,6 +621,7 @@ bool AXOCommData::setProcessPollingTime(int driverID, const MachineID &machineID
 void AXOCommData::closeAllConnections(int driverID, bool wait)
 {
     m_threads->closeDriver(driverID, wait);
+    m_clientPool->closeDriver(driverID);
     // The waiting commands fail; those inside a call end with it. Commands
     // of other drivers are not touched.
     removeAllCommandQueues(driverID);

@@ -35,6 +35,7 @@ class FW_Machine;
 class MachineDriverStatusAnswer;
 class MachineStatusAnswer;
 class NEDriverThreadRegistry;
+class NEXmlRpcClientPool;
 class UssWaterChangeStatus;
 class WeightAnswer;
 class NECmdManager;
@@ -130,7 +131,10 @@ public:
     //! Registers a driver (the communication manager's entry).
     void addDriverParams(const NEDriverParams &params);
     //! Probes one driver; a driver found on another port rewrites params.
+    //! The probe's connection is kept for the driver's first commands.
     static bool checkDriverConnection(NEDriverParams &params);
+    //! The open connections to the drivers that no thread uses (internal).
+    NEXmlRpcClientPool *clientPool() const { return m_clientPool.get(); }
     //! Probes every registered driver, rewriting the parameters of one found
     //! elsewhere; true when any answered.
     bool checkDriverConnections();
@@ -614,6 +618,8 @@ private:
     NEDriverParamsList m_driverParams;
     QList<Session> m_sessions;
     NEDriverDataList m_driverData;
+    // Before the threads: they give connections back to it until they end.
+    std::unique_ptr<NEXmlRpcClientPool> m_clientPool;
     std::unique_ptr<NEDriverThreadRegistry> m_threads;
     QString m_clientID;
     CommLevel m_commLevel = CommLevel1;

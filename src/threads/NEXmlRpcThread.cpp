@@ -1,4 +1,5 @@
 #include "NEXmlRpcThread.h"
+#include "NEXmlRpcClientPool.h"
 
 #include "AXOClientSettings.h"
 #include "AXOCommData.h"
@@ -179,7 +180,11 @@ bool NEXmlRpcThread::tryClaimForCaller()
 
 void NEXmlRpcThread::runClaimed(NECommand *cmd)
 {
+    std::shared_ptr<NEXmlRpcClient> own;
+    const std::shared_ptr<NEXmlRpcClient> lent = borrowConnection(&own);
     manageCommand(cmd);
+    if (lent)
+        giveBackConnection(lent, own);
     m_runMutex.unlock();
     cmd->releaseFromThread();
 }
@@ -257,11 +262,12 @@ bool NEXmlRpcThread::closeDriverConnection()
     if (driverParams().isSlaveDriverType())
         return true;
     try {
-        const std::shared_ptr<NEXmlRpcClient> current = client();
-        if (!current)
-            return true;
-        current->close(); // a call in flight on another thread ends at once
+        // Under the pointer lock, so that a connection lent for a caller's
+        // command is not given back to the driver's pool while it is closed.
         QMutexLocker locker(&m_clientPointerMutex);
+        if (!m_client)
+            return true;
+        m_client->close(); // a call in flight on another thread ends at once
         m_connectionClosed = true;
         return true;
     } catch (...) {
@@ -270,14 +276,60 @@ bool NEXmlRpcThread::closeDriverConnection()
     }
 }
 
-void NEXmlRpcThread::openConnection() const
+std::shared_ptr<NEXmlRpcClient> NEXmlRpcThread::takeConnection()
 {
-    // Opened as the thread starts, so that the connection set-up overlaps
-    // whatever its starter does next instead of delaying the first command.
-    QMutexLocker locker(&m_clientMutex);
-    const std::shared_ptr<NEXmlRpcClient> current = client();
-    if (current && !abortOperations())
-        current->open(kOpenTimeoutSeconds);
+    QMutexLocker callLocker(&m_clientMutex);
+    QMutexLocker pointerLocker(&m_clientPointerMutex);
+    std::shared_ptr<NEXmlRpcClient> taken = std::move(m_client);
+    m_client.reset();
+    m_connectionClosed = true;
+    return taken;
+}
+
+std::shared_ptr<NEXmlRpcClient> NEXmlRpcThread::borrowConnection(std::shared_ptr<NEXmlRpcClient> *own)
+{
+    const NEDriverParams params = driverParams();
+    if (params.isSlaveDriverType())
+        return nullptr;
+    NEXmlRpcClientPool *pool = AXOCommData::instance()->clientPool();
+    std::shared_ptr<NEXmlRpcClient> lent;
+    {
+        // No call runs through this thread meanwhile: the claim keeps the
+        // thread's own loop out, the call lock everybody else.
+        QMutexLocker callLocker(&m_clientMutex);
+        const std::shared_ptr<NEXmlRpcClient> current = client();
+        if (!current || current->isExecuting() || current->connectionState() != XmlRpc::XmlRpcClient::NO_CONNECTION)
+            return nullptr;
+        lent = pool->borrow(params.driverID(), current->host(), current->port(), current->isSSL());
+        if (!lent)
+            return nullptr;
+        QMutexLocker pointerLocker(&m_clientPointerMutex);
+        if (!m_connectionClosed && m_client == current) {
+            m_client = lent;
+            *own = current;
+            return lent;
+        }
+    }
+    // A stop came first: the connection goes back unused.
+    pool->giveBack(params.driverID(), std::move(lent));
+    return nullptr;
+}
+
+void NEXmlRpcThread::giveBackConnection(const std::shared_ptr<NEXmlRpcClient> &lent,
+                                        const std::shared_ptr<NEXmlRpcClient> &own)
+{
+    bool keep = false;
+    {
+        // A stop closes whatever client the thread holds under this lock, so
+        // a lent connection is either closed by it (and dropped here) or back
+        // in the pool before the stop looks.
+        QMutexLocker pointerLocker(&m_clientPointerMutex);
+        keep = !m_connectionClosed;
+        if (m_client == lent)
+            m_client = own;
+    }
+    if (keep)
+        AXOCommData::instance()->clientPool()->giveBack(driverID(), lent);
 }
 
 bool NEXmlRpcThread::pingDriver(double timeoutSeconds) const
@@ -401,10 +453,6 @@ void NEXmlRpcThread::run()
         NELogger::instance()->debug(
             QStringLiteral("START thread %1 - queue type: %2").arg(threadInfo()).arg(static_cast<int>(m_queueType)));
     if (drainsCommandQueue()) {
-        // A standard queue has its first command right behind the start; the
-        // other queues may never get one, and open no connection until then.
-        if (m_threadType == NEDriverParams::StandardCommandsThread)
-            openConnection();
         drainQueue();
         return;
     }

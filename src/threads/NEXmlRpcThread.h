@@ -98,6 +98,9 @@ public:
     bool checkDriverPort();
     //! Whether closeDriverConnection() has closed the client.
     bool connectionClosed() const;
+    //! Hands the thread's client over, open or not (a probe's connection
+    //! serves the driver's first commands); the thread has none afterwards.
+    std::shared_ptr<NEXmlRpcClient> takeConnection();
 
     //! Wakes the thread when it idles: a command was put into its queue.
     void notifyCommandEnqueued();
@@ -105,7 +108,9 @@ public:
     bool isStopping() const { return abortOperations(); }
     //! A caller that would otherwise hand a command to this idle thread and
     //! sleep until it is done may run it through the thread's pipeline and
-    //! connection itself, saving two thread hand-offs. Only one command runs
+    //! connection itself, saving two thread hand-offs; while the thread has
+    //! no connection open, the caller borrows an idle one of the driver for
+    //! the command instead of opening one. Only one command runs
     //! through a thread at a time, the thread's own or a caller's: the claim
     //! fails while the thread is busy, paused, stopping or not running.
     bool tryClaimForCaller();
@@ -162,11 +167,13 @@ private:
     //! 8 MiB) would keep the C library from reusing the stacks of ended
     //! threads, and a start creates about a dozen.
     static constexpr uint kStackSize = 1024 * 1024;
-    //! Longest wait for the connection a command thread opens as it starts.
-    static constexpr double kOpenTimeoutSeconds = 5.0;
-
-    //! Opens the connection ahead of the first command (standard command threads).
-    void openConnection() const;
+    //! For a claimed command: puts an idle connection of the driver in
+    //! place of the thread's own when that one is not open; gives back the
+    //! lent one (null when none was lent) and stores the thread's own in own.
+    std::shared_ptr<NEXmlRpcClient> borrowConnection(std::shared_ptr<NEXmlRpcClient> *own);
+    //! Puts the thread's own client back and the lent one into the driver's
+    //! idle connections, unless a stop closed it meanwhile.
+    void giveBackConnection(const std::shared_ptr<NEXmlRpcClient> &lent, const std::shared_ptr<NEXmlRpcClient> &own);
 
     bool failCommand(NECommand *cmd, const char *code, const QString &message) const;
     //! executeAXOCommandCall; with staleSession given, an answer that says

@@ -157,6 +157,12 @@ void XmlRpcClient::close()
     closeConnection();
 }
 
+bool XmlRpcClient::isOpenAndIdle() const
+{
+    std::lock_guard<std::mutex> lock(_callMutex);
+    return !_executing.load() && !_closeRequested.load() && _connectionState == IDLE && !_eof;
+}
+
 void XmlRpcClient::closeConnection()
 {
     XmlRpcUtil::log(4, "XmlRpcClient::close: fd %d.", getfd());

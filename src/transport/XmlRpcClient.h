@@ -111,6 +111,9 @@ public:
     CallFailure lastFailure() const { return _lastFailure; }
     //! Whether a call is running in some thread.
     bool isExecuting() const { return _executing.load(); }
+    //! Whether the client holds an open connection that no call is using
+    //! (idle, not ended by the peer as far as seen, no close pending).
+    bool isOpenAndIdle() const;
     //! The ClientConnectionState of the connection.
     int connectionState() const { return _connectionState; }
     //! The host connected to.
@@ -185,7 +188,7 @@ private:
     double timeLeft() const;
     void endCall();
 
-    std::mutex _callMutex; // guards _executing against close() from other threads
+    mutable std::mutex _callMutex; // guards _executing against close() from other threads
     std::thread::id _executingThread;
     std::atomic<bool> _closeRequested;
     CallFailure _lastFailure = NoFailure;
