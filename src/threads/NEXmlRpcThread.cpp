@@ -310,26 +310,25 @@ std::shared_ptr<NEXmlRpcClient> NEXmlRpcThread::borrowConnection(std::shared_ptr
             return lent;
         }
     }
-    // A stop came first: the connection goes back unused.
-    pool->giveBack(params.driverID(), std::move(lent));
+    // A stop came first: the driver is going, and its connection with it.
+    lent->close();
     return nullptr;
 }
 
 void NEXmlRpcThread::giveBackConnection(const std::shared_ptr<NEXmlRpcClient> &lent,
                                         const std::shared_ptr<NEXmlRpcClient> &own)
 {
-    bool keep = false;
-    {
-        // A stop closes whatever client the thread holds under this lock, so
-        // a lent connection is either closed by it (and dropped here) or back
-        // in the pool before the stop looks.
-        QMutexLocker pointerLocker(&m_clientPointerMutex);
-        keep = !m_connectionClosed;
-        if (m_client == lent)
-            m_client = own;
-    }
-    if (keep)
-        AXOCommData::instance()->clientPool()->giveBack(driverID(), lent);
+    // A stop closes whatever client the thread holds under this lock, and
+    // the driver's idle connections after its threads' stops: a lent
+    // connection is either closed by the stop (and dropped here) or back in
+    // the pool before the stop looks.
+    const int driver = driverID();
+    NEXmlRpcClientPool *pool = AXOCommData::instance()->clientPool();
+    QMutexLocker pointerLocker(&m_clientPointerMutex);
+    if (m_client == lent)
+        m_client = own;
+    if (!m_connectionClosed)
+        pool->giveBack(driver, lent);
 }
 
 bool NEXmlRpcThread::pingDriver(double timeoutSeconds) const
@@ -470,6 +469,10 @@ void NEXmlRpcThread::drainQueue()
         if (abortOperations())
             return;
         while (!pauseOperations() && !abortOperations()) {
+            // Only a queued command makes the thread busy: a look at an empty
+            // queue does not keep a caller from claiming the thread.
+            if (store->commandQueueCount(driver, m_machineID, m_queueType) == 0)
+                break;
             QMutexLocker running(&m_runMutex);
             NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType);
             if (!cmd)
