@@ -469,10 +469,6 @@ void NEXmlRpcThread::drainQueue()
         if (abortOperations())
             return;
         while (!pauseOperations() && !abortOperations()) {
-            // Only a queued command makes the thread busy: a look at an empty
-            // queue does not keep a caller from claiming the thread.
-            if (store->commandQueueCount(driver, m_machineID, m_queueType) == 0)
-                break;
             QMutexLocker running(&m_runMutex);
             NECommand *cmd = store->takeFirstCommand(driver, m_machineID, m_queueType);
             if (!cmd)
