@@ -83,6 +83,13 @@ protected:
         ASSERT_TRUE(driver->start());
     }
     AXODriverConnection connection() const { return AXODriverConnection(QStringLiteral("127.0.0.1"), driver->port()); }
+    // A level-0 start: no polling thread connects of its own.
+    void startLevelZero(bool mixers)
+    {
+        startSimulator();
+        ASSERT_TRUE(M::instance()->startAXODriverComm(QStringLiteral("service"), connection(),
+                                                      AXOCommData::CommLevel0, mixers));
+    }
 
     // Makes the driver fault every synchronous call of that command.
     void refuse(const QString &command)
@@ -204,11 +211,8 @@ TEST_F(CommManagerTest, LowerLevelsSkipProfilesConfigurationAndPolling)
 
 TEST_F(CommManagerTest, ShortCommandsKeepToTheProbesConnection)
 {
-    startSimulator();
+    ASSERT_NO_FATAL_FAILURE(startLevelZero(true));
     DriverSimulator &sim = driver->simulator();
-    // Level 0: no polling thread connects of its own.
-    ASSERT_TRUE(M::instance()->startAXODriverComm(QStringLiteral("service"), connection(), AXOCommData::CommLevel0,
-                                                  true));
     // The probe's connection carried the logins and the version; the
     // command threads of three machines opened none. (A caller whose claim
     // meets the thread's own look at its queue hands the command to the
@@ -240,12 +244,10 @@ TEST_F(CommManagerTest, ShortCommandsKeepToTheProbesConnection)
 
 TEST_F(CommManagerTest, StopEndsACallOnABorrowedConnection)
 {
-    startSimulator();
+    ASSERT_NO_FATAL_FAILURE(startLevelZero(false));
     DriverSimulator &sim = driver->simulator();
-    ASSERT_TRUE(M::instance()->startAXODriverComm(QStringLiteral("service"), connection(), AXOCommData::CommLevel0,
-                                                  false));
     const uint64_t before = sim.requestsReceived();
-    sim.setMethodDelay("AXO.execute", 3000);
+    sim.setMethodDelay("AXO.execute", 5000);
     bool read = true;
     QElapsedTimer took;
     std::thread caller([&] {
@@ -258,10 +260,10 @@ TEST_F(CommManagerTest, StopEndsACallOnABorrowedConnection)
     caller.join();
     sim.setMethodDelay("AXO.execute", -1);
     EXPECT_FALSE(read);
-    EXPECT_LT(took.elapsed(), 2500) << "the stop ended the call on the lent connection";
+    EXPECT_LT(took.elapsed(), 4000) << "the stop ended the call on the lent connection";
     // It is not kept for a later driver: once the driver answers into the
     // closed connection, nothing stays open.
-    EXPECT_TRUE(sim.waitForOpenConnections(0, 6000)) << sim.openConnections();
+    EXPECT_TRUE(sim.waitForOpenConnections(0, 8000)) << sim.openConnections();
 }
 
 TEST_F(CommManagerTest, FatalFailuresEndTheStartWithTheirCode)

@@ -72,11 +72,3 @@ void NEXmlRpcClientPool::closeDriver(int driverID)
     for (const auto &client : closing)
         client->close();
 }
-
-int NEXmlRpcClientPool::idleCount(int driverID) const
-{
-    QMutexLocker locker(&m_mutex);
-    return static_cast<int>(std::count_if(m_idle.begin(), m_idle.end(), [driverID](const Entry &entry) {
-        return driverID == -1 || entry.driverID == driverID;
-    }));
-}

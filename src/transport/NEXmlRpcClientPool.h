@@ -40,8 +40,6 @@ public:
     std::shared_ptr<NEXmlRpcClient> borrow(int driverID, const std::string &host, int port, bool tls);
     //! Closes and forgets the connections of the driver (-1: of every driver).
     void closeDriver(int driverID);
-    //! How many connections the driver has in the pool (-1: all drivers).
-    int idleCount(int driverID) const;
 
 private:
     struct Entry
@@ -50,7 +48,7 @@ private:
         std::shared_ptr<NEXmlRpcClient> client;
     };
 
-    mutable QMutex m_mutex;
+    QMutex m_mutex;
     std::vector<Entry> m_idle; // guarded by m_mutex
 };
 
